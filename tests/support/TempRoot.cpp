@@ -1,0 +1,47 @@
+#include "TempRoot.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <system_error>
+
+namespace tunexa::test {
+
+namespace {
+
+std::filesystem::path makeTempFolder(const char* prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / prefix).string() + "XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    return pattern;
+}
+
+std::filesystem::path& rootSlot() {
+    static std::filesystem::path root;
+    return root;
+}
+
+}  // namespace
+
+TempDir::TempDir() : path_(makeTempFolder("tunexa-test-")) {}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void isolateUserFolders() {
+    auto root = makeTempFolder("tunexa-home-");
+    std::filesystem::create_directories(root / "data");
+    std::filesystem::create_directories(root / "config");
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    setenv("HOME", root.c_str(), 1);
+    rootSlot() = root;
+}
+
+std::filesystem::path isolatedRoot() { return rootSlot(); }
+
+}  // namespace tunexa::test

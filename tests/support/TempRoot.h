@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tunexa::test {
+
+// A fresh temporary folder, removed again when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Points XDG_DATA_HOME and XDG_CONFIG_HOME of this process at a private temporary folder.
+// The test mains call it before any test runs.
+void isolateUserFolders();
+
+// The folder isolateUserFolders() chose.
+std::filesystem::path isolatedRoot();
+
+}  // namespace tunexa::test

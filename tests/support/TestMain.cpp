@@ -1,0 +1,15 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "TempRoot.h"
+
+int main(int argc, char** argv) {
+    tunexa::test::isolateUserFolders();
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(tunexa::test::isolatedRoot(), ignored);
+    return result;
+}
