@@ -1,0 +1,43 @@
+#include "ScriptedMessageBoxes.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace tunexa::test {
+
+ScriptedMessageBoxes& ScriptedMessageBoxes::answer(platform::MessageAnswer next) {
+    answers_.push_back(next);
+    return *this;
+}
+
+platform::MessageAnswer ScriptedMessageBoxes::present(const platform::MessageBox& box) {
+    shown_.push_back(box);
+    if (answers_.empty()) {
+        ADD_FAILURE() << "unexpected message box: " << testing::PrintToString(box);
+        return platform::closingAnswer(box.buttons);
+    }
+    const auto next = answers_.front();
+    answers_.pop_front();
+    if (!platform::answerFits(box.buttons, next)) {
+        ADD_FAILURE() << "scripted answer has no button on " << testing::PrintToString(box);
+        return platform::closingAnswer(box.buttons);
+    }
+    return next;
+}
+
+}  // namespace tunexa::test
+
+namespace tunexa::platform {
+
+void PrintTo(const MessageBox& box, std::ostream* out) {
+    static constexpr const char* kButtonNames[] = {"OK", "Yes/No", "OK/Cancel"};
+    *out << "{title \"" << box.title.toStdString() << "\", prompt \"" << box.prompt.toStdString()
+         << "\", " << kButtonNames[static_cast<int>(box.buttons)] << "}";
+}
+
+bool operator==(const MessageBox& a, const MessageBox& b) {
+    return a.prompt == b.prompt && a.title == b.title && a.buttons == b.buttons;
+}
+
+}  // namespace tunexa::platform
