@@ -183,8 +183,9 @@ std::string fromUtf16Le(std::string_view bytes, bool* lossless) {
     std::string out;
     out.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const char32_t unit = static_cast<unsigned char>(bytes[i]) |
-                              (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+        const char32_t unit =
+            static_cast<unsigned char>(bytes[i]) |
+            (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
         if (unit >= 0xD800 && unit <= 0xDFFF) {
             // A surrogate half: the pair names a character far outside the code page.
             if (unit <= 0xDBFF && i + 3 < bytes.size()) {

@@ -53,16 +53,24 @@ struct StoreFailure {
     std::string message;    // the database's own words
 };
 
+enum class OpenMode {
+    ReadWrite,  // created when missing
+    ReadOnly,   // for tools that only look; a missing file stays missing
+};
+
 class Hive {
-public:
+  public:
     // Opens (or creates) the hive file. Never throws; what happened is in report().
-    static std::unique_ptr<Hive> open(const std::filesystem::path& file);
+    static std::unique_ptr<Hive> open(const std::filesystem::path& file,
+                                      OpenMode mode = OpenMode::ReadWrite);
     ~Hive();
     Hive(const Hive&) = delete;
     Hive& operator=(const Hive&) = delete;
 
     const OpenReport& report() const { return report_; }
     const std::filesystem::path& path() const { return report_.path; }
+    // How long a write waits for another process's transaction before it fails.
+    void setBusyTimeout(int milliseconds);
 
     // Values. A write outside a batch is one transaction of its own; every failure is remembered.
     std::optional<RawValue> getValue(RootKey root, std::string_view key, std::string_view name);
@@ -94,11 +102,11 @@ public:
     std::uint64_t failureCount() const { return failureCount_; }
     const std::optional<StoreFailure>& lastFailure() const { return lastFailure_; }
 
-private:
+  private:
     Hive() = default;
     class Statement;
 
-    bool openFile(const std::filesystem::path& file);
+    bool openFile(const std::filesystem::path& file, OpenMode mode);
     bool prepareSchema();
     bool checkIntegrity(std::string& why);
     void closeDatabase();

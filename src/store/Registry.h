@@ -53,27 +53,27 @@ const OpenReport& useHiveFile(const std::filesystem::path& file);
 // One transaction around a group of writes (one card's Apply): all or nothing, one sync.
 // Not committed when it goes away means rolled back.
 class Batch {
-public:
+  public:
     explicit Batch(Hive& hive = currentHive());
     ~Batch();
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
     bool commit();
 
-private:
+  private:
     Hive& hive_;
     bool open_ = false;
 };
 
 // Watches the hive from its creation on: did any store operation fail since, and why.
 class FailureWatch {
-public:
+  public:
     explicit FailureWatch(Hive& hive = currentHive());
     bool failed() const;
     // The last failure's message, or empty.
     std::string reason() const;
 
-private:
+  private:
     Hive& hive_;
     std::uint64_t start_;
 };

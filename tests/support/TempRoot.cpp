@@ -42,6 +42,8 @@ void isolateUserFolders() {
     rootSlot() = root;
 }
 
-std::filesystem::path isolatedRoot() { return rootSlot(); }
+std::filesystem::path isolatedRoot() {
+    return rootSlot();
+}
 
 }  // namespace tunexa::test
