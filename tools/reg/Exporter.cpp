@@ -1,0 +1,149 @@
+#include "Exporter.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "store/Ansi.h"
+#include "store/Registry.h"
+
+namespace tunexa::regtool {
+
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+// regedit breaks a hex line once it reaches this many characters (the indent included), so a
+// continuation line holds 25 bytes and every line stays within 80 columns.
+constexpr std::size_t kHexLineLength = 77;
+constexpr std::string_view kHexIndent = "  ";
+
+std::string escapeName(std::string_view name) {
+    std::string out;
+    for (char c : name) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// A "string" carries text without NULs or line breaks; anything else goes out as hex(1).
+bool fitsInQuotes(const store::Bytes& data) {
+    for (auto byte : data) {
+        if (byte == '\0' || byte == '\r' || byte == '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+void appendHexList(std::string& line, std::string_view bytes) {
+    std::size_t length = line.size();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(bytes[i]));
+        line += digits;
+        if (i + 1 == bytes.size()) {
+            break;
+        }
+        line += ',';
+        length += 3;
+        if (length >= kHexLineLength) {
+            line += '\\';
+            line += kLineBreak;
+            line += kHexIndent;
+            length = kHexIndent.size();
+        }
+    }
+}
+
+class Writer {
+  public:
+    Writer(store::Hive& hive, RegFileFormat format) : hive_(hive), format_(format) {}
+
+    std::string write(store::HKEY root, const std::string& path) {
+        text_ = format_ == RegFileFormat::Version5 ? kVersion5Header : kRegedit4Header;
+        text_ += kLineBreak;
+        writeKey(root, path);
+        text_ += kLineBreak;
+        if (format_ == RegFileFormat::Version5) {
+            return "\xFF\xFE" + ansi::toUtf16Le(text_);
+        }
+        return text_;
+    }
+
+  private:
+    void writeKey(store::HKEY root, const std::string& path) {
+        text_ += kLineBreak;
+        text_ += '[';
+        text_ += KeyName{root, path}.fullName();
+        text_ += ']';
+        text_ += kLineBreak;
+        for (const auto& value : hive_.values(root, path)) {
+            writeValue(value);
+        }
+        for (const auto& child : hive_.subkeys(root, path)) {
+            writeKey(root, joinPath(path, child));
+        }
+    }
+
+    void writeValue(const store::NamedValue& value) {
+        std::string line = value.name.empty() ? "@=" : "\"" + escapeName(value.name) + "\"=";
+        const std::string_view raw(reinterpret_cast<const char*>(value.data.data()),
+                                   value.data.size());
+        if (value.type == store::REG_SZ && fitsInQuotes(value.data)) {
+            line += '"';
+            line += escapeName(raw);
+            line += '"';
+        } else if (value.type == store::REG_DWORD && value.data.size() == 4) {
+            const std::uint32_t number = value.data[0] | (value.data[1] << 8) |
+                                         (value.data[2] << 16) |
+                                         (static_cast<std::uint32_t>(value.data[3]) << 24);
+            char digits[16];
+            std::snprintf(digits, sizeof digits, "dword:%08x", number);
+            line += digits;
+        } else if (value.type == store::REG_BINARY) {
+            line += "hex:";
+            appendHexList(line, raw);
+        } else {
+            char prefix[24];
+            std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
+            line += prefix;
+            const bool utf16 = format_ == RegFileFormat::Version5 &&
+                               (value.type == store::REG_SZ || value.type == store::REG_EXPAND_SZ ||
+                                value.type == store::REG_MULTI_SZ);
+            appendHexList(line, utf16 ? ansi::toUtf16Le(raw) : std::string(raw));
+        }
+        text_ += line;
+        text_ += kLineBreak;
+    }
+
+    store::Hive& hive_;
+    RegFileFormat format_;
+    std::string text_;
+};
+
+}  // namespace
+
+std::optional<std::string> exportRegFile(store::Hive& hive, const KeyName& key,
+                                         RegFileFormat format) {
+    const auto stored = hive.storedPath(key.root, key.path);
+    if (!stored) {
+        return std::nullopt;
+    }
+    return Writer(hive, format).write(key.root, *stored);
+}
+
+}  // namespace tunexa::regtool

@@ -1,0 +1,106 @@
+#include "Roots.h"
+
+#include <array>
+
+#include "store/Ansi.h"
+
+namespace tunexa::regtool {
+
+namespace {
+
+constexpr std::array<RootName, 6> kRoots = {{
+    {store::HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM"},
+    {store::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "HKCU"},
+    {store::HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "HKCR"},
+    {store::HKEY_USERS, "HKEY_USERS", "HKU"},
+    {store::HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "HKCC"},
+    {HKEY_DYN_DATA, "HKEY_DYN_DATA", "HKDD"},
+}};
+
+}  // namespace
+
+std::optional<store::HKEY> rootFromLongName(std::string_view name) {
+    for (const auto& entry : kRoots) {
+        if (ansi::equalsIgnoringCase(name, entry.longName)) {
+            return entry.root;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<store::HKEY> rootFromAnyName(std::string_view name) {
+    for (const auto& entry : kRoots) {
+        if (ansi::equalsIgnoringCase(name, entry.longName) ||
+            ansi::equalsIgnoringCase(name, entry.shortName)) {
+            return entry.root;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view longRootName(store::HKEY root) {
+    for (const auto& entry : kRoots) {
+        if (entry.root == root) {
+            return entry.longName;
+        }
+    }
+    return "HKEY_UNKNOWN";
+}
+
+std::string KeyName::fullName() const {
+    std::string name(longRootName(root));
+    if (!path.empty()) {
+        name += '\\';
+        name += path;
+    }
+    return name;
+}
+
+std::optional<KeyName> parseKeyName(std::string_view text, KeyNameError* why) {
+    auto refuse = [&](KeyNameError error) -> std::optional<KeyName> {
+        if (why != nullptr) {
+            *why = error;
+        }
+        return std::nullopt;
+    };
+    if (text.starts_with("\\\\")) {
+        return refuse(KeyNameError::Remote);
+    }
+    const auto slash = text.find('\\');
+    const auto rootText = text.substr(0, slash);
+    const auto root = rootFromAnyName(rootText);
+    if (!root) {
+        return refuse(KeyNameError::UnknownRoot);
+    }
+    KeyName key;
+    key.root = *root;
+    if (slash != std::string_view::npos) {
+        std::string_view rest = text.substr(slash + 1);
+        while (!rest.empty()) {
+            const auto next = rest.find('\\');
+            const auto component = rest.substr(0, next);
+            if (!component.empty()) {
+                key.path = joinPath(key.path, component);
+            }
+            if (next == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(next + 1);
+        }
+    }
+    if (why != nullptr) {
+        *why = KeyNameError::None;
+    }
+    return key;
+}
+
+std::string joinPath(std::string_view parent, std::string_view child) {
+    std::string path(parent);
+    if (!path.empty() && !child.empty()) {
+        path += '\\';
+    }
+    path += child;
+    return path;
+}
+
+}  // namespace tunexa::regtool
