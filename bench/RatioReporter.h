@@ -1,0 +1,30 @@
+#pragma once
+
+// Prints, after the usual table, each benchmark's time as a ratio against its baseline measured
+// in the same run, so figures compare across machines.
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tunexa::bench {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    // `pairs`: benchmark name → the name of its baseline.
+    explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs);
+    void ReportRuns(const std::vector<Run>& runs) override;
+    void Finalize() override;
+
+  private:
+    std::vector<std::pair<std::string, std::string>> pairs_;
+    std::map<std::string, double> nanoseconds_;
+};
+
+// Runs the registered benchmarks with a RatioReporter; returns main's exit code.
+int runWithRatios(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs);
+
+}  // namespace tunexa::bench
