@@ -1,0 +1,10 @@
+#include "engine/DriverSettings.h"
+
+namespace tunexa::engine {
+
+DriverSettings& driverSettings() {
+    static DriverSettings record;
+    return record;
+}
+
+}  // namespace tunexa::engine
