@@ -2,6 +2,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "EngineTestSupport.h"
 #include "engine/DriverSettings.h"
@@ -268,6 +270,32 @@ TEST(CollectDriverSettings, EachCardTouchesOnlyItsOwnGroups) {
         DriverSettings record;
         CollectDriverSettings(card, controls, record);
         EXPECT_EQ(record, DriverSettings()) << card;
+    }
+}
+
+TEST(CollectDriverSettings, ReadsEachCardsControlsInTheirOrder) {
+    const std::vector<std::string> tnt = {
+        "lblTNTD3DaaVal", "chkTNTD3Daa",    "lstTNTD3Dmipm", "chkTNTDX6",       "lstTNTD3Dmipd",
+        "lstTNTGLtexq",   "lblTNTMemVal",   "lblTNTCoreVal", "chkTNTD3Ddither", "lstTNTD3Dmip",
+        "chkTNTSetVsync", "chkTNTFogTable", "chkTNTNV4",     "chkTNTCpuOpt"};
+    const std::vector<std::string> voodoo2 = {
+        "lblV2D3DCoreVal", "lblV2DRGVal", "lblV2DGGVal", "lblV2DBGVal",   "chkV2D3Dfa",
+        "chkV2D3Dft",      "chkV2D3Dam",  "chkV2D3Dvs",  "lblV2GCoreVal", "lblV2GRGVal",
+        "lblV2GGGVal",     "lblV2GBGVal", "chkV2GVSync", "chkV2Glimit",   "chkV2Gadvance",
+        "chkV2Gtriple",    "chkV2sli"};
+    // The clocks are read at the start and once more at the end.
+    const std::vector<std::string> banshee = {
+        "lbl3DfxBansheeGrxVal", "lbl3DfxBansheeMemVal", "lblBanDRGval",   "lblBanDGGval",
+        "lblBanDBGval",         "chkBanDantialias",     "chkBanDauto",    "chkBanDVSync",
+        "chkBanDtri",           "lblBanGRGval",         "lblBanGGGval",   "lblBanGBGval",
+        "chkBanGtriple",        "chkBanGrush",          "chkBanGadvance", "chkBanGVSync",
+        "lbl3DfxBansheeMemVal", "lbl3DfxBansheeGrxVal"};
+    for (const auto& [card, expected] : {std::pair{kCardTNT, tnt}, std::pair{kCardVoodoo2, voodoo2},
+                                         std::pair{kCardBanshee, banshee}}) {
+        DriverSettings record;
+        FakeControls controls;
+        CollectDriverSettings(card, controls, record);
+        EXPECT_EQ(controls.reads, expected) << card;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "TempRoot.h"
 #include "engine/ControlReader.h"
@@ -82,14 +83,19 @@ class FakeControls : public ControlReader {
     std::map<std::string, std::string, std::less<>> captions;
     std::map<std::string, int, std::less<>> checks;
     std::map<std::string, std::string, std::less<>> selections;
+    // Every control read, in order.
+    mutable std::vector<std::string> reads;
 
     std::string caption(std::string_view labelName) const override {
+        reads.emplace_back(labelName);
         return find(captions, labelName).value_or("");
     }
     int checkValue(std::string_view checkBoxName) const override {
+        reads.emplace_back(checkBoxName);
         return find(checks, checkBoxName).value_or(0);
     }
     std::string selectedText(std::string_view listName) const override {
+        reads.emplace_back(listName);
         return find(selections, listName).value_or("");
     }
 
