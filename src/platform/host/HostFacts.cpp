@@ -1,0 +1,108 @@
+#include "HostFacts.h"
+
+#include <sys/utsname.h>
+
+#include <fstream>
+#include <map>
+#include <system_error>
+
+#include "store/Ansi.h"
+#include "store/Registry.h"
+
+namespace tunexa::host {
+
+namespace {
+
+std::string trim(std::string text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+// "key : value" (cpuinfo) or KEY=value / KEY="value" (os-release), first processor only.
+std::map<std::string, std::string> readPairs(const std::filesystem::path& file, char separator) {
+    std::map<std::string, std::string> pairs;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (separator == ':' && trim(line).empty() && !pairs.empty()) {
+            break;  // the end of the first processor's block
+        }
+        const auto at = line.find(separator);
+        if (at == std::string::npos) {
+            continue;
+        }
+        std::string value = trim(line.substr(at + 1));
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        pairs.emplace(trim(line.substr(0, at)), value);
+    }
+    return pairs;
+}
+
+std::string kernelRelease() {
+    utsname names{};
+    return uname(&names) == 0 ? names.release : "";
+}
+
+}  // namespace
+
+HostFacts readHostFacts(const std::filesystem::path& cpuinfo,
+                        const std::filesystem::path& osRelease) {
+    HostFacts facts;
+    const auto cpu = readPairs(cpuinfo, ':');
+    auto field = [&cpu](const char* name) {
+        const auto it = cpu.find(name);
+        return it == cpu.end() ? std::string() : it->second;
+    };
+    facts.cpuVendor = field("vendor_id");
+    if (!field("cpu family").empty()) {
+        facts.cpuIdentifier = "x86 Family " + field("cpu family") + " Model " + field("model") +
+                              " Stepping " + field("stepping");
+    }
+
+    const auto os = readPairs(osRelease, '=');
+    const auto name = os.find("NAME");
+    const auto version = os.find("VERSION_ID");
+    facts.systemName = name != os.end() ? name->second : "Linux";
+    const std::string kernel = kernelRelease();
+    if (version != os.end()) {
+        facts.systemVersion = version->second;
+        if (!kernel.empty()) {
+            facts.systemVersion += " (Linux " + kernel + ")";
+        }
+    } else {
+        facts.systemVersion = kernel;
+    }
+    return facts;
+}
+
+void publishHostFacts(const HostFacts& facts) {
+    using namespace store;
+    constexpr const char* kProcessor = "Hardware\\Description\\System\\CentralProcessor\\0";
+    constexpr const char* kWindows = "Software\\Microsoft\\Windows\\CurrentVersion";
+    constexpr const char* kSetup = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+    Batch batch;
+    RegSetString(HKEY_LOCAL_MACHINE, kProcessor, "VendorIdentifier",
+                 ansi::fromUtf8(facts.cpuVendor));
+    RegSetString(HKEY_LOCAL_MACHINE, kProcessor, "Identifier", ansi::fromUtf8(facts.cpuIdentifier));
+    RegSetString(HKEY_LOCAL_MACHINE, kWindows, "Version", ansi::fromUtf8(facts.systemName));
+    RegSetString(HKEY_LOCAL_MACHINE, kWindows, "VersionNumber",
+                 ansi::fromUtf8(facts.systemVersion));
+    if (!RegGetString(HKEY_LOCAL_MACHINE, kSetup, "BootDir")) {
+        RegSetString(HKEY_LOCAL_MACHINE, kSetup, "BootDir", "C:\\");
+    }
+    batch.commit();
+}
+
+std::filesystem::path runningProgramPath() {
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path() : path;
+}
+
+}  // namespace tunexa::host
