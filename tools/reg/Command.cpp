@@ -290,6 +290,17 @@ void printValue(Context& c, const store::NamedValue& value) {
           << formatQueryData(value.type, value.data) << '\n';
 }
 
+// The value's name as it was created, for a name given in any case.
+std::string storedValueName(Context& c, store::HKEY root, const std::string& path,
+                            const std::string& name) {
+    for (const auto& candidate : c.hive.values(root, path)) {
+        if (ansi::equalsIgnoringCase(candidate.name, name)) {
+            return candidate.name;
+        }
+    }
+    return name;
+}
+
 void walk(store::Hive& hive, store::HKEY root, const std::string& path,
           const std::function<void(const std::string&)>& visit) {
     visit(path);
@@ -331,7 +342,8 @@ int query(Context& c, const Arguments& args) {
             }
             c.out << '\n' << fullName(start.path) << '\n';
             if (value) {
-                printValue(c, {choice->name, value->type, value->data});
+                printValue(c, {storedValueName(c, key->root, start.path, choice->name), value->type,
+                               value->data});
             } else {
                 c.out << kIndent << kDefaultName << kIndent << "REG_SZ" << kIndent
                       << "(value not set)\n";
@@ -344,15 +356,9 @@ int query(Context& c, const Arguments& args) {
             const auto value = findIn(path);
             if (value) {
                 ++matches;
-                // The name as stored, found among the key's values.
-                std::string name = choice->name;
-                for (const auto& candidate : c.hive.values(key->root, path)) {
-                    if (ansi::equalsIgnoringCase(candidate.name, choice->name)) {
-                        name = candidate.name;
-                    }
-                }
                 c.out << '\n' << fullName(path) << '\n';
-                printValue(c, {name, value->type, value->data});
+                printValue(c, {storedValueName(c, key->root, path, choice->name), value->type,
+                               value->data});
             }
         });
         c.out << "\nEnd of search: " << matches << " match(es) found.\n";
