@@ -1,0 +1,73 @@
+#pragma once
+
+// Windows drive paths over host folders, the way Wine maps them: `<data root>/dosdevices/c:` is a
+// link to `<data root>/drive_c` (both made on first use); any other letter exists only where the
+// user made `dosdevices/<letter>:` (a link to a folder, a mounted disk image or `/`).
+//
+// Windows paths are Windows-1252 text ("C:\Sierra\Half-Life\hl.exe"); host names are UTF-8.
+// Each component resolves without regard to case to an existing entry, as on a Windows 9x disk
+// that holds `AUTOEXEC.BAT`; a component that does not exist yet keeps the spelling given.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files/Result.h"
+
+namespace tunexa::files {
+
+// `${XDG_DATA_HOME:-$HOME/.local/share}/tunexa`, read from the environment at each call.
+std::filesystem::path defaultDataRoot();
+
+// A Windows path taken apart: the drive letter (upper case) and the names below the root, with
+// "." dropped and ".." applied. Names keep their spelling.
+struct WindowsPath {
+    char letter = 'C';
+    std::vector<std::string> names;
+};
+
+// "X:\" followed by names separated by "\" (or "/"). Refuses anything else with a message,
+// e.g. "C:" alone, "C::\" and names holding one of < > : " | ? * or a control character.
+Result<WindowsPath> parseWindowsPath(std::string_view windowsPath);
+
+class Drives {
+  public:
+    explicit Drives(std::filesystem::path dataRoot = defaultDataRoot());
+
+    const std::filesystem::path& dataRoot() const { return dataRoot_; }
+    std::filesystem::path dosdevices() const { return dataRoot_ / "dosdevices"; }
+
+    // Makes `drive_c` and the link `dosdevices/c:` when they are missing; an existing
+    // `dosdevices/c:` is the user's and stays as it is.
+    Status ensureDriveC() const;
+
+    // The host folder standing for the letter's root (`<data root>/dosdevices/x:`), or nothing
+    // when the letter is not mapped. Drive C is made on first use.
+    std::optional<std::filesystem::path> driveRoot(char letter) const;
+
+    // The host path of a Windows path. Fails for a malformed path, an unmapped letter or a
+    // drive whose target is missing.
+    Result<std::filesystem::path> toHost(std::string_view windowsPath) const;
+
+    // The Windows form ("C:\A\hl.exe", letter in upper case) of a host path lying on a mapped
+    // drive; the drive with the deepest root wins. Nothing when no drive holds it or a name
+    // cannot be written in Windows-1252.
+    std::optional<std::string> toWindows(const std::filesystem::path& hostPath) const;
+
+  private:
+    std::filesystem::path dataRoot_;
+};
+
+// The name of an entry of `folder` that equals `ansiName` without regard to case (Windows-1252
+// folding): the exact spelling when present, else the first match in case-insensitive order.
+// Nothing when the folder holds no such entry or cannot be read.
+std::optional<std::string> findEntryIgnoringCase(const std::filesystem::path& folder,
+                                                 std::string_view ansiName);
+
+// A host file name (UTF-8) in Windows-1252, or nothing when the code page cannot hold it or the
+// name holds a "\" that would split it.
+std::optional<std::string> hostNameToAnsi(std::string_view hostName);
+
+}  // namespace tunexa::files

@@ -1,0 +1,210 @@
+#include "platform/files/TextFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+#include "store/Ansi.h"
+
+namespace tunexa::files {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string failureText(const std::string& what, const fs::path& path, int error) {
+    return what + " " + path.string() + ": " + std::strerror(error);
+}
+
+// Writes all of `bytes`, going on after short writes and interruptions; false with errno set.
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// A rename is durable only once the folder that holds the entry is synced too.
+void syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// A name for the temporary file that no other writer (thread or process) picks.
+std::string temporaryName(const std::string& fileName) {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned seed = std::random_device{}();
+    return "." + fileName + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(seed) +
+           "-" + std::to_string(counter++);
+}
+
+// The file a write replaces: a link's target, so that the link the user made stays.
+fs::path writeTarget(const fs::path& hostFile) {
+    std::error_code error;
+    if (fs::is_symlink(hostFile, error)) {
+        const fs::path target = fs::weakly_canonical(hostFile, error);
+        if (!error) {
+            return target;
+        }
+    }
+    return hostFile;
+}
+
+std::string quotedWindows(std::string_view windowsPath) {
+    return "\"" + ansi::toUtf8(windowsPath) + "\"";
+}
+
+}  // namespace
+
+std::string joinLinesCrLf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+Status replaceFileAtomically(const fs::path& hostFile, std::string_view bytes) {
+    const fs::path target = writeTarget(hostFile);
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing && !S_ISREG(old.st_mode)) {
+        return Status::failure(target.string() + " is not a regular file");
+    }
+
+    fs::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = folder / temporaryName(target.filename().string());
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd < 0) {
+        return Status::failure(failureText("Cannot create a file in", folder, errno));
+    }
+
+    const auto fail = [&](const std::string& what) {
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        ::unlink(temporary.c_str());
+        return Status::failure(failureText(what, target, error));
+    };
+    if (replacing) {
+        // Best effort: only the owner or root may hand the file on, and the mode is what counts.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            errno = 0;
+        }
+        if (::fchmod(fd, old.st_mode & 07777) != 0) {
+            return fail("Cannot keep the permissions of");
+        }
+    }
+    if (!writeAll(fd, bytes)) {
+        return fail("Cannot write");
+    }
+    if (::fsync(fd) != 0) {
+        return fail("Cannot sync");
+    }
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) {
+        return fail("Cannot write");
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        return fail("Cannot replace");
+    }
+    syncFolder(folder);
+    return Status::success();
+}
+
+Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
+    const int fd = ::open(hostFile.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return Status::failure(failureText("Cannot open", hostFile, errno));
+    }
+    const auto fail = [&](const char* what) {
+        const int error = errno;
+        ::close(fd);
+        return Status::failure(failureText(what, hostFile, error));
+    };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        return fail("Cannot read");
+    }
+    std::string text;
+    if (info.st_size > 0) {
+        char last = '\0';
+        if (::pread(fd, &last, 1, info.st_size - 1) != 1) {
+            return fail("Cannot read");
+        }
+        if (last == '\r') {
+            text = "\n";
+        } else if (last != '\n') {
+            text = "\r\n";
+        }
+    }
+    text += line;
+    text += "\r\n";
+    if (!writeAll(fd, text)) {
+        return fail("Cannot append to");
+    }
+    if (::fsync(fd) != 0) {
+        return fail("Cannot sync");
+    }
+    if (::close(fd) != 0) {
+        return Status::failure(failureText("Cannot append to", hostFile, errno));
+    }
+    return Status::success();
+}
+
+Status writeTextFile(std::string_view windowsPath, const std::vector<std::string>& lines,
+                     const Drives& drives) {
+    const auto host = drives.toHost(windowsPath);
+    if (!host) {
+        return Status::failure("Cannot write " + quotedWindows(windowsPath) + ": " + host.error());
+    }
+    const Status written = replaceFileAtomically(*host, joinLinesCrLf(lines));
+    if (!written) {
+        return Status::failure("Cannot write " + quotedWindows(windowsPath) + ": " +
+                               written.error());
+    }
+    return written;
+}
+
+Status appendTextLine(std::string_view windowsPath, std::string_view line, const Drives& drives) {
+    const auto host = drives.toHost(windowsPath);
+    if (!host) {
+        return Status::failure("Cannot append to " + quotedWindows(windowsPath) + ": " +
+                               host.error());
+    }
+    const Status appended = appendLineToFile(*host, line);
+    if (!appended) {
+        return Status::failure("Cannot append to " + quotedWindows(windowsPath) + ": " +
+                               appended.error());
+    }
+    return appended;
+}
+
+}  // namespace tunexa::files

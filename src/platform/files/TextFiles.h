@@ -1,0 +1,39 @@
+#pragma once
+
+// Windows-1252 text files with CR LF line ends, as the batch files of a Windows 9x machine need
+// them. Texts are taken as Windows-1252 bytes and written unchanged.
+//
+// A whole-file write goes to a temporary file in the same folder, is synced and then renamed
+// over the old file, so a reader sees the old file or the new one, never half of either; the
+// new file keeps the old one's permissions. An append keeps every existing byte.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files/Drives.h"
+#include "platform/files/Result.h"
+
+namespace tunexa::files {
+
+// The lines, each followed by CR LF.
+std::string joinLinesCrLf(const std::vector<std::string>& lines);
+
+// Replaces (or creates) the host file with exactly `bytes`. A link in place of the file is
+// kept: its target is replaced.
+Status replaceFileAtomically(const std::filesystem::path& hostFile, std::string_view bytes);
+
+// Appends `line` and CR LF to the host file, creating it when missing. When the file does not
+// end with a line break, one is added first (CR LF; LF alone after a final CR), so the line is
+// not glued to the last line already there.
+Status appendLineToFile(const std::filesystem::path& hostFile, std::string_view line);
+
+// The same on Windows paths ("c:\tunexa.bat"), mapped through `drives`. A missing drive or
+// folder, or a malformed path, fails with a message and writes nothing.
+Status writeTextFile(std::string_view windowsPath, const std::vector<std::string>& lines,
+                     const Drives& drives = Drives());
+Status appendTextLine(std::string_view windowsPath, std::string_view line,
+                      const Drives& drives = Drives());
+
+}  // namespace tunexa::files
