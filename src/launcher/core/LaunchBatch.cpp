@@ -1,0 +1,72 @@
+#include "launcher/core/LaunchBatch.h"
+
+#include <optional>
+#include <vector>
+
+#include "platform/files/BatchText.h"
+#include "platform/files/TextFiles.h"
+#include "store/Ansi.h"
+
+namespace tunexa::launcher {
+
+namespace {
+
+constexpr std::string_view kProgramName = "hl.exe";
+
+bool isDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+files::Result<std::string> launchBatchContent(std::string_view programPath,
+                                              std::string_view address) {
+    using Content = files::Result<std::string>;
+    if (programPath.empty()) {
+        return Content::failure("Find Half-Life first: there is no program to start.");
+    }
+    const bool drivePath = programPath.size() > 3 && isDriveLetter(programPath[0]) &&
+                           programPath[1] == ':' && programPath[2] == '\\';
+    const std::size_t nameStart = programPath.rfind('\\') + 1;
+    if (!drivePath || !ansi::equalsIgnoringCase(programPath.substr(nameStart), kProgramName)) {
+        return Content::failure("\"" + ansi::toUtf8(programPath) +
+                                "\" is not a Half-Life program: the path must name hl.exe on a "
+                                "drive, like C:\\Sierra\\Half-Life\\hl.exe.");
+    }
+    const std::string_view drive = programPath.substr(0, 2);
+    const std::string_view folder = programPath.substr(3, nameStart - 3);
+    if (auto problem = files::batchTextProblem("The Half-Life folder", folder)) {
+        return Content::failure(*problem);
+    }
+    if (auto problem = files::batchTextProblem("The server address", address)) {
+        return Content::failure(*problem);
+    }
+    const std::vector<std::string> lines{
+        std::string(drive),
+        "cd\\",
+        "cd \"" + std::string(folder) + "\"",
+        "hl.exe -dev -console +connect " + std::string(address),
+        "exit",
+        "",
+    };
+    return Content::success(files::joinLinesCrLf(lines));
+}
+
+files::Status writeLaunchBatch(std::string_view programPath, std::string_view address,
+                               const files::Drives& drives) {
+    const auto content = launchBatchContent(programPath, address);
+    if (!content) {
+        return files::Status::failure(content.error());
+    }
+    const auto host = drives.toHost(kLaunchBatchPath);
+    if (!host) {
+        return files::Status::failure("Cannot write c:\\tx106hl.bat: " + host.error());
+    }
+    const auto written = files::replaceFileAtomically(*host, *content);
+    if (!written) {
+        return files::Status::failure("Cannot write c:\\tx106hl.bat: " + written.error());
+    }
+    return written;
+}
+
+}  // namespace tunexa::launcher
