@@ -717,7 +717,8 @@ int importFile(Context& c, const Arguments& args) {
         return 1;
     }
     for (const auto& warning : result.warnings) {
-        c.err << name << ':' << warning.line << ": " << warning.message << '\n';
+        // Messages quote the file's own text, which is in the store's code page.
+        c.err << name << ':' << warning.line << ": " << ansi::toUtf8(warning.message) << '\n';
     }
     if (!result.saved) {
         c.err << "ERROR: Error accessing the registry: " << result.failure
