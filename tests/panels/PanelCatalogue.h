@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -55,5 +56,10 @@ const std::vector<SliderRange>& sliderRanges();
 const std::vector<std::pair<const char*, const char*>>& widestValues();
 
 std::string kindName(Kind kind);
+
+// Names a panel in test output instead of dumping its bytes.
+inline void PrintTo(const Panel& panel, std::ostream* out) {
+    *out << panel.name;
+}
 
 }  // namespace tunexa::test

@@ -1,7 +1,8 @@
 // Tidy layouts: with the widest values in the value labels, on every page of a panel, at the
 // panel's smallest and preferred size and with a normal and a large font, no control is smaller
-// than it needs, none sticks out of its parent and no two siblings overlap. Every state is also
-// grabbed to a PNG in the build folder for a look by eye.
+// than it needs, none sticks out of its parent and no two siblings overlap; at the preferred size
+// list items show in full. Every state is also grabbed to a PNG in the build folder for a look by
+// eye.
 
 #include <gtest/gtest.h>
 
@@ -71,7 +72,9 @@ std::vector<QWidget*> visibleControls(QWidget* root, const Panel& panel) {
     return controls;
 }
 
-void expectTidy(QWidget* root, const Panel& panel) {
+// `itemsInFull`: list items are only required to show in full at the preferred size; a list
+// squeezed below it scrolls its text.
+void expectTidy(QWidget* root, const Panel& panel, bool itemsInFull) {
     const auto controls = visibleControls(root, panel);
     ASSERT_FALSE(controls.empty());
     for (QWidget* control : controls) {
@@ -81,6 +84,11 @@ void expectTidy(QWidget* root, const Panel& panel) {
         EXPECT_GE(control->height(), need.height()) << name << " is clipped";
         EXPECT_TRUE(control->parentWidget()->rect().contains(control->geometry()))
             << name << " sticks out of " << control->parentWidget()->objectName().toStdString();
+        if (const auto* list = qobject_cast<QListWidget*>(control);
+            list != nullptr && itemsInFull) {
+            EXPECT_GE(list->viewport()->width(), list->sizeHintForColumn(0))
+                << name << " cuts its widest item";
+        }
         if (const auto* label = qobject_cast<QLabel*>(control);
             label != nullptr && !label->wordWrap()) {
             EXPECT_GE(label->contentsRect().width(),
@@ -110,6 +118,10 @@ struct LayoutCase {
     int pointSize;
 };
 
+void PrintTo(const LayoutCase& layoutCase, std::ostream* out) {
+    *out << layoutCase.panel.name << " at " << layoutCase.pointSize << " pt";
+}
+
 class PanelLayout : public testing::TestWithParam<LayoutCase> {
   protected:
     void SetUp() override {
@@ -134,11 +146,12 @@ TEST_P(PanelLayout, NothingIsClippedOrOverlappingOnAnyPage) {
             widget->setVisible(visible);
         }
         root->show();
-        for (const QSize size : {root->minimumSizeHint(), root->sizeHint()}) {
+        for (const bool preferred : {false, true}) {
+            const QSize size = preferred ? root->sizeHint() : root->minimumSizeHint();
             SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
             root->resize(size);
             QApplication::processEvents();
-            expectTidy(root.get(), panel);
+            expectTidy(root.get(), panel, preferred);
         }
         const QString file = QStringLiteral("%1/%2-%3-%4pt.png")
                                  .arg(screenshotFolder(), QString::fromUtf8(panel.name),
