@@ -55,6 +55,9 @@ std::optional<std::string> RegGetString(HKEY root, std::string_view key, std::st
     }
     // Text before the first NUL: a value stored with or without its terminator reads the same.
     const auto& data = value->data;
+    if (data.empty()) {
+        return std::string();
+    }
     const auto* begin = reinterpret_cast<const char*>(data.data());
     const auto* nul = static_cast<const char*>(std::memchr(begin, 0, data.size()));
     return std::string(begin, nul != nullptr ? static_cast<std::size_t>(nul - begin) : data.size());
