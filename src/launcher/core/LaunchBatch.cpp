@@ -1,6 +1,7 @@
 #include "launcher/core/LaunchBatch.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/files/BatchText.h"
@@ -29,9 +30,12 @@ files::Result<std::string> launchBatchContent(std::string_view programPath,
                            programPath[1] == ':' && programPath[2] == '\\';
     const std::size_t nameStart = programPath.rfind('\\') + 1;
     if (!drivePath || !ansi::equalsIgnoringCase(programPath.substr(nameStart), kProgramName)) {
-        return Content::failure("\"" + ansi::toUtf8(programPath) +
-                                "\" is not a Half-Life program: the path must name hl.exe on a "
-                                "drive, like C:\\Sierra\\Half-Life\\hl.exe.");
+        std::string message(1, '"');
+        message += ansi::toUtf8(programPath);
+        message +=
+            "\" is not a Half-Life program: the path must name hl.exe on a drive, like "
+            "C:\\Sierra\\Half-Life\\hl.exe.";
+        return Content::failure(std::move(message));
     }
     const std::string_view drive = programPath.substr(0, 2);
     const std::string_view folder = programPath.substr(3, nameStart - 3);
@@ -44,8 +48,8 @@ files::Result<std::string> launchBatchContent(std::string_view programPath,
     const std::vector<std::string> lines{
         std::string(drive),
         "cd\\",
-        "cd \"" + std::string(folder) + "\"",
-        "hl.exe -dev -console +connect " + std::string(address),
+        std::string("cd \"").append(folder).append("\""),
+        std::string("hl.exe -dev -console +connect ").append(address),
         "exit",
         "",
     };
