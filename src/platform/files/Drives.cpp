@@ -41,7 +41,10 @@ bool entryExists(const fs::path& path) {
 }
 
 std::string quoted(std::string_view ansiPath) {
-    return "\"" + ansi::toUtf8(ansiPath) + "\"";
+    std::string text(1, '"');
+    text += ansi::toUtf8(ansiPath);
+    text += '"';
+    return text;
 }
 
 }  // namespace

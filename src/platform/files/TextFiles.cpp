@@ -67,7 +67,10 @@ fs::path writeTarget(const fs::path& hostFile) {
 }
 
 std::string quotedWindows(std::string_view windowsPath) {
-    return "\"" + ansi::toUtf8(windowsPath) + "\"";
+    std::string text(1, '"');
+    text += ansi::toUtf8(windowsPath);
+    text += '"';
+    return text;
 }
 
 }  // namespace
@@ -153,20 +156,17 @@ Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
     if (::fstat(fd, &info) != 0) {
         return fail("Cannot read");
     }
-    std::string text;
+    std::string_view lineBreak;
     if (info.st_size > 0) {
         char last = '\0';
         if (::pread(fd, &last, 1, info.st_size - 1) != 1) {
             return fail("Cannot read");
         }
-        if (last == '\r') {
-            text = "\n";
-        } else if (last != '\n') {
-            text = "\r\n";
-        }
+        lineBreak = last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
     }
-    text += line;
-    text += "\r\n";
+    std::string text;
+    text.reserve(lineBreak.size() + line.size() + 2);
+    text.append(lineBreak).append(line).append("\r\n");
     if (!writeAll(fd, text)) {
         return fail("Cannot append to");
     }
