@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/AppFont.h"
 #include "app/FirstRun.h"
 #include "app/Form1.h"
 
@@ -60,6 +61,7 @@ void expectTidy(const QWidget* root) {
 }
 
 TEST(LayoutTest, EveryTabIsTidy) {
+    applyProgramFont();
     Form1 form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -91,6 +93,37 @@ TEST(LayoutTest, OptionPagesShareThePlaceOfWhatTheyCover) {
         EXPECT_EQ(page->geometry(), covered->geometry());
         page->hide();
     }
+}
+
+// The named controls that take the focus with Tab, in the order Tab visits them.
+QStringList tabOrder(const QWidget* window, const QWidget* within) {
+    QStringList order;
+    const QWidget* widget = window;
+    do {
+        widget = widget->nextInFocusChain();
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->objectName().isEmpty() &&
+            !widget->objectName().startsWith(QLatin1String("qt_")) &&
+            within->isAncestorOf(widget)) {
+            order << widget->objectName();
+        }
+    } while (widget != window);
+    return order;
+}
+
+TEST(LayoutTest, FirstTabOrderFollowsTheLayout) {
+    Form1 form;
+    const QStringList expected{"lstMainRes",     "cmdSwitchDisplay", "chkConfTNT",
+                               "chkConfBanshee", "chkConfV2",        "chkConfVoodoo",
+                               "chkMatroxOnOff", "cmdConfApply",     "chkRunOnStart",
+                               "chkStartMin",    "cmdReboot",        "cmdShutDown"};
+    EXPECT_EQ(tabOrder(&form, form.ui.tabMainSettings), expected);
+}
+
+TEST(LayoutTest, FirstRunTabOrderFollowsTheLayout) {
+    FirstRun window;
+    const QStringList expected{"chkRivaTNT", "chkVoodoo", "chkVoodoo2", "chkBanshee",
+                               "cmdOKFirstRun"};
+    EXPECT_EQ(tabOrder(&window, &window), expected);
 }
 
 TEST(LayoutTest, FirstRunWindowIsTidy) {
