@@ -18,8 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string failureText(const std::string& what, const fs::path& path, int error) {
-    return what + " " + path.string() + ": " + std::strerror(error);
+// "writing /x/tunexa.bat failed: No space left on device"
+std::string failureText(const std::string& step, const fs::path& path, int error) {
+    return step + " " + path.string() + " failed: " + std::strerror(error);
 }
 
 // Writes all of `bytes`, going on after short writes and interruptions; false with errno set.
@@ -104,7 +105,7 @@ Status replaceFileAtomically(const fs::path& hostFile, std::string_view bytes) {
         }
     }
     if (fd < 0) {
-        return Status::failure(failureText("Cannot create a file in", folder, errno));
+        return Status::failure(failureText("creating a file in", folder, errno));
     }
 
     const auto fail = [&](const std::string& what) {
@@ -121,22 +122,22 @@ Status replaceFileAtomically(const fs::path& hostFile, std::string_view bytes) {
             errno = 0;
         }
         if (::fchmod(fd, old.st_mode & 07777) != 0) {
-            return fail("Cannot keep the permissions of");
+            return fail("keeping the permissions of");
         }
     }
     if (!writeAll(fd, bytes)) {
-        return fail("Cannot write");
+        return fail("writing");
     }
     if (::fsync(fd) != 0) {
-        return fail("Cannot sync");
+        return fail("syncing");
     }
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0) {
-        return fail("Cannot write");
+        return fail("writing");
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        return fail("Cannot replace");
+        return fail("replacing");
     }
     syncFolder(folder);
     return Status::success();
@@ -145,7 +146,7 @@ Status replaceFileAtomically(const fs::path& hostFile, std::string_view bytes) {
 Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
     const int fd = ::open(hostFile.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
-        return Status::failure(failureText("Cannot open", hostFile, errno));
+        return Status::failure(failureText("opening", hostFile, errno));
     }
     const auto fail = [&](const char* what) {
         const int error = errno;
@@ -154,13 +155,13 @@ Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
     };
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
-        return fail("Cannot read");
+        return fail("reading");
     }
     std::string_view lineBreak;
     if (info.st_size > 0) {
         char last = '\0';
         if (::pread(fd, &last, 1, info.st_size - 1) != 1) {
-            return fail("Cannot read");
+            return fail("reading");
         }
         lineBreak = last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
     }
@@ -168,13 +169,13 @@ Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
     text.reserve(lineBreak.size() + line.size() + 2);
     text.append(lineBreak).append(line).append("\r\n");
     if (!writeAll(fd, text)) {
-        return fail("Cannot append to");
+        return fail("appending to");
     }
     if (::fsync(fd) != 0) {
-        return fail("Cannot sync");
+        return fail("syncing");
     }
     if (::close(fd) != 0) {
-        return Status::failure(failureText("Cannot append to", hostFile, errno));
+        return Status::failure(failureText("appending to", hostFile, errno));
     }
     return Status::success();
 }
