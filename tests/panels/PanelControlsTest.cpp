@@ -237,6 +237,46 @@ TEST(PanelNames, AreUniqueAcrossTheWholeWindow) {
     }
 }
 
+// A caption label names the control it stands for, so assistive technology reads the caption
+// with the slider, list or text box.
+TEST(PanelCaptions, AreTheBuddiesOfTheControlsTheyName) {
+    const std::vector<std::pair<const char*, const char*>> captions = {
+        {"lblTNTGLtexq", "lstTNTGLtexq"},
+        {"lblTNTD3Dmip", "lstTNTD3Dmip"},
+        {"lblTNTD3Dmipm", "lstTNTD3Dmipm"},
+        {"lblTNTD3Dmipd", "lstTNTD3Dmipd"},
+        {"lblTNTCoreClk", "sldTNTCoreClk"},
+        {"lblTNTMemClk", "sldTNTMemClk"},
+        {"lbl3DfxVCore", "sld3DfxVCore"},
+        {"lblV2D3DCore", "sldV2D3DCore"},
+        {"lblV2D3DRG", "sldV2D3DRG"},
+        {"lblV2D3DGG", "sldV2D3DGG"},
+        {"lblV2D3DBG", "sldV2D3DBG"},
+        {"lblV2GCore", "sldV2GCore"},
+        {"Label1", "sldV2GRG"},
+        {"lblV2GGG", "sldV2GGG"},
+        {"lblV2GBG", "sldV2GBG"},
+        {"lbl3DfxBansheeGrx", "sld3DfxBansheeGrx"},
+        {"lblBansheeMem", "sld3DfxBansheeMem"},
+        {"lblBanDRG", "sldBanDRG"},
+        {"lblBanDGG", "sldBanDGG"},
+        {"lblBanDBG", "sldBanDBG"},
+        {"lblBanGRG", "sldBanGRG"},
+        {"lblBanGGG", "sldBanGGG"},
+        {"lblBanGBG", "sldBanGBG"},
+        {"lblHLon", "txtHLdrive"},
+        {"lblHLip", "txtHLip"},
+        {"lblHLdescription", "txtHLdesc"},
+    };
+    auto widgets = makeAllPanels();
+    for (const auto& [labelName, controlName] : captions) {
+        const auto* label = qobject_cast<QLabel*>(findInAnyPanel(widgets, labelName));
+        ASSERT_NE(label, nullptr) << labelName;
+        ASSERT_NE(label->buddy(), nullptr) << labelName;
+        EXPECT_EQ(label->buddy()->objectName().toStdString(), controlName) << labelName;
+    }
+}
+
 // Pages that replace each other share one cell of one grid, so showing either puts it in the same
 // place.
 void expectSameCell(QWidget* root, const std::vector<const char*>& names) {
