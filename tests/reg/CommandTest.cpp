@@ -358,6 +358,30 @@ TEST_F(QueryTest, ImportWarnsWithFileAndLineAndStillImportsTheRest) {
     EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, "Imported", "good"), "1");
 }
 
+struct FileForm {
+    std::vector<std::string> switches;
+};
+
+class ExportImportCommands : public QueryTest, public ::testing::WithParamInterface<FileForm> {};
+
+TEST_P(ExportImportCommands, BringBackTheTree) {
+    const auto file = (dir_ / "backup.reg").string();
+    std::vector<std::string> args = {"export", "HKLM\\Software", file};
+    args.insert(args.end(), GetParam().switches.begin(), GetParam().switches.end());
+    ASSERT_EQ(reg(args).code, 0);
+    const auto before = reg({"query", "HKLM\\Software", "/s"}).out;
+    ASSERT_EQ(reg({"delete", "HKLM\\Software", "/f"}).code, 0);
+    EXPECT_EQ(reg({"query", "HKLM\\Software"}).code, 1);
+    const auto outcome = reg({"import", file});
+    EXPECT_EQ(outcome.code, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "The operation completed successfully.\n");
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(reg({"query", "HKLM\\Software", "/s"}).out, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, ExportImportCommands,
+                         ::testing::Values(FileForm{{}}, FileForm{{"/5"}}, FileForm{{"-Y", "-5"}}));
+
 TEST(RegUnavailableStore, WritesReportTheFailure) {
     tunexa::test::TempDir dir;
     std::ofstream(dir / "file") << "x";
