@@ -160,6 +160,20 @@ TEST_F(RegTest, HexContinuesOverSeveralLinesAndAtTheEndOfTheFile) {
     EXPECT_EQ(b->data, bytes("\xFF"));
 }
 
+TEST_F(RegTest, AKeyLineIsNeverTakenAsHexContinuation) {
+    const auto result = importRegFile(
+        hive(), withBreaks({"REGEDIT4", "[HKEY_LOCAL_MACHINE\\H]", "\"a\"=hex:01,\\",
+                            "[HKEY_LOCAL_MACHINE\\Other]", "\"b\"=hex:02,\\", "\"c\"=\"1\""},
+                           "\r\n"));
+    ASSERT_EQ(result.warnings.size(), 2u);
+    EXPECT_EQ(result.warnings[0].line, 3u);
+    EXPECT_EQ(result.warnings[1].line, 5u);
+    EXPECT_FALSE(hive().getValue(HKEY_LOCAL_MACHINE, "H", "a"));
+    EXPECT_FALSE(hive().getValue(HKEY_LOCAL_MACHINE, "Other", "b"));
+    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, "Other", "c"), "1");
+    EXPECT_TRUE(hive().values(HKEY_LOCAL_MACHINE, "H").empty());
+}
+
 class Headers : public RegTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(Headers, AnythingButTheTwoHeadersImportsNothing) {

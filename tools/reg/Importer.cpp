@@ -379,7 +379,16 @@ class Parser {
             if (index_ + 1 >= lines_.size()) {
                 break;
             }
-            rest = trimLeft(lines_[++index_].text);
+            // A key or value line is never hex data: taking it as such would lose it and put
+            // the values after it into the wrong key.
+            const std::string_view next = trimLeft(lines_[index_ + 1].text);
+            if (!next.empty() &&
+                (next.front() == '[' || next.front() == '"' || next.front() == '@')) {
+                warn(number, "the hex data ends with '\\' but the next line is a key or a value");
+                return false;
+            }
+            rest = next;
+            ++index_;
         }
 
         store::Bytes bytes;
