@@ -11,19 +11,20 @@
 #include <QString>
 
 #include "ui/IndexedActionGroup.h"
+#include "ui/MenuItems.h"
 
 namespace tunexa::app {
 
-class PopupMenu {
+class PopupMenu : public ui::MenuItems {
   public:
     // The menu is created as a child of `owner` (the main window).
     explicit PopupMenu(QWidget* owner);
 
     QMenu* menu() const { return menu_; }
     // The item (or submenu item, or separator) of that name; null when there is none.
-    QAction* item(const QString& name) const;
+    QAction* item(const QString& name) const override;
     // The indexed group of that name; null when there is none.
-    ui::IndexedActionGroup* group(const QString& name) const;
+    ui::IndexedActionGroup* group(const QString& name) const override;
 
     // Enables or disables an item; for a submenu item the whole branch.
     void setEnabled(const QString& name, bool enabled);
