@@ -1,0 +1,608 @@
+#include "panels/tnt/TntPanel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "engine/DisplayClass.h"
+#include "engine/SliderScales.h"
+#include "store/Ansi.h"
+#include "ui/CheckBox.h"
+#include "ui/IndexedActionGroup.h"
+#include "ui/ListBox.h"
+#include "ui/OneRowList.h"
+
+namespace tunexa::panels {
+
+namespace {
+
+using engine::SettingValue;
+using engine::TNTSettings;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using Widgets = Ui::TntTab;
+
+// The slider scales' texts as plain functions, so the slider table can hold them.
+std::string coreClockText(int position) {
+    return engine::kTNTCoreClock.text(position);
+}
+
+std::string memoryClockText(int position) {
+    return engine::kTNTMemoryClock.text(position);
+}
+
+// lblTNTD3DaaVal for each anti-aliasing position, which is also the stored AAMETHOD.
+constexpr std::string_view kAntiAliasingLabels[] = {"2x1", "2x2", "3x2", "3x3",
+                                                    "4x2", "4x3", "4x4"};
+
+std::string antiAliasingText(int position) {
+    if (position < 0 || position >= static_cast<int>(std::size(kAntiAliasingLabels))) {
+        return {};
+    }
+    return std::string(kAntiAliasingLabels[static_cast<std::size_t>(position)]);
+}
+
+// A slider and the value label that shows what Apply stores for its position.
+struct SliderControl {
+    QSlider* Widgets::*slider;
+    QLabel* Widgets::*label;
+    // Empty outside the slider's range.
+    std::string (*text)(int position);
+};
+
+enum SliderId { kMemorySlider, kCoreSlider, kAntiAliasingSlider };
+
+constexpr SliderControl kSliders[] = {
+    {&Widgets::sldTNTMemClk, &Widgets::lblTNTMemVal, &memoryClockText},
+    {&Widgets::sldTNTCoreClk, &Widgets::lblTNTCoreVal, &coreClockText},
+    {&Widgets::sldTNTD3Daa, &Widgets::lblTNTD3DaaVal, &antiAliasingText},
+};
+
+// A clock: its slider, its scale, the record field holding its text and its tray items.
+struct ClockControl {
+    SliderId slider;
+    engine::ClockScale scale;
+    SettingValue TNTSettings::*field;
+    const char* trayGroup;
+};
+
+enum ClockId { kMemoryClock, kCoreClock };
+
+constexpr ClockControl kClocks[] = {
+    {kMemorySlider, engine::kTNTMemoryClock, &TNTSettings::MCLK, "mPopRivaMemSpeed"},
+    {kCoreSlider, engine::kTNTCoreClock, &TNTSettings::NVCLK, "mPopRivaCoreSpeed"},
+};
+
+constexpr const char* kVSyncGroup = "mPopTNTV";
+constexpr int kVSyncOff = 0;
+constexpr int kVSyncOn = 1;
+
+// Check boxes that show their field as it is (field 1 = checked), in the order they are loaded.
+struct DriverCheckBox {
+    QCheckBox* Widgets::*box;
+    SettingValue TNTSettings::*field;
+};
+
+constexpr DriverCheckBox kDriverCheckBoxes[] = {
+    {&Widgets::chkTNTDX6, &TNTSettings::DX6ENABLE},
+    {&Widgets::chkTNTCpuOpt, &TNTSettings::CPUOPTDISABLE},
+    {&Widgets::chkTNTNV4, &TNTSettings::PowerUser},
+    {&Widgets::chkTNTFogTable, &TNTSettings::FOGTABLEENABLE},
+    {&Widgets::chkTNTD3Ddither, &TNTSettings::MIPMAPDITHERENABLE},
+};
+
+struct ListItem {
+    std::string_view text;
+    int value;
+};
+
+constexpr ListItem kMipmapLevels[] = {
+    {"1", 1}, {"2", 2}, {"3", 3}, {"4", 4},   {"5", 5},   {"6", 6},
+    {"7", 7}, {"8", 8}, {"9", 9}, {"10", 10}, {"11", 11}, {"12", 12},
+};
+
+constexpr ListItem kMipmapMethods[] = {
+    {"Bilinear", 0},
+    {"Trilinear", 1},
+};
+
+constexpr ListItem kMipmapDetailLevels[] = {
+    {"Best image quality", 0}, {"High image quality", 2}, {"Blend", 4},
+    {"High performance", 8},   {"Best performance", 10},
+};
+
+constexpr ListItem kTextureQualities[] = {
+    {"Optimise for best image quality", 1},
+    {"Blend", 2},
+    {"Optimise for best performance", 3},
+};
+
+// An option list, its items and the field (and store value) they stand for.
+struct OptionList {
+    ui::OneRowList* Widgets::*list;
+    SettingValue TNTSettings::*field;
+    std::string_view valueName;
+    std::span<const ListItem> items;
+};
+
+// In the order the lists are filled and loaded.
+constexpr OptionList kOptionLists[] = {
+    {&Widgets::lstTNTD3Dmip, &TNTSettings::MIPMAPLEVELS, "MIPMAPLEVELS", kMipmapLevels},
+    {&Widgets::lstTNTD3Dmipm, &TNTSettings::AUTOMIPMAPMETHOD, "AUTOMIPMAPMETHOD", kMipmapMethods},
+    {&Widgets::lstTNTD3Dmipd, &TNTSettings::LODBIASADJUST, "LODBIASADJUST", kMipmapDetailLevels},
+    {&Widgets::lstTNTGLtexq, &TNTSettings::TextureQuality, "TextureQuality", kTextureQualities},
+};
+
+// In the order start-up clears the item in view and Apply turns it into the selection.
+constexpr ui::OneRowList* Widgets::*kListsByItemInView[] = {
+    &Widgets::lstTNTD3Dmip,
+    &Widgets::lstTNTD3Dmipd,
+    &Widgets::lstTNTD3Dmipm,
+    &Widgets::lstTNTGLtexq,
+};
+
+// Factory values of Reset Defaults, in the order they are set.
+struct SliderDefault {
+    SliderId slider;
+    int position;
+};
+
+struct CheckDefault {
+    QCheckBox* Widgets::*box;
+    int value;
+};
+
+struct ListDefault {
+    ui::OneRowList* Widgets::*list;
+    int index;
+};
+
+using FactoryDefault = std::variant<SliderDefault, CheckDefault, ListDefault>;
+
+constexpr FactoryDefault kFactoryDefaults[] = {
+    SliderDefault{kMemorySlider, 0},
+    SliderDefault{kCoreSlider, 0},
+    CheckDefault{&Widgets::chkTNTSetVsync, 1},
+    ListDefault{&Widgets::lstTNTD3Dmip, 11},
+    ListDefault{&Widgets::lstTNTD3Dmipm, 0},
+    ListDefault{&Widgets::lstTNTD3Dmipd, 0},
+    CheckDefault{&Widgets::chkTNTD3Ddither, 0},
+    CheckDefault{&Widgets::chkTNTD3Daa, 1},
+    SliderDefault{kAntiAliasingSlider, 1},
+    ListDefault{&Widgets::lstTNTGLtexq, 0},
+    CheckDefault{&Widgets::chkTNTDX6, 1},
+};
+
+// Texts of the tab's message boxes.
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kAreYouSure = QStringLiteral("Are you sure?");
+const QString kApplyingSettings = QStringLiteral("Applying Settings");
+const QString kTntSettingsApplied = QStringLiteral("TNT Settings Applied");
+const QString kRebootNeeded = QStringLiteral("A reboot is needed to force changes");
+const QString kSettingsNotApplied = QStringLiteral("Settings Not Applied");
+const QString kRestoringDefaults = QStringLiteral("Restoring Defaults");
+const QString kDefaultsRestored = QStringLiteral("Defaults Restored");
+const QString kDefaultsNotRestored = QStringLiteral("Defaults Not Restored");
+const QString kDefaultSet = QStringLiteral("Default set");
+const QString kNoTntAvailable = QStringLiteral("No TNT Available");
+
+QString fromAnsi(const std::string& text) {
+    return QString::fromStdString(ansi::toUtf8(text));
+}
+
+QString fromAscii(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Equality of a record field with a constant as the panel reads it: a number by value, a text
+// by its decimal value; a text that is no number equals nothing.
+bool fieldEquals(const SettingValue& value, int constant) {
+    return value.equals(constant).value_or(false);
+}
+
+// A non-empty text goes into the label; an empty one (a position outside the scale) leaves it.
+void followSlider(Widgets& widgets, const SliderControl& control) {
+    const std::string text = control.text((widgets.*control.slider)->value());
+    if (!text.empty()) {
+        (widgets.*control.label)->setText(fromAnsi(text));
+    }
+}
+
+void setSlider(Widgets& widgets, const SliderControl& control, int position) {
+    (widgets.*control.slider)->setValue(position);
+    (widgets.*control.label)->setText(fromAnsi(control.text(position)));
+}
+
+}  // namespace
+
+// The check marks of the tray branch's items, to put back when an action does not happen.
+class TntPanel::TrayMarks {
+  public:
+    explicit TrayMarks(const std::vector<ui::IndexedActionGroup*>& groups) {
+        for (const ui::IndexedActionGroup* group : groups) {
+            for (QAction* action : group->actions()) {
+                marks_.emplace_back(action, action->isChecked());
+            }
+        }
+    }
+
+    void restore() const {
+        for (const auto& [action, checked] : marks_) {
+            action->setChecked(checked);
+        }
+    }
+
+  private:
+    std::vector<std::pair<QAction*, bool>> marks_;
+};
+
+TntPanel::TntPanel(TntTab& widgets, const ui::PanelEnvironment& env, QObject* parent)
+    : QObject(parent), ui_(widgets.ui), env_(env) {
+    connectControls();
+    connectTrayItems();
+}
+
+void TntPanel::connectControls() {
+    connect(ui_.sldTNTCoreClk, &QSlider::valueChanged, this, [this] { sldTNTCoreClk_Change(); });
+    connect(ui_.sldTNTMemClk, &QSlider::valueChanged, this, [this] { sldTNTMemClk_Change(); });
+    connect(ui_.sldTNTD3Daa, &QSlider::valueChanged, this, [this] { sldTNTD3Daa_Change(); });
+    ui::onCheckClick(ui_.chkTNTD3Daa, this, [this] { chkTNTD3Daa_Click(); });
+    connect(ui_.cmdTNTapply, &QPushButton::clicked, this, [this] { cmdTNTapply_Click(); });
+    connect(ui_.cmdTNTdefaults, &QPushButton::clicked, this, [this] { cmdTNTdefaults_Click(); });
+}
+
+void TntPanel::connectTrayItems() {
+    const auto connectGroup = [this](const char* name, void (TntPanel::*handler)(int)) {
+        ui::IndexedActionGroup* group = env_.menu.group(QString::fromLatin1(name));
+        if (group == nullptr) {
+            return;
+        }
+        connect(group, &ui::IndexedActionGroup::triggered, this, [this, group, handler](int index) {
+            // The menu ticks or unticks a checkable item on its own before it reports the
+            // click; undo that, so the marks change only where the handler sets them.
+            if (QAction* action = group->at(index)) {
+                action->setChecked(!action->isChecked());
+            }
+            (this->*handler)(index);
+        });
+    };
+    connectGroup(kClocks[kMemoryClock].trayGroup, &TntPanel::mPopRivaMemSpeed_Click);
+    connectGroup(kClocks[kCoreClock].trayGroup, &TntPanel::mPopRivaCoreSpeed_Click);
+    connectGroup(kVSyncGroup, &TntPanel::mPopTNTV_Click);
+
+    const auto connectItem = [this](const char* name, void (TntPanel::*handler)()) {
+        if (QAction* action = env_.menu.item(QString::fromLatin1(name))) {
+            connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        }
+    };
+    connectItem("mPopRivaMemDefaults", &TntPanel::mPopRivaMemDefaults_Click);
+    connectItem("mPopRivaCoreDefaults", &TntPanel::mPopRivaCoreDefaults_Click);
+}
+
+ui::IndexedActionGroup* TntPanel::trayGroup(const char* name) const {
+    return env_.menu.group(QString::fromLatin1(name));
+}
+
+void TntPanel::FillTNTLists() {
+    for (const OptionList& option : kOptionLists) {
+        for (const ListItem& item : option.items) {
+            (ui_.*option.list)->addItem(fromAscii(item.text));
+        }
+    }
+}
+
+void TntPanel::LoadTNTPanel() {
+    ui_.cmdTNTdefaults->setEnabled(true);
+    ui_.cmdTNTapply->setEnabled(true);
+    for (const int clock : {kMemoryClock, kCoreClock}) {
+        loadClock(clock);
+    }
+    loadVSync();
+    for (const DriverCheckBox& check : kDriverCheckBoxes) {
+        const SettingValue& value = env_.settings.TNT.*check.field;
+        for (const int state : {0, 1}) {
+            if (fieldEquals(value, state)) {
+                ui::setCheckValue(ui_.*check.box, state);
+            }
+        }
+    }
+    for (std::size_t list = 0; list < std::size(kOptionLists); ++list) {
+        loadList(list);
+    }
+    engine::ReadTNTDriverInfo(env_.settings);
+    ui_.lblTNTdriverVal->setText(fromAnsi(env_.settings.TNT.DriverDesc.asText()));
+    ui_.lblTNTMemVal->setText(fromAnsi(env_.settings.TNT.MCLK.asText()));
+    ui_.lblTNTCoreVal->setText(fromAnsi(env_.settings.TNT.NVCLK.asText()));
+    loadAntiAliasing();
+}
+
+void TntPanel::loadClock(int clockId) {
+    const ClockControl& clock = kClocks[clockId];
+    ui::IndexedActionGroup* items = trayGroup(clock.trayGroup);
+    if (items != nullptr) {
+        items->checkOnly(-1);
+    }
+    // Only an exact speed text moves the slider ("125.0" or "140" leave it where it is).
+    const auto position = clock.scale.position((env_.settings.TNT.*clock.field).asText());
+    if (!position) {
+        return;
+    }
+    (ui_.*kSliders[clock.slider].slider)->setValue(*position);
+    if (items != nullptr) {
+        items->setChecked(*position, true);
+    }
+}
+
+void TntPanel::loadVSync() {
+    const SettingValue& noVSync = env_.settings.TNT.NOVSYNC;
+    int shown = -1;
+    if (fieldEquals(noVSync, 0)) {
+        shown = kVSyncOn;
+    } else if (fieldEquals(noVSync, 1)) {
+        shown = kVSyncOff;
+    } else {
+        return;
+    }
+    if (ui::IndexedActionGroup* items = trayGroup(kVSyncGroup)) {
+        items->setChecked(kVSyncOn, shown == kVSyncOn);
+        items->setChecked(kVSyncOff, shown == kVSyncOff);
+    }
+    ui::setCheckValue(ui_.chkTNTSetVsync, shown == kVSyncOn ? 1 : 0);
+}
+
+void TntPanel::loadList(std::size_t listId) {
+    const OptionList& option = kOptionLists[listId];
+    const SettingValue& value = env_.settings.TNT.*option.field;
+    const auto item =
+        std::find_if(option.items.begin(), option.items.end(),
+                     [&value](const ListItem& i) { return fieldEquals(value, i.value); });
+    if (item != option.items.end()) {
+        ui::selectItem(ui_.*option.list, static_cast<int>(item - option.items.begin()));
+    }
+}
+
+void TntPanel::loadAntiAliasing() {
+    const TNTSettings& tnt = env_.settings.TNT;
+    if (fieldEquals(tnt.ANTIALIASENABLE, 0)) {
+        ui::setCheckValue(ui_.chkTNTD3Daa, 0);
+        setAntiAliasingGroupEnabled(false);
+        return;
+    }
+    if (!fieldEquals(tnt.ANTIALIASENABLE, 1)) {
+        return;
+    }
+    ui::setCheckValue(ui_.chkTNTD3Daa, 1);
+    setAntiAliasingGroupEnabled(true);
+    for (int method = 0; method < static_cast<int>(std::size(kAntiAliasingLabels)); ++method) {
+        if (fieldEquals(tnt.AAMETHOD, method)) {
+            setSlider(ui_, kSliders[kAntiAliasingSlider], method);
+            return;
+        }
+    }
+}
+
+void TntPanel::setAntiAliasingGroupEnabled(bool enabled) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui_.lblTNTD3DaaI), static_cast<QWidget*>(ui_.lblTNTD3DaaP),
+          static_cast<QWidget*>(ui_.sldTNTD3Daa), static_cast<QWidget*>(ui_.lblTNTD3DaaVal)}) {
+        widget->setEnabled(enabled);
+    }
+}
+
+void TntPanel::enableForCard() {
+    if (QAction* branch = env_.menu.item(QStringLiteral("mPopRivaMain"))) {
+        branch->setEnabled(true);
+    }
+    LoadTNTPanel();
+    deselectListsAtTopIndex();
+}
+
+void TntPanel::disableForNoCard() {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui_.frameTNTOC), static_cast<QWidget*>(ui_.frameTNTSettings),
+          static_cast<QWidget*>(ui_.frameTNTD3D), static_cast<QWidget*>(ui_.frameTNTGL),
+          static_cast<QWidget*>(ui_.cmdTNTdefaults), static_cast<QWidget*>(ui_.cmdTNTapply)}) {
+        widget->setEnabled(false);
+    }
+    ui_.lblTNTdriverVal->setText(kNoTntAvailable);
+    if (QAction* branch = env_.menu.item(QStringLiteral("mPopRivaMain"))) {
+        branch->setEnabled(false);
+    }
+}
+
+void TntPanel::deselectListsAtTopIndex() {
+    for (ui::OneRowList* Widgets::*list : kListsByItemInView) {
+        ui::deselectItem(ui_.*list, (ui_.*list)->topIndex());
+    }
+}
+
+void TntPanel::sldTNTCoreClk_Change() {
+    followSlider(ui_, kSliders[kCoreSlider]);
+}
+
+void TntPanel::sldTNTMemClk_Change() {
+    followSlider(ui_, kSliders[kMemorySlider]);
+}
+
+void TntPanel::sldTNTD3Daa_Change() {
+    followSlider(ui_, kSliders[kAntiAliasingSlider]);
+}
+
+void TntPanel::chkTNTD3Daa_Click() {
+    setAntiAliasingGroupEnabled(ui::checkValue(ui_.chkTNTD3Daa) == 1);
+}
+
+void TntPanel::cmdTNTapply_Click() {
+    if (env_.messages.show(kAreYouSure, kApplyingSettings, MessageButtons::YesNo) !=
+        MessageAnswer::Yes) {
+        env_.messages.show(kSettingsNotApplied, kSettingsNotApplied, MessageButtons::Ok);
+        return;
+    }
+    // One-row lists: the item the user stepped to counts, clicked or not.
+    for (ui::OneRowList* Widgets::*list : kListsByItemInView) {
+        ui::selectItem(ui_.*list, (ui_.*list)->topIndex());
+    }
+    const engine::WriteResult result = storeWholeTab();
+    if (!result.saved) {
+        reportNotApplied(result);
+        return;
+    }
+    env_.messages.show(kTntSettingsApplied + kCrLf + kRebootNeeded, kTntSettingsApplied,
+                       MessageButtons::Ok);
+}
+
+void TntPanel::cmdTNTdefaults_Click() {
+    if (env_.messages.show(kAreYouSure, kRestoringDefaults, MessageButtons::YesNo) !=
+        MessageAnswer::Yes) {
+        env_.messages.show(kDefaultsNotRestored, kDefaultsNotRestored, MessageButtons::Ok);
+        return;
+    }
+    for (const FactoryDefault& factory : kFactoryDefaults) {
+        std::visit(
+            [this](const auto& setting) {
+                using Setting = std::decay_t<decltype(setting)>;
+                if constexpr (std::is_same_v<Setting, SliderDefault>) {
+                    setSlider(ui_, kSliders[setting.slider], setting.position);
+                } else if constexpr (std::is_same_v<Setting, CheckDefault>) {
+                    ui::setCheckValue(ui_.*setting.box, setting.value);
+                } else {
+                    ui::selectItem(ui_.*setting.list, setting.index);
+                }
+            },
+            factory);
+    }
+    env_.messages.show(kDefaultsRestored, kDefaultsRestored, MessageButtons::Ok);
+}
+
+void TntPanel::mPopRivaMemSpeed_Click(int index) {
+    setClockFromTray(kMemoryClock, index);
+}
+
+void TntPanel::mPopRivaCoreSpeed_Click(int index) {
+    setClockFromTray(kCoreClock, index);
+}
+
+void TntPanel::setClockFromTray(int clockId, int index) {
+    const ClockControl& clock = kClocks[clockId];
+    if (index < 0 || index >= clock.scale.positions || !confirmTrayAction()) {
+        return;
+    }
+    const TrayMarks marks(trayGroups());
+    if (ui::IndexedActionGroup* items = trayGroup(clock.trayGroup)) {
+        items->checkOnly(index);
+    }
+    setSlider(ui_, kSliders[clock.slider], index);
+    storeFromTray(marks);
+}
+
+void TntPanel::mPopTNTV_Click(int index) {
+    if ((index != kVSyncOff && index != kVSyncOn) || !confirmTrayAction()) {
+        return;
+    }
+    const TrayMarks marks(trayGroups());
+    if (ui::IndexedActionGroup* items = trayGroup(kVSyncGroup)) {
+        items->setChecked(kVSyncOn, index == kVSyncOn);
+        items->setChecked(kVSyncOff, index == kVSyncOff);
+    }
+    ui::setCheckValue(ui_.chkTNTSetVsync, index == kVSyncOn ? 1 : 0);
+    storeFromTray(marks);
+}
+
+void TntPanel::mPopRivaMemDefaults_Click() {
+    if (confirmTrayAction()) {
+        reportDefaultSet(SetTNTMemDefault());
+    }
+}
+
+void TntPanel::mPopRivaCoreDefaults_Click() {
+    if (confirmTrayAction()) {
+        reportDefaultSet(SetTNTCoreDefault());
+    }
+}
+
+engine::WriteResult TntPanel::SetTNTMemDefault() {
+    return setClockDefault(kMemoryClock);
+}
+
+engine::WriteResult TntPanel::SetTNTCoreDefault() {
+    return setClockDefault(kCoreClock);
+}
+
+engine::WriteResult TntPanel::setClockDefault(int clockId) {
+    setSlider(ui_, kSliders[kClocks[clockId].slider], 0);
+    engine::ReadDriverSettings(engine::kCardTNT, env_.settings);
+    return engine::WriteDriverSettings(engine::kCardTNT, env_.settings);
+}
+
+engine::WriteResult TntPanel::storeWholeTab() {
+    const TNTSettings before = env_.settings.TNT;
+    engine::CollectDriverSettings(engine::kCardTNT, env_.controls, env_.settings);
+    engine::WriteResult result = engine::WriteDriverSettings(engine::kCardTNT, env_.settings);
+    if (!result.saved) {
+        // The write is all or nothing: the store still holds what the record held before.
+        env_.settings.TNT = before;
+        return result;
+    }
+    // A list without a selection gives an empty text, which the store did not take; the record
+    // keeps the value the store still has rather than the empty text.
+    for (const OptionList& option : kOptionLists) {
+        const auto& leftAlone = result.valuesLeftAlone;
+        if (std::find(leftAlone.begin(), leftAlone.end(), option.valueName) != leftAlone.end()) {
+            env_.settings.TNT.*option.field = before.*option.field;
+        }
+    }
+    LoadTNTPanel();
+    return result;
+}
+
+void TntPanel::storeFromTray(const TrayMarks& marks) {
+    const engine::WriteResult result = storeWholeTab();
+    if (!result.saved) {
+        marks.restore();
+        reportNotApplied(result);
+    }
+}
+
+bool TntPanel::confirmTrayAction() {
+    return env_.messages.show(kAreYouSure, kAreYouSure, MessageButtons::YesNo) ==
+           MessageAnswer::Yes;
+}
+
+void TntPanel::reportDefaultSet(const engine::WriteResult& result) {
+    if (!result.saved) {
+        reportNotApplied(result);
+        return;
+    }
+    env_.messages.show(kDefaultSet, kDefaultSet, MessageButtons::Ok);
+}
+
+void TntPanel::reportNotApplied(const engine::WriteResult& result) {
+    QString prompt = kSettingsNotApplied;
+    if (!result.failure.empty()) {
+        prompt += kCrLf + QString::fromStdString(result.failure);
+    }
+    env_.messages.show(prompt, kSettingsNotApplied, MessageButtons::Ok);
+}
+
+std::vector<ui::IndexedActionGroup*> TntPanel::trayGroups() const {
+    std::vector<ui::IndexedActionGroup*> groups;
+    for (const char* name :
+         {kClocks[kMemoryClock].trayGroup, kClocks[kCoreClock].trayGroup, kVSyncGroup}) {
+        if (ui::IndexedActionGroup* group = trayGroup(name)) {
+            groups.push_back(group);
+        }
+    }
+    return groups;
+}
+
+}  // namespace tunexa::panels
