@@ -1,0 +1,79 @@
+#pragma once
+
+// The composition root: the main window, the first-run window, the tray icon and the panels'
+// behaviour, wired to the platform services it is handed. start() is the main window's load
+// routine; everything else is an event handler on the one user-interface thread.
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+
+#include "app/FirstRun.h"
+#include "app/Form1.h"
+#include "engine/DriverSettings.h"
+#include "platform/BusyPointer.h"
+#include "platform/MessageBoxService.h"
+#include "platform/tray/TrayIcon.h"
+
+namespace tunexa::app {
+
+// What the program needs from the operating system; main() hands in the real ones, tests fakes.
+struct PlatformServices {
+    platform::MessageBoxService& messages;
+    platform::TrayIcon& tray;
+    platform::BusyPointer& busyPointer;
+};
+
+class Application : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit Application(PlatformServices services, QObject* parent = nullptr);
+    ~Application() override;
+
+    // The main window's load routine: every start-up step in its fixed order.
+    void start();
+
+    Form1& window() { return *form_; }
+    // The first-run window while it is open; null otherwise.
+    FirstRun* firstRun() const { return firstRun_.data(); }
+    bool isUnloaded() const { return unloaded_; }
+
+    // Window and tray events.
+    void trayClicked(platform::TrayClick click);
+    void mPopRestore_Click();
+    void mPopExit_Click();
+    void SSTab1_Click();
+    // Unloads the main window: the tray icon goes, nothing is saved, the program ends.
+    void unload();
+
+    // Program options.
+    void chkStartMin_Click();
+    void chkRunOnStart_Click();
+
+  signals:
+    // The last window is gone: the program should end.
+    void ended();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void tellAboutTheStore();
+    void showFirstRun();
+    void applyAvailabilityFlags();
+    void applyStartMinimised(const std::string& flag);
+    void showSystemInformation();
+    void restore();
+    void hideIfMinimised();
+    QString programCaption() const;
+
+    PlatformServices services_;
+    std::unique_ptr<Form1> form_;
+    QPointer<FirstRun> firstRun_;
+    bool unloaded_ = false;
+};
+
+}  // namespace tunexa::app
