@@ -1,0 +1,163 @@
+#include "panels/voodoo/VoodooPanel.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSlider>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "engine/SliderScales.h"
+#include "panels/voodoo/GlideBatch.h"
+#include "store/Ansi.h"
+#include "store/Registry.h"
+#include "ui/CheckBox.h"
+
+namespace tunexa::panels {
+
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using store::HKEY_LOCAL_MACHINE;
+
+constexpr std::string_view kVoodooKey = "Software\\Tunexa\\Tunexa\\3Dfx";
+constexpr std::string_view kClockValue = "Voodoo GRXCLK";
+
+// The three option boxes and their own values, in the order they are stored.
+struct OptionValue {
+    std::string_view valueName;
+    QCheckBox* Ui::VoodooFrame::*box;
+};
+constexpr std::array kOptionValues{
+    OptionValue{"Voodoo Vsync", &Ui::VoodooFrame::chk3DfxVVsync},
+    OptionValue{"Voodoo FastMem", &Ui::VoodooFrame::chk3DfxVFastMem},
+    OptionValue{"Voodoo FastPCI", &Ui::VoodooFrame::chk3DfxVFastPCI},
+};
+
+std::string readOwnValue(std::string_view name) {
+    return store::RegGetString(HKEY_LOCAL_MACHINE, kVoodooKey, name).value_or(std::string());
+}
+
+QString toQString(std::string_view ansiText) {
+    return QString::fromStdString(ansi::toUtf8(ansiText));
+}
+
+// The caption ends up in the batch file, so it is refused rather than changed when Windows-1252
+// cannot hold it.
+files::Result<std::string> toAnsi(const QString& text, std::string_view what) {
+    bool lossless = true;
+    std::string ansiText = ansi::fromUtf8(text.toStdString(), &lossless);
+    if (!lossless) {
+        return files::Result<std::string>::failure(
+            std::string(what) + " holds a character that a Windows batch file cannot hold.");
+    }
+    return files::Result<std::string>::success(std::move(ansiText));
+}
+
+void showResult(platform::MessageBoxService& messages, const QString& text) {
+    messages.show(text, text, MessageButtons::Ok);
+}
+
+}  // namespace
+
+VoodooPanel::VoodooPanel(VoodooFrame& widgets, const ui::PanelEnvironment& env,
+                         files::Drives drives)
+    : QObject(&widgets), widgets_(widgets), env_(env), drives_(std::move(drives)) {
+    const auto& ui = widgets_.ui;
+    connect(ui.sld3DfxVCore, &QSlider::valueChanged, this, &VoodooPanel::sld3DfxVCore_Change);
+    connect(ui.cmd3DfxVapply, &QPushButton::clicked, this, &VoodooPanel::cmd3DfxVapply_Click);
+    connect(ui.cmd3DfxVreset, &QPushButton::clicked, this, &VoodooPanel::cmd3DfxVreset_Click);
+}
+
+void VoodooPanel::LoadVoodooPanel() {
+    auto& ui = widgets_.ui;
+    const std::string clock = readOwnValue(kClockValue);
+    if (const auto position = engine::kVoodooCoreClock.position(clock)) {
+        ui.sld3DfxVCore->setValue(*position);
+    }
+    ui.lbl3DfxVCoreVal->setText(toQString(clock));
+    for (const OptionValue& option : kOptionValues) {
+        const std::string flag = readOwnValue(option.valueName);
+        if (flag == "0" || flag == "1") {
+            ui::setCheckValue(ui.*option.box, flag == "1" ? 1 : 0);
+        }
+    }
+}
+
+files::Status VoodooPanel::SaveVoodooValues() {
+    const auto& ui = widgets_.ui;
+    const auto writer = toAnsi(widgets_.window()->windowTitle(), "The window's title");
+    if (!writer) {
+        return files::Status::failure(writer.error());
+    }
+    const auto clock = toAnsi(ui.lbl3DfxVCoreVal->text(), "The core clock");
+    if (!clock) {
+        return files::Status::failure(clock.error());
+    }
+    const GlideSettings settings{*clock, ui::checkValue(ui.chk3DfxVFastMem),
+                                 ui::checkValue(ui.chk3DfxVFastPCI),
+                                 ui::checkValue(ui.chk3DfxVVsync)};
+    // File first: the own values must never claim settings the file does not hold.
+    if (auto written = writeGlideBatch(*writer, settings, drives_); !written) {
+        return written;
+    }
+    const store::FailureWatch watch;
+    bool committed = false;
+    {
+        store::Batch batch;
+        store::RegSetString(HKEY_LOCAL_MACHINE, kVoodooKey, kClockValue, *clock);
+        for (const OptionValue& option : kOptionValues) {
+            store::RegSetString(HKEY_LOCAL_MACHINE, kVoodooKey, option.valueName,
+                                std::to_string(ui::checkValue(ui.*option.box)));
+        }
+        committed = batch.commit();
+    }
+    if (watch.failed()) {
+        return files::Status::failure(watch.reason());
+    }
+    if (!committed) {
+        return files::Status::failure("The settings store did not accept the changes.");
+    }
+    return files::Status::success();
+}
+
+void VoodooPanel::sld3DfxVCore_Change(int position) {
+    widgets_.ui.lbl3DfxVCoreVal->setText(
+        QString::fromStdString(engine::kVoodooCoreClock.text(position)));
+}
+
+void VoodooPanel::cmd3DfxVapply_Click() {
+    auto& messages = env_.messages;
+    if (messages.show("Are you sure?", "Applying Voodoo Settings", MessageButtons::YesNo) !=
+        MessageAnswer::Yes) {
+        showResult(messages, "Settings Not Applied");
+        return;
+    }
+    const files::Status saved = SaveVoodooValues();
+    if (!saved) {
+        messages.show("Settings Not Applied\r\n" + QString::fromStdString(saved.error()),
+                      "Settings Not Applied", MessageButtons::Ok);
+        return;
+    }
+    showResult(messages, "Voodoo Settings Applied");
+}
+
+void VoodooPanel::cmd3DfxVreset_Click() {
+    auto& messages = env_.messages;
+    if (messages.show("Are you sure?", "Restoring Defaults", MessageButtons::YesNo) !=
+        MessageAnswer::Yes) {
+        showResult(messages, "Defaults Not Restored");
+        return;
+    }
+    auto& ui = widgets_.ui;
+    ui.sld3DfxVCore->setValue(0);
+    ui.lbl3DfxVCoreVal->setText("50");
+    ui::setCheckValue(ui.chk3DfxVVsync, 1);
+    ui::setCheckValue(ui.chk3DfxVFastMem, 0);
+    ui::setCheckValue(ui.chk3DfxVFastPCI, 0);
+    showResult(messages, "Defaults Restored");
+}
+
+}  // namespace tunexa::panels
