@@ -1,0 +1,440 @@
+#include "panels/voodoo2/Voodoo2Panel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "engine/FieldRef.h"
+#include "engine/SliderScales.h"
+#include "store/Ansi.h"
+#include "ui/CheckBox.h"
+#include "ui/IndexedActionGroup.h"
+
+namespace tunexa::panels {
+
+namespace {
+
+using Ui = ::Ui::Voodoo2Frame;
+using engine::detail::field;
+using engine::detail::FieldRef;
+using engine::detail::groupV2D3D;
+using engine::detail::groupV2Glide;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using VD = engine::V2D3DSettings;
+using VG = engine::V2GlideSettings;
+
+// The tray's clock groups cover 90 to 100 MHz, the first eleven slider positions.
+constexpr int kTrayClockItems = 11;
+constexpr int kVSyncOff = 0;
+constexpr int kVSyncOn = 1;
+
+constexpr const char* kD3DClockItems = "mPopV2D3DCoreClock";
+constexpr const char* kGlideClockItems = "mPopV2GCoreClock";
+constexpr const char* kD3DVSyncItems = "mPopV2D3DV";
+constexpr const char* kGlideVSyncItems = "mPopV2GV";
+
+// A check box and the two field texts it shows; a VSync box also moves the "Off" / "On" marks of
+// its tray group. In the order the load sets them.
+struct CheckRow {
+    QCheckBox* Ui::*box;
+    FieldRef field;
+    const char* uncheckedText;
+    const char* checkedText;
+    const char* trayGroup = nullptr;
+};
+
+constexpr CheckRow kChecks[] = {
+    {&Ui::chkV2D3Dfa, field<groupV2D3D, &VD::SSTV2_ANTIALIAS>, "0", "1"},
+    {&Ui::chkV2D3Dft, field<groupV2D3D, &VD::SSTV2_FORCE_TRILINEAR>, "0", "1"},
+    {&Ui::chkV2D3Dam, field<groupV2D3D, &VD::SSTV2_AUTOMIPMAP>, "0", "1"},
+    {&Ui::chkV2D3Dvs, field<groupV2D3D, &VD::SSTV2_SWAPINTERVAL>, "0", "1", kD3DVSyncItems},
+    {&Ui::chkV2GVSync, field<groupV2Glide, &VG::FX_GLIDE_SWAPINTERVAL>, "0", "1", kGlideVSyncItems},
+    {&Ui::chkV2Gadvance, field<groupV2Glide, &VG::FX_GLIDE_LOD_DITHER>, "0", "1"},
+    // Colour buffers: 3 is triple buffering, 2 double.
+    {&Ui::chkV2Gtriple, field<groupV2Glide, &VG::FX_GLIDE_ALLOC_COLOR>, "2", "3"},
+    // Texture memory per unit in MB: checked limits it to 2.
+    {&Ui::chkV2Glimit, field<groupV2Glide, &VG::SSTV2_TMU_MEMSIZE>, "4", "2"},
+    {&Ui::chkV2sli, field<groupV2Glide, &VG::SSTV2_SLIDETECT>, "0", "1"},
+};
+
+enum class Scale { CoreClock, Gamma };
+
+// A slider with its value label and field, in the order the load positions them. A core clock
+// also checks its tray item.
+struct SliderRow {
+    QSlider* Ui::*slider;
+    QLabel* Ui::*label;
+    FieldRef field;
+    Scale scale;
+    const char* trayGroup = nullptr;
+};
+
+constexpr SliderRow kSliders[] = {
+    {&Ui::sldV2D3DCore, &Ui::lblV2D3DCoreVal, field<groupV2D3D, &VD::SSTV2_GRXCLK>,
+     Scale::CoreClock, kD3DClockItems},
+    {&Ui::sldV2D3DRG, &Ui::lblV2DRGVal, field<groupV2D3D, &VD::SSTV2_RGAMMA>, Scale::Gamma},
+    {&Ui::sldV2D3DGG, &Ui::lblV2DGGVal, field<groupV2D3D, &VD::SSTV2_GGAMMA>, Scale::Gamma},
+    {&Ui::sldV2D3DBG, &Ui::lblV2DBGVal, field<groupV2D3D, &VD::SSTV2_BGAMMA>, Scale::Gamma},
+    {&Ui::sldV2GCore, &Ui::lblV2GCoreVal, field<groupV2Glide, &VG::SSTV2_GRXCLK>, Scale::CoreClock,
+     kGlideClockItems},
+    {&Ui::sldV2GRG, &Ui::lblV2GRGVal, field<groupV2Glide, &VG::SSTV2_RGAMMA>, Scale::Gamma},
+    {&Ui::sldV2GGG, &Ui::lblV2GGGVal, field<groupV2Glide, &VG::SSTV2_GGAMMA>, Scale::Gamma},
+    {&Ui::sldV2GBG, &Ui::lblV2GBGVal, field<groupV2Glide, &VG::SSTV2_BGAMMA>, Scale::Gamma},
+};
+
+// The value labels, written last by the load so that each shows its stored text exactly.
+struct LabelRow {
+    QLabel* Ui::*label;
+    FieldRef field;
+};
+
+constexpr LabelRow kLabels[] = {
+    {&Ui::lblV2GCoreVal, field<groupV2Glide, &VG::SSTV2_GRXCLK>},
+    {&Ui::lblV2GRGVal, field<groupV2Glide, &VG::SSTV2_RGAMMA>},
+    {&Ui::lblV2GBGVal, field<groupV2Glide, &VG::SSTV2_BGAMMA>},
+    {&Ui::lblV2GGGVal, field<groupV2Glide, &VG::SSTV2_GGAMMA>},
+    {&Ui::lblV2D3DCoreVal, field<groupV2D3D, &VD::SSTV2_GRXCLK>},
+    {&Ui::lblV2DRGVal, field<groupV2D3D, &VD::SSTV2_RGAMMA>},
+    {&Ui::lblV2DGGVal, field<groupV2D3D, &VD::SSTV2_GGAMMA>},
+    {&Ui::lblV2DBGVal, field<groupV2D3D, &VD::SSTV2_BGAMMA>},
+};
+
+// Factory values, in the order the Defaults button sets them; each label after its slider.
+struct SetSlider {
+    QSlider* Ui::*slider;
+    int position;
+};
+struct SetLabel {
+    QLabel* Ui::*label;
+    const char* text;
+};
+struct SetCheck {
+    QCheckBox* Ui::*box;
+    int value;
+};
+using DefaultStep = std::variant<SetSlider, SetLabel, SetCheck>;
+
+const DefaultStep kDefaults[] = {
+    SetSlider{&Ui::sldV2GCore, 0},
+    SetSlider{&Ui::sldV2GRG, engine::kNeutralGammaPosition},
+    SetSlider{&Ui::sldV2GGG, engine::kNeutralGammaPosition},
+    SetSlider{&Ui::sldV2GBG, engine::kNeutralGammaPosition},
+    SetLabel{&Ui::lblV2GCoreVal, "90"},
+    SetLabel{&Ui::lblV2GRGVal, "1.00"},
+    SetLabel{&Ui::lblV2GGGVal, "1.00"},
+    SetLabel{&Ui::lblV2GBGVal, "1.00"},
+    SetCheck{&Ui::chkV2GVSync, 1},
+    SetCheck{&Ui::chkV2sli, 0},
+    SetSlider{&Ui::sldV2D3DCore, 0},
+    SetSlider{&Ui::sldV2D3DRG, engine::kNeutralGammaPosition},
+    SetSlider{&Ui::sldV2D3DGG, engine::kNeutralGammaPosition},
+    SetSlider{&Ui::sldV2D3DBG, engine::kNeutralGammaPosition},
+    SetLabel{&Ui::lblV2D3DCoreVal, "90"},
+    SetLabel{&Ui::lblV2DRGVal, "1.00"},
+    SetLabel{&Ui::lblV2DGGVal, "1.00"},
+    SetLabel{&Ui::lblV2DBGVal, "1.00"},
+    // Direct3D VSync defaults to off while Glide VSync defaults to on.
+    SetCheck{&Ui::chkV2D3Dfa, 0},
+    SetCheck{&Ui::chkV2D3Dft, 0},
+    SetCheck{&Ui::chkV2D3Dam, 0},
+    SetCheck{&Ui::chkV2D3Dvs, 0},
+    SetCheck{&Ui::chkV2Gadvance, 0},
+    SetCheck{&Ui::chkV2Gtriple, 0},
+    SetCheck{&Ui::chkV2Glimit, 0},
+};
+
+QString toLabelText(const engine::SettingValue& value) {
+    return QString::fromStdString(ansi::toUtf8(value.asText()));
+}
+
+QString scaleText(Scale scale, int position) {
+    const std::string text = scale == Scale::CoreClock ? engine::kVoodoo2CoreClock.text(position)
+                                                       : engine::gammaText(position);
+    return QString::fromStdString(text);
+}
+
+std::optional<int> scalePosition(Scale scale, const std::string& text) {
+    if (scale == Scale::CoreClock) {
+        return engine::kVoodoo2CoreClock.position(text, kTrayClockItems);
+    }
+    return engine::gammaPosition(text);
+}
+
+// The check value the row's field stands for; nothing for any other text.
+std::optional<int> checkValueOf(const CheckRow& row, const engine::DriverSettings& settings) {
+    const std::string text = row.field.in(settings).asText();
+    if (text == row.uncheckedText) {
+        return 0;
+    }
+    if (text == row.checkedText) {
+        return 1;
+    }
+    return std::nullopt;
+}
+
+void markVSync(ui::IndexedActionGroup* group, int value) {
+    if (group == nullptr) {
+        return;
+    }
+    group->setChecked(kVSyncOn, value == kVSyncOn);
+    group->setChecked(kVSyncOff, value == kVSyncOff);
+}
+
+// An indexed menu group's items toggle their own check mark when chosen; the handlers alone set
+// the marks, so the toggle is undone before the handler runs.
+template <typename Panel>
+void onGroupItem(const ui::MenuItems& menu, const char* name, Panel* panel,
+                 void (Panel::*handler)(int)) {
+    ui::IndexedActionGroup* group = menu.group(QString::fromLatin1(name));
+    if (group == nullptr) {
+        return;
+    }
+    QObject::connect(group, &ui::IndexedActionGroup::triggered, panel,
+                     [group, panel, handler](int index) {
+                         if (QAction* action = group->at(index)) {
+                             action->setChecked(!action->isChecked());
+                         }
+                         (panel->*handler)(index);
+                     });
+}
+
+template <typename Panel>
+void onItem(const ui::MenuItems& menu, const char* name, Panel* panel, void (Panel::*handler)()) {
+    if (QAction* action = menu.item(QString::fromLatin1(name))) {
+        QObject::connect(action, &QAction::triggered, panel,
+                         [panel, handler] { (panel->*handler)(); });
+    }
+}
+
+}  // namespace
+
+Voodoo2Panel::Voodoo2Panel(Voodoo2Frame& widgets, const ui::PanelEnvironment& env)
+    : QObject(&widgets), ui_(widgets.ui), env_(env) {
+    for (const SliderRow& row : kSliders) {
+        QLabel* label = ui_.*row.label;
+        const Scale scale = row.scale;
+        connect(ui_.*row.slider, &QSlider::valueChanged, this,
+                [label, scale](int position) { label->setText(scaleText(scale, position)); });
+    }
+    connect(ui_.cmd3DfxV2apply, &QPushButton::clicked, this, &Voodoo2Panel::cmd3DfxV2apply_Click);
+    connect(ui_.cmd3DfxV2reset, &QPushButton::clicked, this, &Voodoo2Panel::cmd3DfxV2reset_Click);
+    connect(ui_.cmdV2SwitchD3D, &QPushButton::clicked, this, &Voodoo2Panel::cmdV2SwitchD3D_Click);
+    connect(ui_.cmdV2SwitchGlide, &QPushButton::clicked, this,
+            &Voodoo2Panel::cmdV2SwitchGlide_Click);
+
+    onGroupItem(env_.menu, kD3DClockItems, this, &Voodoo2Panel::mPopV2D3DCoreClock_Click);
+    onGroupItem(env_.menu, kGlideClockItems, this, &Voodoo2Panel::mPopV2GCoreClock_Click);
+    onGroupItem(env_.menu, kD3DVSyncItems, this, &Voodoo2Panel::mPopV2D3DV_Click);
+    onGroupItem(env_.menu, kGlideVSyncItems, this, &Voodoo2Panel::mPopV2GV_Click);
+    onItem(env_.menu, "mPopV2D3DCoreDefault", this, &Voodoo2Panel::mPopV2D3DCoreDefault_Click);
+    onItem(env_.menu, "mPopV2GCoreDefault", this, &Voodoo2Panel::mPopV2GCoreDefault_Click);
+}
+
+void Voodoo2Panel::LoadVoodoo2Panel() {
+    const engine::DriverSettings& settings = env_.settings;
+    for (const CheckRow& row : kChecks) {
+        const auto value = checkValueOf(row, settings);
+        if (!value) {
+            continue;
+        }
+        if (row.trayGroup != nullptr) {
+            markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
+        }
+        ui::setCheckValue(ui_.*row.box, *value);
+    }
+    for (const SliderRow& row : kSliders) {
+        ui::IndexedActionGroup* tray = row.trayGroup != nullptr
+                                           ? env_.menu.group(QString::fromLatin1(row.trayGroup))
+                                           : nullptr;
+        if (tray != nullptr) {
+            tray->checkOnly(-1);
+        }
+        const auto position = scalePosition(row.scale, row.field.in(settings).asText());
+        if (!position) {
+            continue;
+        }
+        (ui_.*row.slider)->setValue(*position);
+        if (tray != nullptr) {
+            tray->setChecked(*position, true);
+        }
+    }
+    for (const LabelRow& row : kLabels) {
+        (ui_.*row.label)->setText(toLabelText(row.field.in(settings)));
+    }
+}
+
+void Voodoo2Panel::markTrayItems() {
+    const engine::DriverSettings& settings = env_.settings;
+    for (const CheckRow& row : kChecks) {
+        const auto value = checkValueOf(row, settings);
+        if (row.trayGroup != nullptr && value) {
+            markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
+        }
+    }
+    for (const SliderRow& row : kSliders) {
+        if (row.trayGroup == nullptr) {
+            continue;
+        }
+        if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(row.trayGroup))) {
+            const auto position = scalePosition(row.scale, row.field.in(settings).asText());
+            tray->checkOnly(position.value_or(-1));
+        }
+    }
+}
+
+void Voodoo2Panel::SSTab1_Click() {
+    cmdV2SwitchD3D_Click();
+}
+
+void Voodoo2Panel::cmdV2SwitchD3D_Click() {
+    ui_.frameV2Glide->hide();
+    ui_.frameV2D3D->show();
+}
+
+void Voodoo2Panel::cmdV2SwitchGlide_Click() {
+    ui_.frameV2D3D->hide();
+    ui_.frameV2Glide->show();
+}
+
+void Voodoo2Panel::cmd3DfxV2apply_Click() {
+    const QString notApplied = QStringLiteral("Settings Not Applied");
+    if (env_.messages.show(QStringLiteral("Are you sure?"),
+                           QStringLiteral("Applying Voodoo2 Settings"),
+                           MessageButtons::YesNo) != MessageAnswer::Yes) {
+        env_.messages.show(notApplied, notApplied, MessageButtons::Ok);
+        return;
+    }
+    if (applyQuietly()) {
+        const QString applied = QStringLiteral("Voodoo2 Settings Applied");
+        env_.messages.show(applied, applied, MessageButtons::Ok);
+    }
+}
+
+void Voodoo2Panel::cmd3DfxV2reset_Click() {
+    if (env_.messages.show(QStringLiteral("Are you sure?"), QStringLiteral("Restoring Defaults"),
+                           MessageButtons::YesNo) != MessageAnswer::Yes) {
+        const QString notRestored = QStringLiteral("Defaults Not Restored");
+        env_.messages.show(notRestored, notRestored, MessageButtons::Ok);
+        return;
+    }
+    for (const DefaultStep& step : kDefaults) {
+        if (const auto* slider = std::get_if<SetSlider>(&step)) {
+            (ui_.*slider->slider)->setValue(slider->position);
+        } else if (const auto* label = std::get_if<SetLabel>(&step)) {
+            (ui_.*label->label)->setText(QString::fromLatin1(label->text));
+        } else if (const auto* check = std::get_if<SetCheck>(&step)) {
+            ui::setCheckValue(ui_.*check->box, check->value);
+        }
+    }
+    const QString restored = QStringLiteral("Defaults Restored");
+    env_.messages.show(restored, restored, MessageButtons::Ok);
+}
+
+bool Voodoo2Panel::applyQuietly() {
+    const engine::DriverSettings before = env_.settings;
+    engine::CollectDriverSettings(engine::kCardVoodoo2, env_.controls, env_.settings);
+    const engine::WriteResult result =
+        engine::WriteDriverSettings(engine::kCardVoodoo2, env_.settings);
+    if (!result.saved) {
+        env_.settings = before;
+        markTrayItems();
+        showNotApplied(result);
+        return false;
+    }
+    LoadVoodoo2Panel();
+    return true;
+}
+
+void Voodoo2Panel::showNotApplied(const engine::WriteResult& result) {
+    const QString notApplied = QStringLiteral("Settings Not Applied");
+    env_.messages.show(notApplied + QStringLiteral("\r\n") + QString::fromStdString(result.failure),
+                       notApplied, MessageButtons::Ok);
+}
+
+bool Voodoo2Panel::confirmQuickItem() {
+    const QString sure = QStringLiteral("Are you sure?");
+    return env_.messages.show(sure, sure, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+void Voodoo2Panel::clockItemChosen(const char* groupName, QSlider* slider, QLabel* label,
+                                   int index) {
+    if (index < 0 || index >= kTrayClockItems || !confirmQuickItem()) {
+        return;
+    }
+    if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(groupName))) {
+        tray->checkOnly(index);
+    }
+    slider->setValue(index);
+    label->setText(scaleText(Scale::CoreClock, index));
+    applyQuietly();
+}
+
+void Voodoo2Panel::mPopV2D3DCoreClock_Click(int index) {
+    clockItemChosen(kD3DClockItems, ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal, index);
+}
+
+void Voodoo2Panel::mPopV2GCoreClock_Click(int index) {
+    clockItemChosen(kGlideClockItems, ui_.sldV2GCore, ui_.lblV2GCoreVal, index);
+}
+
+void Voodoo2Panel::vsyncItemChosen(const char* groupName, QCheckBox* box, int index) {
+    if ((index != kVSyncOff && index != kVSyncOn) || !confirmQuickItem()) {
+        return;
+    }
+    markVSync(env_.menu.group(QString::fromLatin1(groupName)), index);
+    ui::setCheckValue(box, index);
+    applyQuietly();
+}
+
+void Voodoo2Panel::mPopV2D3DV_Click(int index) {
+    vsyncItemChosen(kD3DVSyncItems, ui_.chkV2D3Dvs, index);
+}
+
+void Voodoo2Panel::mPopV2GV_Click(int index) {
+    vsyncItemChosen(kGlideVSyncItems, ui_.chkV2GVSync, index);
+}
+
+engine::WriteResult Voodoo2Panel::setCoreDefault(QSlider* slider, QLabel* label) {
+    slider->setValue(0);
+    label->setText(scaleText(Scale::CoreClock, 0));
+    engine::ReadDriverSettings(engine::kCardVoodoo2, env_.settings);
+    return engine::WriteDriverSettings(engine::kCardVoodoo2, env_.settings);
+}
+
+engine::WriteResult Voodoo2Panel::SetV2D3DCoreDefault() {
+    return setCoreDefault(ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal);
+}
+
+engine::WriteResult Voodoo2Panel::SetV2GCoreDefault() {
+    return setCoreDefault(ui_.sldV2GCore, ui_.lblV2GCoreVal);
+}
+
+void Voodoo2Panel::showDefaultSet(const engine::WriteResult& result) {
+    if (!result.saved) {
+        showNotApplied(result);
+        return;
+    }
+    const QString defaultSet = QStringLiteral("Default set");
+    env_.messages.show(defaultSet, defaultSet, MessageButtons::Ok);
+}
+
+void Voodoo2Panel::mPopV2D3DCoreDefault_Click() {
+    if (confirmQuickItem()) {
+        showDefaultSet(SetV2D3DCoreDefault());
+    }
+}
+
+void Voodoo2Panel::mPopV2GCoreDefault_Click() {
+    if (confirmQuickItem()) {
+        showDefaultSet(SetV2GCoreDefault());
+    }
+}
+
+}  // namespace tunexa::panels
