@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/Cards.h"
+#include "app/Controls.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgramKeys.h"
 #include "engine/RegMethods.h"
@@ -23,69 +25,12 @@ namespace {
 
 using store::HKEY_LOCAL_MACHINE;
 
-std::string readText(const char* key, const char* name) {
-    return store::RegGetString(HKEY_LOCAL_MACHINE, key, name).value_or(std::string());
-}
-
-std::string programFlag(const char* name) {
-    return readText(kProgramKey, name);
-}
-
 QString fromAnsi(const std::string& text) {
     return QString::fromStdString(ansi::toUtf8(text));
 }
 
-template <typename Widget = QWidget>
-Widget* control(QWidget* window, const char* name) {
-    return window->findChild<Widget*>(QString::fromLatin1(name));
-}
-
-void setEnabled(QWidget* window, const char* name, bool enabled) {
-    if (auto* widget = control(window, name)) {
-        widget->setEnabled(enabled);
-    }
-}
-
-void setVisible(QWidget* window, const char* name, bool visible) {
-    if (auto* widget = control(window, name)) {
-        widget->setVisible(visible);
-    }
-}
-
-void setCheck(QWidget* window, const char* name, int value) {
-    ui::setCheckValue(control<QCheckBox>(window, name), value);
-}
-
-// One card's availability flag as start-up applies it: the card-selection box it sets, what a
-// "0" disables, the tray branch it switches, and the frames hidden either way.
-struct CardFlag {
-    const char* storeValue;
-    const char* selectionBox;
-    std::initializer_list<const char*> disabledWhenOff;
-    const char* trayBranch;  // null for the Voodoo Graphics, which has none
-    std::initializer_list<const char*> hiddenEitherWay;
-    const char* noCardLabel = nullptr;  // a label that says so when the card is off
-    const char* noCardText = nullptr;
-};
-
-// In the order start-up reads them.
-const CardFlag kCardFlags[] = {
-    {kVoodooAvailable, "chkConfVoodoo", {"frame3DfxV"}, nullptr, {}},
-    {kVoodoo2Available, "chkConfV2", {"frame3DfxV2"}, "mPopV2Main", {}},
-    {kBansheeAvailable,
-     "chkConfBanshee",
-     {"frame3DfxBanshee"},
-     "mPopBansheeMain",
-     {"frameBansheeD3D", "frameBansheeGlide"}},
-    {kTNTAvailable,
-     "chkConfTNT",
-     {"frameTNTOC", "frameTNTSettings", "frameTNTD3D", "frameTNTGL", "cmdTNTdefaults",
-      "cmdTNTapply"},
-     "mPopRivaMain",
-     {},
-     "lblTNTdriverVal",
-     "No TNT Available"},
-};
+// The cards in the order start-up reads their flags.
+const Card* const kStartupOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard};
 
 }  // namespace
 
@@ -101,6 +46,8 @@ Application::Application(PlatformServices services, QObject* parent)
     connect(menu.item(QStringLiteral("mPopExit")), &QAction::triggered, this,
             &Application::mPopExit_Click);
     connect(form_->ui.SSTab1, &QTabWidget::tabBarClicked, this, &Application::SSTab1_Click);
+    connect(control<QPushButton>(form_.get(), "cmdConfApply"), &QPushButton::clicked, this,
+            &Application::cmdConfApply_Click);
     ui::onCheckClick(control<QCheckBox>(form_.get(), "chkStartMin"), this,
                      [this] { chkStartMin_Click(); });
     ui::onCheckClick(control<QCheckBox>(form_.get(), "chkRunOnStart"), this,
@@ -132,7 +79,7 @@ void Application::start() {
     engine::ReadDriverSettings(engine::kCardTNT);
     engine::ReadDriverSettings(engine::kCardBanshee);
     // 6. The Voodoo2 panel opens on its Direct3D page.
-    setVisible(&form, "frameV2Glide", false);
+    setControlVisible(&form, "frameV2Glide", false);
     // 7.
     control<QLabel>(&form, "lblTXVersion")->setText(programCaption());
     // 8. Not configured yet: the first-run window, with the main window inactive behind it.
@@ -146,7 +93,7 @@ void Application::start() {
     applyStartMinimised(configured ? programFlag(kStartMinimised) : std::string());
     const std::string startWithWindows = configured ? programFlag(kStartWithWindows) : "";
     if (startWithWindows == "0" || startWithWindows == "1") {
-        setCheck(&form, "chkRunOnStart", startWithWindows == "1" ? 1 : 0);
+        setControlCheck(&form, "chkRunOnStart", startWithWindows == "1" ? 1 : 0);
     }
     // 18.
     form.ui.SSTab1->setCurrentIndex(kMainSettingsTab);
@@ -182,53 +129,61 @@ void Application::showFirstRun() {
     firstRun_ = new FirstRun();
     firstRun_->setAttribute(Qt::WA_DeleteOnClose);
     firstRun_->setWindowIcon(programIcon());
+    firstRun_->installEventFilter(this);
+    connect(firstRun_->ui.cmdOKFirstRun, &QPushButton::clicked, this,
+            &Application::cmdOKFirstRun_Click);
     firstRun_->show();
 }
 
 void Application::applyAvailabilityFlags() {
     QWidget* form = form_.get();
     const bool configured = programFlag(kConfigure) == "0";
-    for (const CardFlag& card : kCardFlags) {
-        const std::string flag = configured ? programFlag(card.storeValue) : std::string();
+    for (const Card* card : kStartupOrder) {
+        const std::string flag = configured ? programFlag(card->availableValue) : std::string();
         if (flag != "0" && flag != "1") {
             continue;  // neither: the design state stays
         }
         const bool on = flag == "1";
-        setCheck(form, card.selectionBox, on ? 1 : 0);
+        setControlCheck(form, card->selectionBox, on ? 1 : 0);
         if (!on) {
-            for (const char* name : card.disabledWhenOff) {
-                setEnabled(form, name, false);
+            for (const auto& names : {card->frames, card->buttons}) {
+                for (const char* name : names) {
+                    setControlEnabled(form, name, false);
+                }
             }
         }
-        for (const char* name : card.hiddenEitherWay) {
-            setVisible(form, name, false);
+        for (const char* page : card->pages) {
+            setControlVisible(form, page, false);
         }
-        if (card.trayBranch != nullptr) {
-            form_->popupMenu().setEnabled(QString::fromLatin1(card.trayBranch), on);
+        if (card->trayBranch != nullptr) {
+            form_->popupMenu().setEnabled(QString::fromLatin1(card->trayBranch), on);
         }
-        if (!on && card.noCardLabel != nullptr) {
-            control<QLabel>(form, card.noCardLabel)->setText(QString::fromLatin1(card.noCardText));
+        if (!on && card == &kTNTCard) {
+            control<QLabel>(form, "lblTNTdriverVal")->setText(QStringLiteral("No TNT Available"));
         }
     }
+    switchCardTabsOff();
+}
 
-    // 14. A tab whose cards are all unavailable is switched off.
-    auto unchecked = [form](const char* name) {
-        return ui::checkValue(control<QCheckBox>(form, name)) == 0;
+void Application::switchCardTabsOff() {
+    QWidget* form = form_.get();
+    auto unchecked = [form](const Card& card) {
+        return ui::checkValue(control<QCheckBox>(form, card.selectionBox)) == 0;
     };
-    if (unchecked("chkConfVoodoo") && unchecked("chkConfV2") && unchecked("chkConfBanshee")) {
+    if (unchecked(kVoodooCard) && unchecked(kVoodoo2Card) && unchecked(kBansheeCard)) {
         ui::setTabOn(form_->ui.SSTab1, k3DfxTab, false);
     }
-    if (unchecked("chkConfTNT")) {
+    if (unchecked(kTNTCard)) {
         ui::setTabOn(form_->ui.SSTab1, kRivaTNTTab, false);
     }
 }
 
 void Application::applyStartMinimised(const std::string& flag) {
     if (flag == "0") {
-        setCheck(form_.get(), "chkStartMin", 0);
+        setControlCheck(form_.get(), "chkStartMin", 0);
         ui::setWindowState(form_.get(), ui::WindowState::Normal);
     } else if (flag == "1") {
-        setCheck(form_.get(), "chkStartMin", 1);
+        setControlCheck(form_.get(), "chkStartMin", 1);
         ui::setWindowState(form_.get(), ui::WindowState::Minimised);
     }
 }
@@ -269,8 +224,8 @@ void Application::mPopExit_Click() {
 }
 
 void Application::SSTab1_Click() {
-    setVisible(form_.get(), "frameV2Glide", false);
-    setVisible(form_.get(), "frameV2D3D", true);
+    setControlVisible(form_.get(), "frameV2Glide", false);
+    setControlVisible(form_.get(), "frameV2D3D", true);
 }
 
 void Application::unload() {
@@ -280,6 +235,7 @@ void Application::unload() {
     unloaded_ = true;
     services_.tray.remove();
     if (firstRun_) {
+        firstRun_->removeEventFilter(this);
         firstRun_->close();
     }
     form_->removeEventFilter(this);
@@ -295,7 +251,9 @@ void Application::hideIfMinimised() {
 }
 
 bool Application::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == form_.get()) {
+    if (watched == firstRun_.data() && event->type() == QEvent::Close) {
+        firstRunClosed();
+    } else if (watched == form_.get()) {
         if (event->type() == QEvent::WindowStateChange) {
             // Hidden once the state change is complete; the tray icon is then the way back.
             QTimer::singleShot(0, this, &Application::hideIfMinimised);

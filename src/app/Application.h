@@ -6,9 +6,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/FirstRun.h"
 #include "app/Form1.h"
@@ -53,6 +55,10 @@ class Application : public QObject {
     void chkStartMin_Click();
     void chkRunOnStart_Click();
 
+    // Card selection: the first-run window's OK and the main window's Apply.
+    void cmdOKFirstRun_Click();
+    void cmdConfApply_Click();
+
   signals:
     // The last window is gone: the program should end.
     void ended();
@@ -64,6 +70,9 @@ class Application : public QObject {
     void tellAboutTheStore();
     void showFirstRun();
     void applyAvailabilityFlags();
+    void switchCardTabsOff();
+    void firstRunClosed();
+    void storeDriverSettingsBack(std::string_view card, QStringList& problems);
     void applyStartMinimised(const std::string& flag);
     void showSystemInformation();
     void restore();
@@ -74,6 +83,7 @@ class Application : public QObject {
     std::unique_ptr<Form1> form_;
     QPointer<FirstRun> firstRun_;
     bool unloaded_ = false;
+    bool firstRunDone_ = false;
 };
 
 }  // namespace tunexa::app

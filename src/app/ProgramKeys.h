@@ -2,6 +2,10 @@
 
 // The program's own keys and values in the store (all texts under HKEY_LOCAL_MACHINE).
 
+#include <string>
+
+#include "store/Registry.h"
+
 namespace tunexa::app {
 
 inline constexpr const char* kProgramKey = "Software\\Tunexa\\Tunexa";
@@ -18,6 +22,16 @@ inline constexpr const char* kRunValue = "Tunexa";
 
 inline constexpr const char* kProcessorKey = "Hardware\\Description\\System\\CentralProcessor\\0";
 inline constexpr const char* kWindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+// A text value under HKEY_LOCAL_MACHINE; an absent one reads as the empty text, which equals
+// neither "0" nor "1".
+inline std::string readText(const char* key, const char* name) {
+    return store::RegGetString(store::HKEY_LOCAL_MACHINE, key, name).value_or(std::string());
+}
+
+inline std::string programFlag(const char* name) {
+    return readText(kProgramKey, name);
+}
 
 // Tabs of SSTab1.
 inline constexpr int kMainSettingsTab = 0;

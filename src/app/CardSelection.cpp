@@ -1,0 +1,150 @@
+// The card choice: the first-run window's OK, which seeds everything once and ends the program,
+// and the main window's card-selection Apply, which takes effect at once.
+#include <QPushButton>
+
+#include "app/Application.h"
+#include "app/Cards.h"
+#include "app/Controls.h"
+#include "app/ProgramKeys.h"
+#include "engine/DisplayClass.h"
+#include "engine/RegMethods.h"
+#include "platform/files/TextFiles.h"
+#include "store/Registry.h"
+#include "ui/WindowState.h"
+
+namespace tunexa::app {
+
+namespace {
+
+using store::HKEY_LOCAL_MACHINE;
+
+constexpr const char* k3DfxKey = "Software\\Tunexa\\Tunexa\\3Dfx";
+constexpr const char* kSetupKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+constexpr const char* kGlideBatchLine = "c:\\tunexa.bat";
+
+// The Voodoo Graphics settings a first run starts from, in the order they are written.
+constexpr std::pair<const char*, const char*> kVoodooSeed[] = {{"Voodoo GRXCLK", "50"},
+                                                               {"Voodoo Vsync", "1"},
+                                                               {"Voodoo FastMem", "0"},
+                                                               {"Voodoo FastPCI", "0"}};
+
+void writeFlag(const char* name, int value) {
+    store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, name, std::to_string(value));
+}
+
+}  // namespace
+
+void Application::storeDriverSettingsBack(std::string_view card, QStringList& problems) {
+    engine::ReadDriverSettings(card);
+    const auto result = engine::WriteDriverSettings(card);
+    if (!result.saved) {
+        problems << QStringLiteral("The %1 settings were not saved: %2")
+                        .arg(QString::fromLatin1(card.data(), static_cast<qsizetype>(card.size())),
+                             QString::fromStdString(result.failure));
+    }
+}
+
+void Application::cmdOKFirstRun_Click() {
+    if (!firstRun_) {
+        return;
+    }
+    const QWidget* firstRun = firstRun_.data();
+    QWidget* form = form_.get();
+    QStringList problems;
+
+    store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised, "0");
+    for (const Card* card : {&kTNTCard, &kVoodooCard, &kVoodoo2Card, &kBansheeCard}) {
+        writeFlag(card->availableValue, controlCheck(firstRun, card->firstRunBox));
+    }
+    store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kConfigure, "0");
+
+    for (const Card* card : {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard}) {
+        if (controlCheck(firstRun, card->firstRunBox) != 1) {
+            for (const char* frame : card->frames) {
+                setControlEnabled(form, frame, false);
+            }
+            continue;
+        }
+        setControlCheck(form, card->selectionBox, 1);
+        if (card == &kVoodooCard) {
+            for (const auto& [name, value] : kVoodooSeed) {
+                store::RegSetString(HKEY_LOCAL_MACHINE, k3DfxKey, name, value);
+            }
+            // The boot batch file runs the Glide batch file; "BootDir" ends with a backslash.
+            const std::string autoexec = readText(kSetupKey, "BootDir") + "autoexec.bat";
+            const auto appended = files::appendTextLine(autoexec, kGlideBatchLine);
+            if (!appended.ok()) {
+                problems << QStringLiteral("The line %1 was not added to %2: %3")
+                                .arg(QString::fromLatin1(kGlideBatchLine),
+                                     QString::fromStdString(autoexec),
+                                     QString::fromStdString(appended.error()));
+            }
+            continue;
+        }
+        if (card == &kBansheeCard) {
+            engine::FindBansheeClassKey();
+        }
+        storeDriverSettingsBack(card->engineCard, problems);
+    }
+
+    if (!problems.isEmpty()) {
+        services_.messages.show(problems.join(QStringLiteral("\r\n")),
+                                platform::MessageButtons::Ok);
+    }
+    services_.messages.show(QStringLiteral("Please restart Tunexa.\r\nDefaults have been set."),
+                            QStringLiteral("Restart Tunexa"), platform::MessageButtons::Ok);
+    firstRunDone_ = true;
+    unload();
+}
+
+void Application::firstRunClosed() {
+    // Closed without its OK: nothing is written and the program ends.
+    if (!firstRunDone_) {
+        unload();
+    }
+}
+
+void Application::cmdConfApply_Click() {
+    QWidget* form = form_.get();
+    const Card* const order[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard};
+    for (const Card* card : order) {
+        writeFlag(card->availableValue, controlCheck(form, card->selectionBox));
+    }
+    QStringList problems;
+    for (const Card* card : order) {
+        const bool on = controlCheck(form, card->selectionBox) == 1;
+        for (const auto& names : {card->frames, card->buttons}) {
+            for (const char* name : names) {
+                setControlEnabled(form, name, on);
+            }
+        }
+        for (const char* page : card->pages) {
+            if (!on) {
+                setControlEnabled(form, page, false);
+            }
+            setControlVisible(form, page, false);
+        }
+        if (card == &kTNTCard && !on) {
+            setControlVisible(form, "frameV2Glide", false);
+        }
+        if (on && !card->engineCard.empty()) {
+            storeDriverSettingsBack(card->engineCard, problems);
+        }
+        if (card->trayBranch != nullptr) {
+            form_->popupMenu().setEnabled(QString::fromLatin1(card->trayBranch), on);
+        }
+        if (on) {
+            ui::setTabOn(form_->ui.SSTab1, card->tab, true);
+        }
+    }
+    switchCardTabsOff();
+    if (!problems.isEmpty()) {
+        services_.messages.show(problems.join(QStringLiteral("\r\n")),
+                                QStringLiteral("Settings Not Applied"),
+                                platform::MessageButtons::Ok);
+    }
+    services_.messages.show(QStringLiteral("Selection Changed"), QStringLiteral("Card Selection"),
+                            platform::MessageButtons::Ok);
+}
+
+}  // namespace tunexa::app
