@@ -1,0 +1,221 @@
+#include "launcher/gui/HalfLifePanel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "launcher/core/FileMethods.h"
+#include "launcher/core/LaunchBatch.h"
+#include "store/Ansi.h"
+#include "ui/ListBox.h"
+#include "ui/WindowState.h"
+
+namespace tunexa::launcher {
+
+namespace {
+
+using platform::MessageButtons;
+
+constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa\\";
+constexpr std::string_view kProgramFile = "hl.exe";
+constexpr const char* kNotWrittenTitle = "Batch File Not Written";
+// How often a running search lets the window repaint.
+constexpr qint64 kRepaintIntervalMs = 25;
+
+QString toQString(std::string_view ansiText) {
+    return QString::fromStdString(ansi::toUtf8(ansiText));
+}
+
+std::string toAnsi(const QString& text, bool* lossless = nullptr) {
+    return ansi::fromUtf8(text.toStdString(), lossless);
+}
+
+// The item in view of the one-row list becomes its selection, as the user sees it chosen.
+void selectItemInView(ui::OneRowList* list) {
+    if (list->topIndex() >= 0) {
+        ui::selectItem(list, list->topIndex());
+    }
+}
+
+}  // namespace
+
+HalfLifePanel::HalfLifePanel(HalfLifeFrame& widgets, const ui::PanelEnvironment& env,
+                             platform::BusyPointer& busyPointer, files::Drives drives)
+    : QObject(&widgets),
+      widgets_(widgets),
+      env_(env),
+      busyPointer_(busyPointer),
+      drives_(std::move(drives)) {
+    auto& ui = widgets_.ui;
+    // A click on a slot, or the keyboard moving the selection, shows that slot.
+    connect(ui.lstHLfaves, &QListWidget::itemClicked, this, [this] { lstHLfaves_Click(); });
+    connect(ui.lstHLfaves, &QListWidget::itemSelectionChanged, this, [this] {
+        if (ui::selectedIndex(widgets_.ui.lstHLfaves) >= 0) {
+            lstHLfaves_Click();
+        }
+    });
+    connect(ui.cmdHLsave, &QPushButton::clicked, this, &HalfLifePanel::cmdHLsave_Click);
+    connect(ui.cmdHLdelIP, &QPushButton::clicked, this, &HalfLifePanel::cmdHLdelIP_Click);
+    connect(ui.cmdFindHL, &QPushButton::clicked, this, &HalfLifePanel::cmdFindHL_Click);
+    connect(ui.cmdHLconnect, &QPushButton::clicked, this, &HalfLifePanel::cmdHLconnect_Click);
+}
+
+void HalfLifePanel::LoadHLFavourites(std::string_view keyName) {
+    key_ = std::string(kProgramKey).append(keyName);
+    const LoadedFavourites loaded = launcher::LoadHLFavourites(key_);
+    auto& ui = widgets_.ui;
+    ui.lstHLfaves->clear();
+    for (const std::string& description : loaded.descriptions) {
+        ui.lstHLfaves->addItem(toQString(description));
+    }
+    ui.lstHL->clear();
+    if (loaded.programPath) {
+        ui.lstHL->addItem(toQString(*loaded.programPath));
+    }
+}
+
+void HalfLifePanel::lstHLfaves_Click() {
+    const int slot = ui::selectedIndex(widgets_.ui.lstHLfaves);
+    if (slot < 0) {
+        return;
+    }
+    const Favourite favourite = loadFavourite(slot, key_);
+    widgets_.ui.txtHLdesc->setText(toQString(favourite.description));
+    widgets_.ui.txtHLip->setText(toQString(favourite.address));
+}
+
+void HalfLifePanel::cmdHLsave_Click() {
+    auto& ui = widgets_.ui;
+    selectItemInView(ui.lstHL);
+    std::optional<std::string> programPath;
+    if (ui.lstHL->count() > 0) {
+        programPath = toAnsi(ui::selectedText(ui.lstHL));
+    }
+    const int slot = ui::selectedIndex(ui.lstHLfaves);
+    const std::string description = toAnsi(ui.txtHLdesc->text());
+    const SaveOutcome outcome = saveFavourite(
+        slot, toAnsi(ui.txtHLip->text()), description,
+        programPath ? std::optional<std::string_view>(*programPath) : std::nullopt, key_);
+    if (outcome.itemText) {
+        ui.lstHLfaves->item(slot)->setText(toQString(*outcome.itemText));
+    }
+    for (const Notice& notice : outcome.notices) {
+        showNotice(notice);
+    }
+}
+
+void HalfLifePanel::cmdHLdelIP_Click() {
+    auto& ui = widgets_.ui;
+    const int slot = ui::selectedIndex(ui.lstHLfaves);
+    if (const auto refusal = deleteFavourite(slot, key_)) {
+        showNotice(*refusal);
+        return;
+    }
+    ui.lstHLfaves->item(slot)->setText(QString());
+    ui.txtHLdesc->clear();
+    ui.txtHLip->clear();
+}
+
+void HalfLifePanel::showNotice(const Notice& notice) {
+    env_.messages.show(toQString(notice.prompt), toQString(notice.title), MessageButtons::Ok);
+    switch (notice.focus) {
+        case Notice::Focus::Description:
+            widgets_.ui.txtHLdesc->setFocus();
+            break;
+        case Notice::Focus::Address:
+            widgets_.ui.txtHLip->setFocus();
+            break;
+        case Notice::Focus::None:
+            break;
+    }
+}
+
+QProgressDialog* HalfLifePanel::openProgressDialog() {
+    auto* dialog = new QProgressDialog(widgets_.window());
+    dialog->setWindowTitle("Find Half-Life");
+    dialog->setCancelButtonText("Cancel");
+    dialog->setRange(0, 0);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setMinimumDuration(0);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
+    progressDialog_ = dialog;
+    return dialog;
+}
+
+void HalfLifePanel::cmdFindHL_Click() {
+    // The window's events run during the search; a second click must not start another.
+    if (searching_) {
+        return;
+    }
+    searching_ = true;
+    const ui::BusyPointerScope busy(busyPointer_);
+    auto& ui = widgets_.ui;
+    ui.lstHL->clear();
+    const std::string folder = toAnsi(ui.txtHLdrive->text()) + ":\\";
+
+    std::vector<std::string> found;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastRepaint = 0;
+    bool cancelled = false;
+    const auto progress = [&](std::size_t foldersSearched) {
+        emit folderSearched(foldersSearched);
+        QProgressDialog* dialog = progressDialog_.data();
+        const bool opening = dialog == nullptr && clock.elapsed() >= progressDelay_.count();
+        if (opening) {
+            dialog = openProgressDialog();
+        }
+        if (dialog != nullptr) {
+            dialog->setLabelText(QString("Folders searched: %1").arg(foldersSearched));
+        }
+        if (opening || clock.elapsed() - lastRepaint >= kRepaintIntervalMs) {
+            lastRepaint = clock.elapsed();
+            // Until the modal dialog is up, input would reach the window's own controls.
+            QCoreApplication::processEvents(dialog != nullptr ? QEventLoop::AllEvents
+                                                              : QEventLoop::ExcludeUserInputEvents);
+        }
+        cancelled = cancelled || (dialog != nullptr && dialog->wasCanceled());
+        return !cancelled;
+    };
+    SearchFileTree(folder, kProgramFile, found, progress, drives_);
+    if (progressDialog_) {
+        progressDialog_->hide();
+        progressDialog_->deleteLater();
+        progressDialog_ = nullptr;
+    }
+    for (const std::string& path : found) {
+        ui.lstHL->addItem(toQString(path));
+    }
+    searching_ = false;
+}
+
+void HalfLifePanel::cmdHLconnect_Click() {
+    auto& ui = widgets_.ui;
+    selectItemInView(ui.lstHL);
+    const std::string programPath = toAnsi(ui::selectedText(ui.lstHL));
+    bool lossless = true;
+    const std::string address = toAnsi(ui.txtHLip->text(), &lossless);
+    if (!lossless) {
+        env_.messages.show(
+            "The server address holds a character that a Windows batch file cannot hold.",
+            kNotWrittenTitle, MessageButtons::Ok);
+        return;
+    }
+    const files::Status written = writeLaunchBatch(programPath, address, drives_);
+    if (!written) {
+        env_.messages.show(QString::fromStdString(written.error()), kNotWrittenTitle,
+                           MessageButtons::Ok);
+        return;
+    }
+    ui::setWindowState(widgets_.window(), ui::WindowState::Minimised);
+}
+
+}  // namespace tunexa::launcher
