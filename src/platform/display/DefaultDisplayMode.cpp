@@ -1,0 +1,19 @@
+#include "platform/display/DefaultDisplayMode.h"
+
+#include <string>
+
+#include "store/Registry.h"
+
+namespace tunexa::platform {
+
+bool recordDefaultDisplayMode(const DefaultDisplayMode& mode) {
+    store::FailureWatch watch;
+    store::Batch batch;
+    store::RegSetString(store::HKEY_LOCAL_MACHINE, kDisplaySettingsKey, "Resolution",
+                        std::to_string(mode.width) + "," + std::to_string(mode.height));
+    store::RegSetString(store::HKEY_LOCAL_MACHINE, kDisplaySettingsKey, "BitsPerPixel",
+                        std::to_string(mode.bitsPerPel));
+    return batch.commit() && !watch.failed();
+}
+
+}  // namespace tunexa::platform

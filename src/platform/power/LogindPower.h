@@ -1,0 +1,24 @@
+#pragma once
+
+// Reboot and shut-down through systemd-logind on the system bus: org.freedesktop.login1.Manager
+// Reboot / PowerOff with interactive = false, so logind neither asks for a password nor
+// overrides inhibitors. A shut-down powers the machine off, as desktops do today.
+
+#include <QDBusConnection>
+
+#include "platform/power/PowerService.h"
+
+namespace tunexa::platform {
+
+class LogindPower final : public PowerService {
+  public:
+    // The system bus by default (DBUS_SYSTEM_BUS_ADDRESS is honoured).
+    explicit LogindPower(QDBusConnection bus = QDBusConnection::systemBus());
+
+    PowerAnswer ExitWindowsEx(ExitWindowsFlags flags) override;
+
+  private:
+    QDBusConnection bus_;
+};
+
+}  // namespace tunexa::platform

@@ -1,0 +1,28 @@
+#pragma once
+
+// The power service for tests: records each request and gives a scripted answer.
+
+#include <vector>
+
+#include "platform/power/PowerService.h"
+
+namespace tunexa::test {
+
+class FakePower final : public platform::PowerService {
+  public:
+    // Every later request is refused with `reason`.
+    void refuse(const QString& reason) { answer_ = {false, reason}; }
+
+    platform::PowerAnswer ExitWindowsEx(platform::ExitWindowsFlags flags) override {
+        requests_.push_back(flags);
+        return answer_;
+    }
+
+    const std::vector<platform::ExitWindowsFlags>& requests() const { return requests_; }
+
+  private:
+    platform::PowerAnswer answer_{true, {}};
+    std::vector<platform::ExitWindowsFlags> requests_;
+};
+
+}  // namespace tunexa::test
