@@ -1,0 +1,66 @@
+#pragma once
+
+// The Banshee panel's behaviour: the main frame with the two clocks, the Direct3D and Glide
+// sub-pages with their options and gammas, and the tray menu's "Banshee" branch. The clocks live
+// in the display-class key of the Banshee's adapter, found again by every load. The value
+// labels, not the sliders, hold the clocks and gammas that Apply stores.
+
+#include <QObject>
+
+#include <optional>
+
+#include "engine/RegMethods.h"
+#include "panels/banshee/BansheeFrame.h"
+#include "ui/PanelEnvironment.h"
+
+namespace tunexa::panels {
+
+class BansheePanel : public QObject {
+    Q_OBJECT
+
+  public:
+    // Connects the frames' sliders and buttons and the popup menu's Banshee items.
+    BansheePanel(BansheeFrame& widgets, const ui::PanelEnvironment& env);
+
+    // Scans for the Banshee's display-class key (which also reads its clocks into the record),
+    // then copies the record's Banshee groups into the three pages and the tray items' marks.
+    // Writes nothing to the store.
+    void LoadBansheePanel();
+
+    // Start-up's rule: both sub-pages hidden, so the main frame shows.
+    void HideSubPages();
+
+    // Buttons.
+    void cmdShowBanD3D_Click();
+    void cmdShowBanGlide_Click();
+    void cmdBanDback_Click();
+    void cmdBanGback_Click();
+    void cmd3DfxBansheeapply_Click();
+    void cmd3DfxBansheereset_Click();
+
+    // Tray items; `index` is the item's index in its group (0 to 10 for 100 to 110 MHz).
+    void mPopBCore_Click(int index);
+    void mPopBMem_Click(int index);
+    void mPopBCoreDefault_Click();
+    void mPopBMemDefault_Click();
+
+    // Put 100 MHz into the panel's clock, then store the driver's current values back unchanged.
+    engine::WriteResult SetBansheeCoreDefault();
+    engine::WriteResult SetBansheeMemDefault();
+
+  private:
+    void clockItemChosen(const char* groupName, QSlider* slider, QLabel* label, int index);
+    // Collect, write and reload. On a store that did not save, the record goes back to what it
+    // held, the tray marks follow it again and the user is told why; nothing is returned then.
+    std::optional<engine::WriteResult> applyQuietly();
+    engine::WriteResult setClockDefault(QSlider* slider, QLabel* label);
+    void markTrayItems();
+    bool confirmQuickItem();
+    void showDefaultSet(const engine::WriteResult& result);
+    void showNotApplied(const engine::WriteResult& result);
+
+    ::Ui::BansheeFrame& ui_;
+    ui::PanelEnvironment env_;
+};
+
+}  // namespace tunexa::panels
