@@ -161,12 +161,18 @@ void HalfLifePanel::cmdFindHL_Click() {
     ui.lstHL->clear();
     const std::string folder = toAnsi(ui.txtHLdrive->text()) + ":\\";
 
+    // The events handled during the search may close the window and this panel with it.
+    const QPointer<HalfLifePanel> alive(this);
+    const files::Drives drives = drives_;
     std::vector<std::string> found;
     QElapsedTimer clock;
     clock.start();
     qint64 lastRepaint = 0;
     bool cancelled = false;
     const auto progress = [&](std::size_t foldersSearched) {
+        if (!alive) {
+            return false;
+        }
         emit folderSearched(foldersSearched);
         QProgressDialog* dialog = progressDialog_.data();
         const bool opening = dialog == nullptr && clock.elapsed() >= progressDelay_.count();
@@ -181,11 +187,18 @@ void HalfLifePanel::cmdFindHL_Click() {
             // Until the modal dialog is up, input would reach the window's own controls.
             QCoreApplication::processEvents(dialog != nullptr ? QEventLoop::AllEvents
                                                               : QEventLoop::ExcludeUserInputEvents);
+            if (!alive) {
+                return false;
+            }
+            dialog = progressDialog_.data();
         }
         cancelled = cancelled || (dialog != nullptr && dialog->wasCanceled());
         return !cancelled;
     };
-    SearchFileTree(folder, kProgramFile, found, progress, drives_);
+    SearchFileTree(folder, kProgramFile, found, progress, drives);
+    if (!alive) {
+        return;
+    }
     if (progressDialog_) {
         progressDialog_->hide();
         progressDialog_->deleteLater();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -17,6 +20,7 @@
 #include "FakeBusyPointer.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
+#include "app/AppFont.h"
 #include "app/Form1.h"
 #include "engine/DriverSettings.h"
 #include "launcher/core/FileMethods.h"
@@ -459,6 +463,29 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"C:\\Games\\hl.exe", "%PATH%", "%"},
                       Refusal{"C:\\A&B\\hl.exe", "1.2.3.4", "folder"},
                       Refusal{"C:\\Games\\hl.exe", "\xce\xa9.1.2.3", "server address"}));
+
+// The Other Stuff tab with favourites, a found program and the Matrox options, for the docs.
+TEST_F(HalfLifeSearchTest, OtherStuffScreenshot) {
+    app::applyProgramFont();
+    storeText("Description 0", "Home LAN");
+    storeText("IP Address 0", "192.168.0.10");
+    storeText("Description 1", "Clan server");
+    storeText("Description 4", "Friday night");
+    panel_.LoadHLFavourites("Half Life");
+    find("C");
+    ui_.lstHL->setTopIndex(1);
+    clickSlot(0);
+    ui_.txtHLdrive->setText("C");
+    form_.ui.SSTab1->setCurrentIndex(3);
+    for (const char* name : {"chkG200sub", "chkG200V"}) {
+        form_.findChild<QCheckBox*>(name)->setChecked(true);
+    }
+    form_.resize(form_.sizeHint());
+    QApplication::processEvents();
+    const QDir folder(QStringLiteral(TUNEXA_SCREENSHOT_DIR));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    EXPECT_TRUE(form_.grab().save(folder.filePath(QStringLiteral("other-stuff.png"))));
+}
 
 }  // namespace
 }  // namespace tunexa::launcher

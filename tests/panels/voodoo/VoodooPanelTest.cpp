@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -21,6 +23,7 @@
 
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
+#include "app/AppFont.h"
 #include "app/Form1.h"
 #include "engine/DriverSettings.h"
 #include "store/Registry.h"
@@ -296,6 +299,22 @@ TEST_F(VoodooPanelTest, AReadOnlyDriveIsTold) {
     EXPECT_EQ(boxes_.shown().back().title, "Settings Not Applied");
     EXPECT_FALSE(fs::exists(batchFile()));
     expectNoOwnValues();
+}
+
+// The Voodoo Graphics panel loaded from its own values, for the docs.
+TEST_F(VoodooPanelTest, VoodooScreenshot) {
+    app::applyProgramFont();
+    storeOwnValue("Voodoo GRXCLK", "55");
+    storeOwnValue("Voodoo Vsync", "1");
+    storeOwnValue("Voodoo FastMem", "1");
+    storeOwnValue("Voodoo FastPCI", "0");
+    panel_.LoadVoodooPanel();
+    form_.ui.SSTab1->setCurrentIndex(2);
+    form_.show();
+    QApplication::processEvents();
+    const QDir folder(QStringLiteral(TUNEXA_SCREENSHOT_DIR));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    EXPECT_TRUE(frame_.grab().save(folder.filePath(QStringLiteral("voodoo.png"))));
 }
 
 }  // namespace
