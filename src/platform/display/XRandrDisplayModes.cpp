@@ -113,19 +113,27 @@ bool XRandrDisplayModes::EnumerateDisplayMode(int index, DisplayMode& mode) {
             return false;
         }
         const auto sizes = config.sizes();
-        for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const auto sizedMode = [&](std::size_t i, short rate) {
             DisplayMode sized;
             sized.dmPelsWidth = static_cast<std::uint32_t>(sizes[i].width);
             sized.dmPelsHeight = static_cast<std::uint32_t>(sizes[i].height);
             sized.dmBitsPerPel = x_->bitsPerPel;
+            sized.dmDisplayFrequency = static_cast<std::uint32_t>(std::max<short>(rate, 0));
             sized.dmFields = kFilledFields;
+            return sized;
+        };
+        Rotation rotation = 0;
+        const SizeID current = XRRConfigCurrentConfiguration(config.get(), &rotation);
+        if (current < sizes.size()) {
+            modes_.push_back(sizedMode(current, XRRConfigCurrentRate(config.get())));
+        }
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
             const auto rates = config.rates(static_cast<int>(i));
             if (rates.empty()) {
-                modes_.push_back(sized);
+                modes_.push_back(sizedMode(i, 0));
             }
             for (const short rate : rates) {
-                sized.dmDisplayFrequency = static_cast<std::uint32_t>(rate);
-                modes_.push_back(sized);
+                modes_.push_back(sizedMode(i, rate));
             }
         }
     }
