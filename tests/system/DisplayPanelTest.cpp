@@ -233,6 +233,21 @@ INSTANTIATE_TEST_SUITE_P(Codes, FailureAnswer,
                          ::testing::Values(platform::DISP_CHANGE_FAILED,
                                            platform::DISP_CHANGE_BADMODE, -5, 2));
 
+TEST_F(DisplayPanelTest, ADefaultTheStoreRefusesIsReportedAsAFailedChange) {
+    auto& panel = makePanel({mode(640, 480, 16), mode(800, 600, 16)});
+    panel.FillDisplayModeList();
+    ui::selectItem(list(), 0);
+    store::useHive(store::Hive::open(dir_ / "registry.db", store::OpenMode::ReadOnly));
+    boxes_.answer(MessageAnswer::Ok);
+
+    frame().ui.cmdSwitchDisplay->click();
+
+    EXPECT_EQ(modes_->switches(), (std::vector<Switch>{{800, 600, 16}}));
+    EXPECT_EQ(boxes_.shown(), (std::vector<platform::MessageBox>{
+                                  {"Error changing resolution!", "Tunexa", MessageButtons::Ok}}));
+    EXPECT_FALSE(storedDefault("Resolution").has_value());
+}
+
 TEST_F(DisplayPanelTest, ARecordWithoutTheThreeFieldsIsRefusedAsBadFlags) {
     test::FakeDisplayModes modes;
     DisplayMode request = mode(800, 600, 16);
