@@ -12,6 +12,13 @@
 #include "app/ProgramIcon.h"
 #include "app/ProgramKeys.h"
 #include "engine/RegMethods.h"
+#include "launcher/gui/HalfLifePanel.h"
+#include "panels/banshee/BansheePanel.h"
+#include "panels/live/MatroxPanel.h"
+#include "panels/live/UnrealPanel.h"
+#include "panels/tnt/TntPanel.h"
+#include "panels/voodoo/VoodooPanel.h"
+#include "panels/voodoo2/Voodoo2Panel.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
 #include "store/Ansi.h"
@@ -34,8 +41,27 @@ const Card* const kStartupOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard,
 
 }  // namespace
 
+template <typename Frame>
+Frame& frameOf(Form1& form) {
+    return *form.findChild<Frame*>();
+}
+
 Application::Application(PlatformServices services, QObject* parent)
-    : QObject(parent), services_(services), form_(std::make_unique<Form1>()) {
+    : QObject(parent),
+      services_(services),
+      form_(std::make_unique<Form1>()),
+      panelEnvironment_{services.messages, *form_, engine::driverSettings(), form_->popupMenu()} {
+    Form1& form = *form_;
+    auto& tntTab = frameOf<panels::TntTab>(form);
+    tnt_ = new panels::TntPanel(tntTab, panelEnvironment_, &tntTab);
+    voodoo_ = new panels::VoodooPanel(frameOf<panels::VoodooFrame>(form), panelEnvironment_);
+    voodoo2_ = new panels::Voodoo2Panel(frameOf<panels::Voodoo2Frame>(form), panelEnvironment_);
+    banshee_ = new panels::BansheePanel(frameOf<panels::BansheeFrame>(form), panelEnvironment_);
+    matrox_ = new panels::MatroxPanel(frameOf<panels::MatroxFrame>(form), *form.ui.chkMatroxOnOff);
+    unreal_ = new panels::UnrealPanel(tntTab);
+    halfLife_ = new launcher::HalfLifePanel(frameOf<launcher::HalfLifeFrame>(form),
+                                            panelEnvironment_, services.busyPointer);
+
     form_->setWindowIcon(programIcon());
     form_->installEventFilter(this);
 
@@ -78,8 +104,14 @@ void Application::start() {
     engine::ReadDriverSettings(engine::kCardVoodoo2);
     engine::ReadDriverSettings(engine::kCardTNT);
     engine::ReadDriverSettings(engine::kCardBanshee);
+    // 5. The card panels from the record.
+    voodoo_->LoadVoodooPanel();
+    voodoo2_->LoadVoodoo2Panel();
+    banshee_->LoadBansheePanel();
+    tnt_->FillTNTLists();
+    tnt_->LoadTNTPanel();
     // 6. The Voodoo2 panel opens on its Direct3D page.
-    setControlVisible(&form, "frameV2Glide", false);
+    voodoo2_->SSTab1_Click();
     // 7.
     control<QLabel>(&form, "lblTXVersion")->setText(programCaption());
     // 8. Not configured yet: the first-run window, with the main window inactive behind it.
@@ -95,10 +127,14 @@ void Application::start() {
     if (startWithWindows == "0" || startWithWindows == "1") {
         setControlCheck(&form, "chkRunOnStart", startWithWindows == "1" ? 1 : 0);
     }
+    // 17. The Matrox boxes and frame.
+    matrox_->RestoreMatroxSettings();
     // 18.
     form.ui.SSTab1->setCurrentIndex(kMainSettingsTab);
     // 19.
     showSystemInformation();
+    // 21.
+    halfLife_->LoadHLFavourites("Half Life");
 
     if (ui::windowState(&form) == ui::WindowState::Normal) {
         ui::showWindow(&form);
@@ -161,8 +197,25 @@ void Application::applyAvailabilityFlags() {
         if (!on && card == &kTNTCard) {
             control<QLabel>(form, "lblTNTdriverVal")->setText(QStringLiteral("No TNT Available"));
         }
+        if (on) {
+            loadCardPanel(*card);
+        }
     }
     switchCardTabsOff();
+}
+
+void Application::loadCardPanel(const Card& card) {
+    if (&card == &kVoodooCard) {
+        voodoo_->LoadVoodooPanel();
+    } else if (&card == &kVoodoo2Card) {
+        voodoo2_->LoadVoodoo2Panel();
+    } else if (&card == &kBansheeCard) {
+        banshee_->LoadBansheePanel();
+    } else if (&card == &kTNTCard) {
+        // Loaded again, the lists then show their item without a selection.
+        tnt_->LoadTNTPanel();
+        tnt_->deselectListsAtTopIndex();
+    }
 }
 
 void Application::switchCardTabsOff() {
@@ -224,8 +277,7 @@ void Application::mPopExit_Click() {
 }
 
 void Application::SSTab1_Click() {
-    setControlVisible(form_.get(), "frameV2Glide", false);
-    setControlVisible(form_.get(), "frameV2D3D", true);
+    voodoo2_->SSTab1_Click();
 }
 
 void Application::unload() {

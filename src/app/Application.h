@@ -18,8 +18,24 @@
 #include "platform/BusyPointer.h"
 #include "platform/MessageBoxService.h"
 #include "platform/tray/TrayIcon.h"
+#include "ui/PanelEnvironment.h"
+
+namespace tunexa::panels {
+class TntPanel;
+class VoodooPanel;
+class Voodoo2Panel;
+class BansheePanel;
+class MatroxPanel;
+class UnrealPanel;
+}  // namespace tunexa::panels
+
+namespace tunexa::launcher {
+class HalfLifePanel;
+}
 
 namespace tunexa::app {
+
+struct Card;
 
 // What the program needs from the operating system; main() hands in the real ones, tests fakes.
 struct PlatformServices {
@@ -69,6 +85,7 @@ class Application : public QObject {
   private:
     void tellAboutTheStore();
     void showFirstRun();
+    void loadCardPanel(const Card& card);
     void applyAvailabilityFlags();
     void switchCardTabsOff();
     void firstRunClosed();
@@ -81,6 +98,15 @@ class Application : public QObject {
 
     PlatformServices services_;
     std::unique_ptr<Form1> form_;
+    ui::PanelEnvironment panelEnvironment_;
+    // The panels' behaviour, each owned by the frame it works on.
+    panels::TntPanel* tnt_;
+    panels::VoodooPanel* voodoo_;
+    panels::Voodoo2Panel* voodoo2_;
+    panels::BansheePanel* banshee_;
+    panels::MatroxPanel* matrox_;
+    panels::UnrealPanel* unreal_;
+    launcher::HalfLifePanel* halfLife_;
     QPointer<FirstRun> firstRun_;
     bool unloaded_ = false;
     bool firstRunDone_ = false;

@@ -8,6 +8,7 @@
 #include "app/ProgramKeys.h"
 #include "engine/DisplayClass.h"
 #include "engine/RegMethods.h"
+#include "panels/voodoo/VoodooPanel.h"
 #include "platform/files/TextFiles.h"
 #include "store/Registry.h"
 #include "ui/WindowState.h"
@@ -129,6 +130,9 @@ void Application::cmdConfApply_Click() {
         }
         if (on && !card->engineCard.empty()) {
             storeDriverSettingsBack(card->engineCard, problems);
+        }
+        if (on && card == &kVoodooCard) {
+            voodoo_->LoadVoodooPanel();
         }
         if (card->trayBranch != nullptr) {
             form_->popupMenu().setEnabled(QString::fromLatin1(card->trayBranch), on);

@@ -194,7 +194,6 @@ const QString kRestoringDefaults = QStringLiteral("Restoring Defaults");
 const QString kDefaultsRestored = QStringLiteral("Defaults Restored");
 const QString kDefaultsNotRestored = QStringLiteral("Defaults Not Restored");
 const QString kDefaultSet = QStringLiteral("Default set");
-const QString kNoTntAvailable = QStringLiteral("No TNT Available");
 
 QString fromAnsi(const std::string& text) {
     return QString::fromStdString(ansi::toUtf8(text));
@@ -396,27 +395,6 @@ void TntPanel::setAntiAliasingGroupEnabled(bool enabled) {
          {static_cast<QWidget*>(ui_.lblTNTD3DaaI), static_cast<QWidget*>(ui_.lblTNTD3DaaP),
           static_cast<QWidget*>(ui_.sldTNTD3Daa), static_cast<QWidget*>(ui_.lblTNTD3DaaVal)}) {
         widget->setEnabled(enabled);
-    }
-}
-
-void TntPanel::enableForCard() {
-    if (QAction* branch = env_.menu.item(QStringLiteral("mPopRivaMain"))) {
-        branch->setEnabled(true);
-    }
-    LoadTNTPanel();
-    deselectListsAtTopIndex();
-}
-
-void TntPanel::disableForNoCard() {
-    for (QWidget* widget :
-         {static_cast<QWidget*>(ui_.frameTNTOC), static_cast<QWidget*>(ui_.frameTNTSettings),
-          static_cast<QWidget*>(ui_.frameTNTD3D), static_cast<QWidget*>(ui_.frameTNTGL),
-          static_cast<QWidget*>(ui_.cmdTNTdefaults), static_cast<QWidget*>(ui_.cmdTNTapply)}) {
-        widget->setEnabled(false);
-    }
-    ui_.lblTNTdriverVal->setText(kNoTntAvailable);
-    if (QAction* branch = env_.menu.item(QStringLiteral("mPopRivaMain"))) {
-        branch->setEnabled(false);
     }
 }
 

@@ -38,12 +38,6 @@ class TntPanel : public QObject {
     // description and date from its display-class key).
     void LoadTNTPanel();
 
-    // Start-up with a configured TNT card: the tray branch on, the panel loaded again, and the
-    // four lists left showing their item without a selection.
-    void enableForCard();
-    // Start-up without a TNT card: the tab's frames and buttons and the tray branch off, and
-    // "No TNT Available" in the driver label.
-    void disableForNoCard();
     // Clears the selection of the item each option list shows, keeping it in view.
     void deselectListsAtTopIndex();
 

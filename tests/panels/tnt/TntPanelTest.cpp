@@ -159,7 +159,8 @@ class TntPanelTest : public testing::Test {
         panel.FillTNTLists();
         panel.LoadTNTPanel();
         if (configured) {
-            panel.enableForCard();
+            panel.LoadTNTPanel();
+            panel.deselectListsAtTopIndex();
         }
     }
 
@@ -387,19 +388,6 @@ TEST_F(TntPanelTest, LoadingTwiceGivesTheSameControlsAndOneMarkPerArray) {
     EXPECT_EQ(marks("mPopTNTV"), std::vector<int>{0});
     EXPECT_EQ(ui.lblTNTMemVal->text(), "125");
     EXPECT_EQ(selected(ui.lstTNTD3Dmipd), "High performance");
-}
-
-TEST_F(TntPanelTest, NoCardDisablesTheTabAndTheTrayBranchUntilLoadedAgain) {
-    startUp(false);
-    panel.disableForNoCard();
-    for (QWidget* widget :
-         {static_cast<QWidget*>(ui.frameTNTOC), static_cast<QWidget*>(ui.frameTNTSettings),
-          static_cast<QWidget*>(ui.frameTNTD3D), static_cast<QWidget*>(ui.frameTNTGL),
-          static_cast<QWidget*>(ui.cmdTNTdefaults), static_cast<QWidget*>(ui.cmdTNTapply)}) {
-        EXPECT_FALSE(widget->isEnabled()) << widget->objectName().toStdString();
-    }
-    EXPECT_EQ(ui.lblTNTdriverVal->text(), "No TNT Available");
-    EXPECT_FALSE(form.popupMenu().item("mPopRivaMain")->isEnabled());
 }
 
 // ----- Live controls -----
