@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,20 @@ class XServer {
             return nullptr;
         }
         server->display_ = ":" + number.trimmed().toStdString();
+        if (const char* outer = std::getenv("DISPLAY")) {
+            server->outerDisplay_ = outer;
+        }
         setenv("DISPLAY", server->display_.c_str(), 1);
         return server;
     }
     ~XServer() {
         process_.terminate();
         process_.waitForFinished(20000);
-        unsetenv("DISPLAY");
+        if (outerDisplay_) {
+            setenv("DISPLAY", outerDisplay_->c_str(), 1);
+        } else {
+            unsetenv("DISPLAY");
+        }
     }
 
     const std::string& display() const { return display_; }
@@ -82,6 +90,7 @@ class XServer {
     XServer() = default;
     QProcess process_;
     std::string display_;
+    std::optional<std::string> outerDisplay_;
 };
 
 std::vector<DisplayMode> allModes(platform::DisplayModes& modes) {

@@ -14,6 +14,35 @@ namespace {
 constexpr std::uint32_t kFilledFields =
     DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
 
+// While it lives, X errors are remembered instead of going to Xlib's default handler, which
+// would end the program. One user-interface thread makes every X call, so a flag will do.
+class XErrorTrap {
+  public:
+    explicit XErrorTrap(Display* display)
+        : display_(display), previous_(XSetErrorHandler(&XErrorTrap::record)) {
+        seen_ = false;
+    }
+    ~XErrorTrap() { XSetErrorHandler(previous_); }
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+    // Waits for the server to have handled every request so far; true when one of them failed.
+    bool failed() const {
+        XSync(display_, False);
+        return seen_;
+    }
+
+  private:
+    static int record(Display*, XErrorEvent*) {
+        seen_ = true;
+        return 0;
+    }
+
+    static inline bool seen_ = false;
+    Display* display_;
+    XErrorHandler previous_;
+};
+
 // The server's screen configuration, freed when it goes.
 class ScreenConfig {
   public:
@@ -108,8 +137,9 @@ bool XRandrDisplayModes::EnumerateDisplayMode(int index, DisplayMode& mode) {
     }
     if (index == 0 || modes_.empty()) {
         modes_.clear();
+        const XErrorTrap trap(x_->display);
         const ScreenConfig config(x_->display, x_->root);
-        if (config.get() == nullptr) {
+        if (config.get() == nullptr || trap.failed()) {
             return false;
         }
         const auto sizes = config.sizes();
@@ -152,6 +182,7 @@ int XRandrDisplayModes::applyDisplayMode(std::uint32_t width, std::uint32_t heig
     if (bitsPerPel != x_->bitsPerPel) {
         return DISP_CHANGE_BADMODE;
     }
+    const XErrorTrap trap(x_->display);
     const ScreenConfig config(x_->display, x_->root);
     if (config.get() == nullptr) {
         return DISP_CHANGE_FAILED;
@@ -182,8 +213,8 @@ int XRandrDisplayModes::applyDisplayMode(std::uint32_t width, std::uint32_t heig
         status = XRRSetScreenConfigAndRate(x_->display, config.get(), x_->root, sizeIndex, rotation,
                                            rate, CurrentTime);
     }
-    XSync(x_->display, False);
-    return status == RRSetConfigSuccess ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
+    const bool failed = trap.failed() || status != RRSetConfigSuccess;
+    return failed ? DISP_CHANGE_FAILED : DISP_CHANGE_SUCCESSFUL;
 }
 
 }  // namespace tunexa::platform
