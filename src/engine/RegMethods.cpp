@@ -46,7 +46,9 @@ std::optional<std::string> keyPath(Key key, const DriverSettings& settings) {
     return std::nullopt;
 }
 
-enum class ReadAs { Nothing, Text, Dword, Binary };
+// DwordOrByte: the value the program itself writes as one byte but the driver's own tools keep
+// as a dword; either form reads, so a setting the user applied is not lost at the next start.
+enum class ReadAs { Nothing, Text, Dword, Binary, DwordOrByte };
 enum class WriteAs { Text, Dword, Binary };
 
 enum class When {
@@ -95,7 +97,7 @@ constexpr MapEntry kTNTMap[] = {
     {field<groupTNT, &T::NOVSYNC>, Key::TntD3D, "NOVSYNC", ReadAs::Dword, WriteAs::Dword},
     {field<groupTNT, &T::TextureQuality>, Key::TntGL, "TextureQuality", ReadAs::Binary,
      WriteAs::Binary},
-    {field<groupTNT, &T::FOGTABLEENABLE>, Key::TntD3D, "FOGTABLEENABLE", ReadAs::Dword,
+    {field<groupTNT, &T::FOGTABLEENABLE>, Key::TntD3D, "FOGTABLEENABLE", ReadAs::DwordOrByte,
      WriteAs::Binary},
     {field<groupTNT, &T::PowerUser>, Key::TntTweak, "PowerUser", ReadAs::Dword, WriteAs::Dword},
     {field<groupTNT, &T::CPUOPTDISABLE>, Key::TntD3D, "CPUOPTDISABLE", ReadAs::Dword,
@@ -210,6 +212,14 @@ void readEntry(const MapEntry& entry, DriverSettings& settings) {
         case ReadAs::Binary:
             target = store::RegGetBinary(HKEY_LOCAL_MACHINE, *path, entry.valueName);
             break;
+        case ReadAs::DwordOrByte: {
+            const auto raw =
+                store::currentHive().getValue(HKEY_LOCAL_MACHINE, *path, entry.valueName);
+            const bool oneByte = raw && raw->type == store::REG_BINARY && raw->data.size() == 1;
+            target = oneByte ? store::RegGetBinary(HKEY_LOCAL_MACHINE, *path, entry.valueName)
+                             : store::RegGetDword(HKEY_LOCAL_MACHINE, *path, entry.valueName);
+            break;
+        }
         case ReadAs::Nothing:
             break;
     }

@@ -194,9 +194,9 @@ TEST_F(DriverMap, ReadsEveryFieldFromItsKeyNameAndType) {
 }
 
 TEST_F(DriverMap, ReadsWithTheWrongTypeGiveZeroOrAbsent) {
-    // A reader finds only its own type: the driver's own dword FOGTABLEENABLE is read, a byte is
-    // not; a text clock stored as a dword reads as absent.
-    putBinary(kTntD3D, "FOGTABLEENABLE", 1);
+    // A reader finds only its own type: a text clock stored as a dword reads as absent, a dword
+    // stored as text as 0; a two-byte FOGTABLEENABLE is neither a dword nor its own one byte.
+    putBinary2(kTntD3D, "FOGTABLEENABLE");
     putDword(kTntD3D, "NVCLK", 100);
     putText(kTntD3D, "AAMETHOD", "3");
     record.TNT.NVCLK = "90";
@@ -321,14 +321,17 @@ TEST_F(DriverMap, ReadThenWriteKeepsConditionalValuesEqualToTheirNumber) {
     }
 }
 
-TEST_F(DriverMap, FogTableIsStoredAsOneByteAndReadsBackAsZero) {
+TEST_F(DriverMap, FogTableIsStoredAsOneByteAndReadsBackInEitherForm) {
     putDword(kTntD3D, "FOGTABLEENABLE", 1);
     ReadDriverSettings(kCardTNT, record);
     EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(1));
     WriteDriverSettings(kCardTNT, record);
     EXPECT_EQ(stored(kTntD3D, "FOGTABLEENABLE"), "binary:01");
+    // The byte the program wrote reads back as the setting, so the next start keeps it.
     ReadDriverSettings(kCardTNT, record);
-    EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(0));
+    EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(1));
+    WriteDriverSettings(kCardTNT, record);
+    EXPECT_EQ(stored(kTntD3D, "FOGTABLEENABLE"), "binary:01");
 }
 
 TEST_F(DriverMap, TextureQualityTextBecomesOneByte) {

@@ -72,6 +72,12 @@ class HiveTest : public ::testing::Test {
     static void putBinary(std::string_view key, std::string_view name, int value) {
         store::RegSetBinary(store::HKEY_LOCAL_MACHINE, key, name, value);
     }
+    // A binary value of two bytes, as no reader of one byte or one dword takes it.
+    static void putBinary2(std::string_view key, std::string_view name) {
+        const store::Bytes data = {1, 0};
+        store::currentHive().setValue(store::HKEY_LOCAL_MACHINE, key, name, store::REG_BINARY,
+                                      data);
+    }
 
   private:
     tunexa::test::TempDir dir_;
