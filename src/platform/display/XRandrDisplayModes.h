@@ -3,8 +3,8 @@
 // Display modes of an X11 screen over XRandR, at the screen's own pixel depth: index 0 is the
 // screen's current mode, then one mode per screen size and refresh rate in the server's order.
 // The list on the display frame leaves index 0 out, so with the current mode there every mode
-// the server offers is still listed (the server's first size is usually the one in use). An X screen's depth is fixed while the server
-// runs, so a request for another depth is refused as a bad mode.
+// the server offers is still listed (the server's first size is usually the one in use).
+// An X screen's depth is fixed while the server runs: a request for another depth is a bad mode.
 
 #include <memory>
 #include <vector>
