@@ -23,6 +23,8 @@
 #include "platform/host/HostFacts.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
+#include "system/DisplayPanel.h"
+#include "system/PowerCommands.h"
 #include "ui/CheckBox.h"
 #include "ui/WindowState.h"
 
@@ -61,6 +63,14 @@ Application::Application(PlatformServices services, QObject* parent)
     unreal_ = new panels::UnrealPanel(tntTab);
     halfLife_ = new launcher::HalfLifePanel(frameOf<launcher::HalfLifeFrame>(form),
                                             panelEnvironment_, services.busyPointer);
+    display_ = std::make_unique<system::DisplayPanel>(frameOf<system::DisplayFrame>(form),
+                                                      services.messages, services.displayModes);
+    powerCommands_ = std::make_unique<system::PowerCommands>(*form.ui.cmdReboot,
+                                                             *form.ui.cmdShutDown, form.popupMenu(),
+                                                             services.messages, services.power);
+    // Only a reboot or shut-down the system accepted ends the program.
+    connect(powerCommands_.get(), &system::PowerCommands::quitRequested, this,
+            &Application::unload);
 
     form_->setWindowIcon(programIcon());
     form_->installEventFilter(this);
@@ -81,6 +91,9 @@ Application::Application(PlatformServices services, QObject* parent)
 }
 
 Application::~Application() {
+    // The panels that are not owned by their frames go before the window does.
+    powerCommands_.reset();
+    display_.reset();
     if (!unloaded_) {
         services_.tray.remove();
     }
@@ -98,6 +111,8 @@ void Application::start() {
 
     // 1. The tray icon, its tooltip the window caption.
     services_.tray.add(programIcon(), programCaption());
+    // 2. The display modes.
+    display_->FillDisplayModeList();
     // 3. The window starts minimised.
     ui::setWindowState(&form, ui::WindowState::Minimised);
     // 4. The driver settings of the three tunable cards.
@@ -133,6 +148,8 @@ void Application::start() {
     form.ui.SSTab1->setCurrentIndex(kMainSettingsTab);
     // 19.
     showSystemInformation();
+    // 20.
+    display_->SetCurrentResolution();
     // 21.
     halfLife_->LoadHLFavourites("Half Life");
 

@@ -17,6 +17,8 @@
 #include "engine/DriverSettings.h"
 #include "platform/BusyPointer.h"
 #include "platform/MessageBoxService.h"
+#include "platform/display/DisplayModes.h"
+#include "platform/power/PowerService.h"
 #include "platform/tray/TrayIcon.h"
 #include "ui/PanelEnvironment.h"
 
@@ -33,6 +35,11 @@ namespace tunexa::launcher {
 class HalfLifePanel;
 }
 
+namespace tunexa::system {
+class DisplayPanel;
+class PowerCommands;
+}  // namespace tunexa::system
+
 namespace tunexa::app {
 
 struct Card;
@@ -42,6 +49,8 @@ struct PlatformServices {
     platform::MessageBoxService& messages;
     platform::TrayIcon& tray;
     platform::BusyPointer& busyPointer;
+    platform::DisplayModes& displayModes;
+    platform::PowerService& power;
 };
 
 class Application : public QObject {
@@ -107,6 +116,8 @@ class Application : public QObject {
     panels::MatroxPanel* matrox_;
     panels::UnrealPanel* unreal_;
     launcher::HalfLifePanel* halfLife_;
+    std::unique_ptr<system::DisplayPanel> display_;
+    std::unique_ptr<system::PowerCommands> powerCommands_;
     QPointer<FirstRun> firstRun_;
     bool unloaded_ = false;
     bool firstRunDone_ = false;

@@ -7,6 +7,8 @@
 #include "app/Application.h"
 #include "platform/QtBusyPointer.h"
 #include "platform/QtMessageBoxService.h"
+#include "platform/display/XRandrDisplayModes.h"
+#include "platform/power/LogindPower.h"
 #include "platform/tray/QtTrayIcon.h"
 
 namespace tunexa::app {
@@ -21,7 +23,9 @@ int runProgram(int argc, char** argv, const std::function<void()>& whenIdle) {
     platform::QtMessageBoxService messages;
     platform::QtTrayIcon tray;
     platform::QtBusyPointer busyPointer;
-    Application application(PlatformServices{messages, tray, busyPointer});
+    const auto displayModes = platform::systemDisplayModes();
+    platform::LogindPower power;
+    Application application(PlatformServices{messages, tray, busyPointer, *displayModes, power});
     QObject::connect(&application, &Application::ended, &qtApp, &QApplication::quit,
                      Qt::QueuedConnection);
     application.start();

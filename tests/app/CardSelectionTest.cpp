@@ -9,6 +9,8 @@
 #include <iterator>
 
 #include "FakeBusyPointer.h"
+#include "FakeDisplayModes.h"
+#include "FakePower.h"
 #include "FakeTrayIcon.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
@@ -56,7 +58,8 @@ class CardSelectionTest : public testing::Test {
     }
 
     Application& start() {
-        app_ = std::make_unique<Application>(PlatformServices{boxes_, tray_, busy_});
+        app_ =
+            std::make_unique<Application>(PlatformServices{boxes_, tray_, busy_, modes_, power_});
         app_->start();
         QCoreApplication::processEvents();
         return *app_;
@@ -84,6 +87,8 @@ class CardSelectionTest : public testing::Test {
     test::ScriptedMessageBoxes boxes_;
     test::FakeTrayIcon tray_;
     test::FakeBusyPointer busy_;
+    test::FakeDisplayModes modes_;
+    test::FakePower power_;
     std::unique_ptr<Application> app_;
 };
 

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,6 +12,8 @@
 #include <fstream>
 
 #include "FakeBusyPointer.h"
+#include "FakeDisplayModes.h"
+#include "FakePower.h"
 #include "FakeTrayIcon.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
@@ -49,7 +52,8 @@ class StartupTest : public testing::Test {
     }
 
     Application& start() {
-        app_ = std::make_unique<Application>(PlatformServices{boxes_, tray_, busy_});
+        app_ =
+            std::make_unique<Application>(PlatformServices{boxes_, tray_, busy_, modes_, power_});
         app_->start();
         QCoreApplication::processEvents();
         return *app_;
@@ -69,6 +73,8 @@ class StartupTest : public testing::Test {
     test::ScriptedMessageBoxes boxes_;
     test::FakeTrayIcon tray_;
     test::FakeBusyPointer busy_;
+    test::FakeDisplayModes modes_;
+    test::FakePower power_;
     std::unique_ptr<Application> app_;
 };
 
@@ -178,6 +184,31 @@ TEST_F(StartupTest, BansheeFlagHidesItsOptionPagesEitherWay) {
     EXPECT_FALSE(control("frameBansheeD3D")->isVisible());
     EXPECT_FALSE(control("frameBansheeGlide")->isVisible());
     EXPECT_TRUE(control("frame3DfxBanshee")->isEnabled());
+}
+
+TEST_F(StartupTest, DisplayModesAreListedAndTheResolutionShown) {
+    configured("0");
+    start();
+    // Mode 0 is fetched and never listed; the fake has none, so the list stays empty.
+    EXPECT_EQ(modes_.enumerated().front(), 0);
+    EXPECT_EQ(control<QListWidget>("lstMainRes")->count(), 0);
+    EXPECT_TRUE(control<QLabel>("lblCurrentRes")->text().contains(QStringLiteral(" x ")));
+}
+
+TEST_F(StartupTest, AnAcceptedRebootEndsTheProgramARefusedOneDoesNot) {
+    configured("0");
+    start();
+    QSignalSpy ended(app_.get(), &Application::ended);
+    power_.refuse(QStringLiteral("not allowed"));
+    boxes_.answer(MessageAnswer::Yes).answer(MessageAnswer::Ok);
+    control<QPushButton>("cmdReboot")->click();
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_TRUE(tray_.isAdded());
+    power_.accept();
+    boxes_.answer(MessageAnswer::Yes);
+    control<QPushButton>("cmdReboot")->click();
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(tray_.isAdded());
 }
 
 TEST_F(StartupTest, SystemInformationComesFromTheMachine) {

@@ -12,6 +12,8 @@ class FakePower final : public platform::PowerService {
   public:
     // Every later request is refused with `reason`.
     void refuse(const QString& reason) { answer_ = {false, reason}; }
+    // Every later request is accepted (the default).
+    void accept() { answer_ = {true, {}}; }
 
     platform::PowerAnswer ExitWindowsEx(platform::ExitWindowsFlags flags) override {
         requests_.push_back(flags);
