@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the real program: a private X server with a tray host, a
+# data root filled from sample-settings.reg, each tab and the tray menu captured with ImageMagick.
+# Usage: scripts/screenshots.sh [build folder] [output folder]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+out=${2:-$here/../docs/screenshots}
+for tool in Xvfb trayer xdotool import; do
+    command -v "$tool" >/dev/null || { echo "screenshots.sh needs $tool" >&2; exit 1; }
+done
+
+root=$(mktemp -d)
+display=:$((70 + RANDOM % 100))
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$root"
+}
+trap cleanup EXIT
+
+export DISPLAY=$display XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config
+export XDG_RUNTIME_DIR=$root/runtime GSETTINGS_BACKEND=memory
+mkdir -p "$XDG_RUNTIME_DIR" "$out" && chmod 700 "$XDG_RUNTIME_DIR"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+trayer --edge top --align right --widthtype pixel --width 64 --heighttype pixel --height 28 \
+    >/dev/null 2>&1 & pids+=($!)
+"$build/bin/tunexa-reg" import "$here/sample-settings.reg" >/dev/null
+"$build/bin/tunexa" >/dev/null 2>&1 & pids+=($!)
+
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --name '^Tunexa v1.0.7 for Win95/98 - Public Beta$' 2>/dev/null | head -1) || true
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || { echo "the window did not appear" >&2; exit 1; }
+xdotool windowmove "$window" 0 0
+sleep 1
+
+# The tab captions' centres, left to right; the tab bar sits at the top of the window.
+tabs=(70 175 245 325)
+names=(tab0-main-settings tab1-riva-tnt tab2-3dfx tab3-other-stuff)
+for i in "${!tabs[@]}"; do
+    xdotool mousemove --window "$window" "${tabs[$i]}" 24 click 1
+    sleep 0.5
+    import -window "$window" "$out/${names[$i]}.png"
+done
+
+# The tray icon sits at the right end of the tray; its menu opens on a right click.
+read -r width _ < <(xdotool getdisplaygeometry)
+xdotool mousemove $((width - 14)) 14 click 3
+sleep 0.5
+xdotool mousemove $((width - 100)) 24
+sleep 0.5
+import -window root -crop 420x240+$((width - 420))+0 "$out/tray-menu.png"
+echo "screenshots in $out"
