@@ -5,12 +5,10 @@
 
 namespace tunexa::app {
 
-namespace {
-
-QPixmap paintChip(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+QImage paintProgramIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal unit = size / 16.0;
     // Pins on all four sides, then the package and its die.
@@ -27,15 +25,14 @@ QPixmap paintChip(int size) {
     painter.drawRoundedRect(QRectF(2 * unit, 2 * unit, 12 * unit, 12 * unit), unit, unit);
     painter.setBrush(QColor(0xE8, 0x6A, 0x1A));
     painter.drawRoundedRect(QRectF(5 * unit, 5 * unit, 6 * unit, 6 * unit), unit / 2, unit / 2);
-    return pixmap;
+    painter.end();
+    return image;
 }
-
-}  // namespace
 
 QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128}) {
-        icon.addPixmap(paintChip(size));
+        icon.addPixmap(QPixmap::fromImage(paintProgramIcon(size)));
     }
     return icon;
 }
