@@ -1,5 +1,7 @@
 #include "ui/IndexedActionGroup.h"
 
+#include <utility>
+
 namespace tunexa::ui {
 
 IndexedActionGroup::IndexedActionGroup(const QString& name, QObject* parent) : QObject(parent) {
@@ -36,6 +38,17 @@ void IndexedActionGroup::setEnabled(int index, bool enabled) {
     if (auto* action = at(index)) {
         action->setEnabled(enabled);
     }
+}
+
+QMetaObject::Connection IndexedActionGroup::onChosen(QObject* context,
+                                                     std::function<void(int)> handler) {
+    return connect(this, &IndexedActionGroup::triggered, context,
+                   [this, handler = std::move(handler)](int index) {
+                       if (QAction* action = at(index)) {
+                           action->setChecked(!action->isChecked());
+                       }
+                       handler(index);
+                   });
 }
 
 }  // namespace tunexa::ui

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace tunexa::ui {
 
 class IndexedActionGroup : public QObject {
@@ -29,6 +31,11 @@ class IndexedActionGroup : public QObject {
     // Checks item `index` and unchecks every other; an index out of range unchecks all.
     void checkOnly(int index);
     void setEnabled(int index, bool enabled);
+
+    // Calls `handler` with the item's index on every click. The menu ticks or unticks a checkable
+    // item on its own before it reports the click; that toggle is undone first, so the marks
+    // change only where the handler sets them. The connection ends with `context`.
+    QMetaObject::Connection onChosen(QObject* context, std::function<void(int)> handler);
 
   signals:
     void triggered(int index);

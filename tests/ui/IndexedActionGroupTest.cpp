@@ -62,5 +62,36 @@ TEST_F(IndexedActionGroupTest, CheckMarksAreSetByCode) {
     }
 }
 
+TEST_F(IndexedActionGroupTest, ChosenHandlerSeesTheMarksAsTheyWereBeforeTheClick) {
+    group.checkOnly(2);
+    std::vector<bool> seen;
+    QObject context;
+    group.onChosen(&context, [this, &seen](int index) {
+        seen.push_back(group.at(index)->isChecked());
+        if (index == 6) {
+            group.checkOnly(6);
+        }
+    });
+    group.at(2)->trigger();  // would untick item 2
+    group.at(4)->trigger();  // would tick item 4
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(group.at(2)->isChecked());
+    EXPECT_FALSE(group.at(4)->isChecked());
+    group.at(6)->trigger();  // the handler's own mark stays
+    EXPECT_TRUE(group.at(6)->isChecked());
+    EXPECT_FALSE(group.at(2)->isChecked());
+}
+
+TEST_F(IndexedActionGroupTest, ChosenHandlerEndsWithItsContext) {
+    int calls = 0;
+    {
+        QObject context;
+        group.onChosen(&context, [&calls](int) { ++calls; });
+        group.at(1)->trigger();
+    }
+    group.at(1)->trigger();
+    EXPECT_EQ(calls, 1);
+}
+
 }  // namespace
 }  // namespace tunexa::ui

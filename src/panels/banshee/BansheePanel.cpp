@@ -187,22 +187,13 @@ std::optional<int> scalePosition(Scale scale, const std::string& text) {
     return engine::gammaPosition(text);
 }
 
-// An indexed menu group's items toggle their own check mark when chosen; the handlers alone set
-// the marks, so the toggle is undone before the handler runs.
+// The handlers alone set the group's check marks.
 template <typename Panel>
 void onGroupItem(const ui::MenuItems& menu, const char* name, Panel* panel,
                  void (Panel::*handler)(int)) {
-    ui::IndexedActionGroup* group = menu.group(QString::fromLatin1(name));
-    if (group == nullptr) {
-        return;
+    if (ui::IndexedActionGroup* group = menu.group(QString::fromLatin1(name))) {
+        group->onChosen(panel, [panel, handler](int index) { (panel->*handler)(index); });
     }
-    QObject::connect(group, &ui::IndexedActionGroup::triggered, panel,
-                     [group, panel, handler](int index) {
-                         if (QAction* action = group->at(index)) {
-                             action->setChecked(!action->isChecked());
-                         }
-                         (panel->*handler)(index);
-                     });
 }
 
 template <typename Panel>

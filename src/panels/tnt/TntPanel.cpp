@@ -262,18 +262,10 @@ void TntPanel::connectControls() {
 
 void TntPanel::connectTrayItems() {
     const auto connectGroup = [this](const char* name, void (TntPanel::*handler)(int)) {
-        ui::IndexedActionGroup* group = env_.menu.group(QString::fromLatin1(name));
-        if (group == nullptr) {
-            return;
+        // The handlers alone set the group's check marks.
+        if (ui::IndexedActionGroup* group = env_.menu.group(QString::fromLatin1(name))) {
+            group->onChosen(this, [this, handler](int index) { (this->*handler)(index); });
         }
-        connect(group, &ui::IndexedActionGroup::triggered, this, [this, group, handler](int index) {
-            // The menu ticks or unticks a checkable item on its own before it reports the
-            // click; undo that, so the marks change only where the handler sets them.
-            if (QAction* action = group->at(index)) {
-                action->setChecked(!action->isChecked());
-            }
-            (this->*handler)(index);
-        });
     };
     connectGroup(kClocks[kMemoryClock].trayGroup, &TntPanel::mPopRivaMemSpeed_Click);
     connectGroup(kClocks[kCoreClock].trayGroup, &TntPanel::mPopRivaCoreSpeed_Click);
