@@ -1,6 +1,5 @@
 #include "panels/banshee/BansheePanel.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +14,8 @@
 #include "engine/DisplayClass.h"
 #include "engine/FieldRef.h"
 #include "engine/SliderScales.h"
+#include "panels/common/PanelMessages.h"
+#include "panels/common/TrayItems.h"
 #include "store/Ansi.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -29,7 +30,6 @@ using engine::detail::FieldRef;
 using engine::detail::groupBanClock;
 using engine::detail::groupBanD3D;
 using engine::detail::groupBanGlide;
-using platform::MessageAnswer;
 using platform::MessageButtons;
 using BD = engine::BanD3DSettings;
 using BG = engine::BanGlideSettings;
@@ -168,8 +168,6 @@ constexpr PageStep kShowMainFrame[] = {
     {&Ui::frame3DfxBanshee, true},
 };
 
-const QString kNotApplied = QStringLiteral("Settings Not Applied");
-
 QString toLabelText(const engine::SettingValue& value) {
     return QString::fromStdString(ansi::toUtf8(value.asText()));
 }
@@ -185,23 +183,6 @@ std::optional<int> scalePosition(Scale scale, const std::string& text) {
         return engine::kBansheeClock.position(text, kTrayClockItems);
     }
     return engine::gammaPosition(text);
-}
-
-// The handlers alone set the group's check marks.
-template <typename Panel>
-void onGroupItem(const ui::MenuItems& menu, const char* name, Panel* panel,
-                 void (Panel::*handler)(int)) {
-    if (ui::IndexedActionGroup* group = menu.group(QString::fromLatin1(name))) {
-        group->onChosen(panel, [panel, handler](int index) { (panel->*handler)(index); });
-    }
-}
-
-template <typename Panel>
-void onItem(const ui::MenuItems& menu, const char* name, Panel* panel, void (Panel::*handler)()) {
-    if (QAction* action = menu.item(QString::fromLatin1(name))) {
-        QObject::connect(action, &QAction::triggered, panel,
-                         [panel, handler] { (panel->*handler)(); });
-    }
 }
 
 }  // namespace
@@ -223,10 +204,10 @@ BansheePanel::BansheePanel(BansheeFrame& widgets, const ui::PanelEnvironment& en
     connect(ui_.cmd3DfxBansheereset, &QPushButton::clicked, this,
             &BansheePanel::cmd3DfxBansheereset_Click);
 
-    onGroupItem(env_.menu, kCoreItems, this, &BansheePanel::mPopBCore_Click);
-    onGroupItem(env_.menu, kMemoryItems, this, &BansheePanel::mPopBMem_Click);
-    onItem(env_.menu, "mPopBCoreDefault", this, &BansheePanel::mPopBCoreDefault_Click);
-    onItem(env_.menu, "mPopBMemDefault", this, &BansheePanel::mPopBMemDefault_Click);
+    common::onGroupItem(env_.menu, kCoreItems, this, &BansheePanel::mPopBCore_Click);
+    common::onGroupItem(env_.menu, kMemoryItems, this, &BansheePanel::mPopBMem_Click);
+    common::onItem(env_.menu, "mPopBCoreDefault", this, &BansheePanel::mPopBCoreDefault_Click);
+    common::onItem(env_.menu, "mPopBMemDefault", this, &BansheePanel::mPopBMemDefault_Click);
 }
 
 void BansheePanel::LoadBansheePanel() {
@@ -302,10 +283,7 @@ void BansheePanel::cmdBanGback_Click() {
 }
 
 void BansheePanel::cmd3DfxBansheeapply_Click() {
-    if (env_.messages.show(QStringLiteral("Are you sure?"),
-                           QStringLiteral("Applying Banshee Settings"),
-                           MessageButtons::YesNo) != MessageAnswer::Yes) {
-        env_.messages.show(kNotApplied, kNotApplied, MessageButtons::Ok);
+    if (!common::confirmApply(env_.messages, QStringLiteral("Applying Banshee Settings"))) {
         return;
     }
     const auto result = applyQuietly();
@@ -322,10 +300,7 @@ void BansheePanel::cmd3DfxBansheeapply_Click() {
 }
 
 void BansheePanel::cmd3DfxBansheereset_Click() {
-    if (env_.messages.show(QStringLiteral("Are you sure?"), QStringLiteral("Restoring Defaults"),
-                           MessageButtons::YesNo) != MessageAnswer::Yes) {
-        const QString notRestored = QStringLiteral("Defaults Not Restored");
-        env_.messages.show(notRestored, notRestored, MessageButtons::Ok);
+    if (!common::confirmRestoreDefaults(env_.messages)) {
         return;
     }
     for (const DefaultStep& step : kDefaults) {
@@ -337,8 +312,7 @@ void BansheePanel::cmd3DfxBansheereset_Click() {
             ui::setCheckValue(ui_.*check->box, check->value);
         }
     }
-    const QString restored = QStringLiteral("Defaults Restored");
-    env_.messages.show(restored, restored, MessageButtons::Ok);
+    common::showDefaultsRestored(env_.messages);
 }
 
 std::optional<engine::WriteResult> BansheePanel::applyQuietly() {
@@ -348,27 +322,16 @@ std::optional<engine::WriteResult> BansheePanel::applyQuietly() {
     if (!result.saved) {
         env_.settings = before;
         markTrayItems();
-        showNotApplied(result);
+        common::showNotApplied(env_.messages, result.failure);
         return std::nullopt;
     }
     LoadBansheePanel();
     return result;
 }
 
-void BansheePanel::showNotApplied(const engine::WriteResult& result) {
-    env_.messages.show(
-        kNotApplied + QStringLiteral("\r\n") + QString::fromStdString(result.failure), kNotApplied,
-        MessageButtons::Ok);
-}
-
-bool BansheePanel::confirmQuickItem() {
-    const QString sure = QStringLiteral("Are you sure?");
-    return env_.messages.show(sure, sure, MessageButtons::YesNo) == MessageAnswer::Yes;
-}
-
 void BansheePanel::clockItemChosen(const char* groupName, QSlider* slider, QLabel* label,
                                    int index) {
-    if (index < 0 || index >= kTrayClockItems || !confirmQuickItem()) {
+    if (index < 0 || index >= kTrayClockItems || !common::confirmQuickItem(env_.messages)) {
         return;
     }
     if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(groupName))) {
@@ -407,24 +370,15 @@ engine::WriteResult BansheePanel::SetBansheeMemDefault() {
     return setClockDefault(ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal);
 }
 
-void BansheePanel::showDefaultSet(const engine::WriteResult& result) {
-    if (!result.saved) {
-        showNotApplied(result);
-        return;
-    }
-    const QString defaultSet = QStringLiteral("Default set");
-    env_.messages.show(defaultSet, defaultSet, MessageButtons::Ok);
-}
-
 void BansheePanel::mPopBCoreDefault_Click() {
-    if (confirmQuickItem()) {
-        showDefaultSet(SetBansheeCoreDefault());
+    if (common::confirmQuickItem(env_.messages)) {
+        common::showDefaultSet(env_.messages, SetBansheeCoreDefault());
     }
 }
 
 void BansheePanel::mPopBMemDefault_Click() {
-    if (confirmQuickItem()) {
-        showDefaultSet(SetBansheeMemDefault());
+    if (common::confirmQuickItem(env_.messages)) {
+        common::showDefaultSet(env_.messages, SetBansheeMemDefault());
     }
 }
 

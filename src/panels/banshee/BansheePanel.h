@@ -55,9 +55,6 @@ class BansheePanel : public QObject {
     std::optional<engine::WriteResult> applyQuietly();
     engine::WriteResult setClockDefault(QSlider* slider, QLabel* label);
     void markTrayItems();
-    bool confirmQuickItem();
-    void showDefaultSet(const engine::WriteResult& result);
-    void showNotApplied(const engine::WriteResult& result);
 
     ::Ui::BansheeFrame& ui_;
     ui::PanelEnvironment env_;

@@ -16,6 +16,8 @@
 
 #include "engine/DisplayClass.h"
 #include "engine/SliderScales.h"
+#include "panels/common/PanelMessages.h"
+#include "panels/common/TrayItems.h"
 #include "store/Ansi.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -28,7 +30,6 @@ namespace {
 
 using engine::SettingValue;
 using engine::TNTSettings;
-using platform::MessageAnswer;
 using platform::MessageButtons;
 using Widgets = Ui::TntTab;
 
@@ -84,8 +85,6 @@ constexpr ClockControl kClocks[] = {
 };
 
 constexpr const char* kVSyncGroup = "mPopTNTV";
-constexpr int kVSyncOff = 0;
-constexpr int kVSyncOn = 1;
 
 // Check boxes that show their field as it is (field 1 = checked), in the order they are loaded.
 struct DriverCheckBox {
@@ -185,15 +184,9 @@ constexpr FactoryDefault kFactoryDefaults[] = {
 
 // Texts of the tab's message boxes.
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kAreYouSure = QStringLiteral("Are you sure?");
 const QString kApplyingSettings = QStringLiteral("Applying Settings");
 const QString kTntSettingsApplied = QStringLiteral("TNT Settings Applied");
 const QString kRebootNeeded = QStringLiteral("A reboot is needed to force changes");
-const QString kSettingsNotApplied = QStringLiteral("Settings Not Applied");
-const QString kRestoringDefaults = QStringLiteral("Restoring Defaults");
-const QString kDefaultsRestored = QStringLiteral("Defaults Restored");
-const QString kDefaultsNotRestored = QStringLiteral("Defaults Not Restored");
-const QString kDefaultSet = QStringLiteral("Default set");
 
 QString fromAnsi(const std::string& text) {
     return QString::fromStdString(ansi::toUtf8(text));
@@ -261,23 +254,14 @@ void TntPanel::connectControls() {
 }
 
 void TntPanel::connectTrayItems() {
-    const auto connectGroup = [this](const char* name, void (TntPanel::*handler)(int)) {
-        // The handlers alone set the group's check marks.
-        if (ui::IndexedActionGroup* group = env_.menu.group(QString::fromLatin1(name))) {
-            group->onChosen(this, [this, handler](int index) { (this->*handler)(index); });
-        }
-    };
-    connectGroup(kClocks[kMemoryClock].trayGroup, &TntPanel::mPopRivaMemSpeed_Click);
-    connectGroup(kClocks[kCoreClock].trayGroup, &TntPanel::mPopRivaCoreSpeed_Click);
-    connectGroup(kVSyncGroup, &TntPanel::mPopTNTV_Click);
-
-    const auto connectItem = [this](const char* name, void (TntPanel::*handler)()) {
-        if (QAction* action = env_.menu.item(QString::fromLatin1(name))) {
-            connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-        }
-    };
-    connectItem("mPopRivaMemDefaults", &TntPanel::mPopRivaMemDefaults_Click);
-    connectItem("mPopRivaCoreDefaults", &TntPanel::mPopRivaCoreDefaults_Click);
+    const ui::MenuItems& menu = env_.menu;
+    common::onGroupItem(menu, kClocks[kMemoryClock].trayGroup, this,
+                        &TntPanel::mPopRivaMemSpeed_Click);
+    common::onGroupItem(menu, kClocks[kCoreClock].trayGroup, this,
+                        &TntPanel::mPopRivaCoreSpeed_Click);
+    common::onGroupItem(menu, kVSyncGroup, this, &TntPanel::mPopTNTV_Click);
+    common::onItem(menu, "mPopRivaMemDefaults", this, &TntPanel::mPopRivaMemDefaults_Click);
+    common::onItem(menu, "mPopRivaCoreDefaults", this, &TntPanel::mPopRivaCoreDefaults_Click);
 }
 
 ui::IndexedActionGroup* TntPanel::trayGroup(const char* name) const {
@@ -338,17 +322,14 @@ void TntPanel::loadVSync() {
     const SettingValue& noVSync = env_.settings.TNT.NOVSYNC;
     int shown = -1;
     if (fieldEquals(noVSync, 0)) {
-        shown = kVSyncOn;
+        shown = common::kVSyncOnItem;
     } else if (fieldEquals(noVSync, 1)) {
-        shown = kVSyncOff;
+        shown = common::kVSyncOffItem;
     } else {
         return;
     }
-    if (ui::IndexedActionGroup* items = trayGroup(kVSyncGroup)) {
-        items->setChecked(kVSyncOn, shown == kVSyncOn);
-        items->setChecked(kVSyncOff, shown == kVSyncOff);
-    }
-    ui::setCheckValue(ui_.chkTNTSetVsync, shown == kVSyncOn ? 1 : 0);
+    common::markVSync(trayGroup(kVSyncGroup), shown);
+    ui::setCheckValue(ui_.chkTNTSetVsync, shown == common::kVSyncOnItem ? 1 : 0);
 }
 
 void TntPanel::loadList(std::size_t listId) {
@@ -413,9 +394,7 @@ void TntPanel::chkTNTD3Daa_Click() {
 }
 
 void TntPanel::cmdTNTapply_Click() {
-    if (env_.messages.show(kAreYouSure, kApplyingSettings, MessageButtons::YesNo) !=
-        MessageAnswer::Yes) {
-        env_.messages.show(kSettingsNotApplied, kSettingsNotApplied, MessageButtons::Ok);
+    if (!common::confirmApply(env_.messages, kApplyingSettings)) {
         return;
     }
     // One-row lists: the item the user stepped to counts, clicked or not.
@@ -424,7 +403,7 @@ void TntPanel::cmdTNTapply_Click() {
     }
     const engine::WriteResult result = storeWholeTab();
     if (!result.saved) {
-        reportNotApplied(result);
+        common::showNotApplied(env_.messages, result.failure);
         return;
     }
     env_.messages.show(kTntSettingsApplied + kCrLf + kRebootNeeded, kTntSettingsApplied,
@@ -432,9 +411,7 @@ void TntPanel::cmdTNTapply_Click() {
 }
 
 void TntPanel::cmdTNTdefaults_Click() {
-    if (env_.messages.show(kAreYouSure, kRestoringDefaults, MessageButtons::YesNo) !=
-        MessageAnswer::Yes) {
-        env_.messages.show(kDefaultsNotRestored, kDefaultsNotRestored, MessageButtons::Ok);
+    if (!common::confirmRestoreDefaults(env_.messages)) {
         return;
     }
     for (const FactoryDefault& factory : kFactoryDefaults) {
@@ -451,7 +428,7 @@ void TntPanel::cmdTNTdefaults_Click() {
             },
             factory);
     }
-    env_.messages.show(kDefaultsRestored, kDefaultsRestored, MessageButtons::Ok);
+    common::showDefaultsRestored(env_.messages);
 }
 
 void TntPanel::mPopRivaMemSpeed_Click(int index) {
@@ -464,7 +441,7 @@ void TntPanel::mPopRivaCoreSpeed_Click(int index) {
 
 void TntPanel::setClockFromTray(int clockId, int index) {
     const ClockControl& clock = kClocks[clockId];
-    if (index < 0 || index >= clock.scale.positions || !confirmTrayAction()) {
+    if (index < 0 || index >= clock.scale.positions || !common::confirmQuickItem(env_.messages)) {
         return;
     }
     const TrayMarks marks(trayGroups());
@@ -476,27 +453,25 @@ void TntPanel::setClockFromTray(int clockId, int index) {
 }
 
 void TntPanel::mPopTNTV_Click(int index) {
-    if ((index != kVSyncOff && index != kVSyncOn) || !confirmTrayAction()) {
+    if ((index != common::kVSyncOffItem && index != common::kVSyncOnItem) ||
+        !common::confirmQuickItem(env_.messages)) {
         return;
     }
     const TrayMarks marks(trayGroups());
-    if (ui::IndexedActionGroup* items = trayGroup(kVSyncGroup)) {
-        items->setChecked(kVSyncOn, index == kVSyncOn);
-        items->setChecked(kVSyncOff, index == kVSyncOff);
-    }
-    ui::setCheckValue(ui_.chkTNTSetVsync, index == kVSyncOn ? 1 : 0);
+    common::markVSync(trayGroup(kVSyncGroup), index);
+    ui::setCheckValue(ui_.chkTNTSetVsync, index == common::kVSyncOnItem ? 1 : 0);
     storeFromTray(marks);
 }
 
 void TntPanel::mPopRivaMemDefaults_Click() {
-    if (confirmTrayAction()) {
-        reportDefaultSet(SetTNTMemDefault());
+    if (common::confirmQuickItem(env_.messages)) {
+        common::showDefaultSet(env_.messages, SetTNTMemDefault());
     }
 }
 
 void TntPanel::mPopRivaCoreDefaults_Click() {
-    if (confirmTrayAction()) {
-        reportDefaultSet(SetTNTCoreDefault());
+    if (common::confirmQuickItem(env_.messages)) {
+        common::showDefaultSet(env_.messages, SetTNTCoreDefault());
     }
 }
 
@@ -539,29 +514,8 @@ void TntPanel::storeFromTray(const TrayMarks& marks) {
     const engine::WriteResult result = storeWholeTab();
     if (!result.saved) {
         marks.restore();
-        reportNotApplied(result);
+        common::showNotApplied(env_.messages, result.failure);
     }
-}
-
-bool TntPanel::confirmTrayAction() {
-    return env_.messages.show(kAreYouSure, kAreYouSure, MessageButtons::YesNo) ==
-           MessageAnswer::Yes;
-}
-
-void TntPanel::reportDefaultSet(const engine::WriteResult& result) {
-    if (!result.saved) {
-        reportNotApplied(result);
-        return;
-    }
-    env_.messages.show(kDefaultSet, kDefaultSet, MessageButtons::Ok);
-}
-
-void TntPanel::reportNotApplied(const engine::WriteResult& result) {
-    QString prompt = kSettingsNotApplied;
-    if (!result.failure.empty()) {
-        prompt += kCrLf + QString::fromStdString(result.failure);
-    }
-    env_.messages.show(prompt, kSettingsNotApplied, MessageButtons::Ok);
 }
 
 std::vector<ui::IndexedActionGroup*> TntPanel::trayGroups() const {

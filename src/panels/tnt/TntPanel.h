@@ -81,9 +81,6 @@ class TntPanel : public QObject {
     // saved the record gets back what the store still holds and the panel stays as it is.
     engine::WriteResult storeWholeTab();
     void storeFromTray(const TrayMarks& marks);
-    bool confirmTrayAction();
-    void reportDefaultSet(const engine::WriteResult& result);
-    void reportNotApplied(const engine::WriteResult& result);
 
     ui::IndexedActionGroup* trayGroup(const char* name) const;
     std::vector<ui::IndexedActionGroup*> trayGroups() const;

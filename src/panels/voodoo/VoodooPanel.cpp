@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/SliderScales.h"
+#include "panels/common/PanelMessages.h"
 #include "panels/voodoo/GlideBatch.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
@@ -18,8 +19,6 @@ namespace tunexa::panels {
 
 namespace {
 
-using platform::MessageAnswer;
-using platform::MessageButtons;
 using store::HKEY_LOCAL_MACHINE;
 
 constexpr std::string_view kVoodooKey = "Software\\Tunexa\\Tunexa\\3Dfx";
@@ -54,10 +53,6 @@ files::Result<std::string> toAnsi(const QString& text, std::string_view what) {
             std::string(what) + " holds a character that a Windows batch file cannot hold.");
     }
     return files::Result<std::string>::success(std::move(ansiText));
-}
-
-void showResult(platform::MessageBoxService& messages, const QString& text) {
-    messages.show(text, text, MessageButtons::Ok);
 }
 
 }  // namespace
@@ -130,25 +125,20 @@ void VoodooPanel::sld3DfxVCore_Change(int position) {
 
 void VoodooPanel::cmd3DfxVapply_Click() {
     auto& messages = env_.messages;
-    if (messages.show("Are you sure?", "Applying Voodoo Settings", MessageButtons::YesNo) !=
-        MessageAnswer::Yes) {
-        showResult(messages, "Settings Not Applied");
+    if (!common::confirmApply(messages, QStringLiteral("Applying Voodoo Settings"))) {
         return;
     }
     const files::Status saved = SaveVoodooValues();
     if (!saved) {
-        messages.show("Settings Not Applied\r\n" + QString::fromStdString(saved.error()),
-                      "Settings Not Applied", MessageButtons::Ok);
+        common::showNotApplied(messages, saved.error());
         return;
     }
-    showResult(messages, "Voodoo Settings Applied");
+    common::showTitled(messages, QStringLiteral("Voodoo Settings Applied"));
 }
 
 void VoodooPanel::cmd3DfxVreset_Click() {
     auto& messages = env_.messages;
-    if (messages.show("Are you sure?", "Restoring Defaults", MessageButtons::YesNo) !=
-        MessageAnswer::Yes) {
-        showResult(messages, "Defaults Not Restored");
+    if (!common::confirmRestoreDefaults(messages)) {
         return;
     }
     auto& ui = widgets_.ui;
@@ -157,7 +147,7 @@ void VoodooPanel::cmd3DfxVreset_Click() {
     ui::setCheckValue(ui.chk3DfxVVsync, 1);
     ui::setCheckValue(ui.chk3DfxVFastMem, 0);
     ui::setCheckValue(ui.chk3DfxVFastPCI, 0);
-    showResult(messages, "Defaults Restored");
+    common::showDefaultsRestored(messages);
 }
 
 }  // namespace tunexa::panels

@@ -1,6 +1,5 @@
 #include "panels/voodoo2/Voodoo2Panel.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +11,8 @@
 
 #include "engine/FieldRef.h"
 #include "engine/SliderScales.h"
+#include "panels/common/PanelMessages.h"
+#include "panels/common/TrayItems.h"
 #include "store/Ansi.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -25,15 +26,11 @@ using engine::detail::field;
 using engine::detail::FieldRef;
 using engine::detail::groupV2D3D;
 using engine::detail::groupV2Glide;
-using platform::MessageAnswer;
-using platform::MessageButtons;
 using VD = engine::V2D3DSettings;
 using VG = engine::V2GlideSettings;
 
 // The tray's clock groups cover 90 to 100 MHz, the first eleven slider positions.
 constexpr int kTrayClockItems = 11;
-constexpr int kVSyncOff = 0;
-constexpr int kVSyncOn = 1;
 
 constexpr const char* kD3DClockItems = "mPopV2D3DCoreClock";
 constexpr const char* kGlideClockItems = "mPopV2GCoreClock";
@@ -179,31 +176,6 @@ std::optional<int> checkValueOf(const CheckRow& row, const engine::DriverSetting
     return std::nullopt;
 }
 
-void markVSync(ui::IndexedActionGroup* group, int value) {
-    if (group == nullptr) {
-        return;
-    }
-    group->setChecked(kVSyncOn, value == kVSyncOn);
-    group->setChecked(kVSyncOff, value == kVSyncOff);
-}
-
-// The handlers alone set the group's check marks.
-template <typename Panel>
-void onGroupItem(const ui::MenuItems& menu, const char* name, Panel* panel,
-                 void (Panel::*handler)(int)) {
-    if (ui::IndexedActionGroup* group = menu.group(QString::fromLatin1(name))) {
-        group->onChosen(panel, [panel, handler](int index) { (panel->*handler)(index); });
-    }
-}
-
-template <typename Panel>
-void onItem(const ui::MenuItems& menu, const char* name, Panel* panel, void (Panel::*handler)()) {
-    if (QAction* action = menu.item(QString::fromLatin1(name))) {
-        QObject::connect(action, &QAction::triggered, panel,
-                         [panel, handler] { (panel->*handler)(); });
-    }
-}
-
 }  // namespace
 
 Voodoo2Panel::Voodoo2Panel(Voodoo2Frame& widgets, const ui::PanelEnvironment& env)
@@ -220,12 +192,13 @@ Voodoo2Panel::Voodoo2Panel(Voodoo2Frame& widgets, const ui::PanelEnvironment& en
     connect(ui_.cmdV2SwitchGlide, &QPushButton::clicked, this,
             &Voodoo2Panel::cmdV2SwitchGlide_Click);
 
-    onGroupItem(env_.menu, kD3DClockItems, this, &Voodoo2Panel::mPopV2D3DCoreClock_Click);
-    onGroupItem(env_.menu, kGlideClockItems, this, &Voodoo2Panel::mPopV2GCoreClock_Click);
-    onGroupItem(env_.menu, kD3DVSyncItems, this, &Voodoo2Panel::mPopV2D3DV_Click);
-    onGroupItem(env_.menu, kGlideVSyncItems, this, &Voodoo2Panel::mPopV2GV_Click);
-    onItem(env_.menu, "mPopV2D3DCoreDefault", this, &Voodoo2Panel::mPopV2D3DCoreDefault_Click);
-    onItem(env_.menu, "mPopV2GCoreDefault", this, &Voodoo2Panel::mPopV2GCoreDefault_Click);
+    common::onGroupItem(env_.menu, kD3DClockItems, this, &Voodoo2Panel::mPopV2D3DCoreClock_Click);
+    common::onGroupItem(env_.menu, kGlideClockItems, this, &Voodoo2Panel::mPopV2GCoreClock_Click);
+    common::onGroupItem(env_.menu, kD3DVSyncItems, this, &Voodoo2Panel::mPopV2D3DV_Click);
+    common::onGroupItem(env_.menu, kGlideVSyncItems, this, &Voodoo2Panel::mPopV2GV_Click);
+    common::onItem(env_.menu, "mPopV2D3DCoreDefault", this,
+                   &Voodoo2Panel::mPopV2D3DCoreDefault_Click);
+    common::onItem(env_.menu, "mPopV2GCoreDefault", this, &Voodoo2Panel::mPopV2GCoreDefault_Click);
 }
 
 void Voodoo2Panel::LoadVoodoo2Panel() {
@@ -236,7 +209,7 @@ void Voodoo2Panel::LoadVoodoo2Panel() {
             continue;
         }
         if (row.trayGroup != nullptr) {
-            markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
+            common::markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
         }
         ui::setCheckValue(ui_.*row.box, *value);
     }
@@ -266,7 +239,7 @@ void Voodoo2Panel::markTrayItems() {
     for (const CheckRow& row : kChecks) {
         const auto value = checkValueOf(row, settings);
         if (row.trayGroup != nullptr && value) {
-            markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
+            common::markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
         }
     }
     for (const SliderRow& row : kSliders) {
@@ -295,24 +268,16 @@ void Voodoo2Panel::cmdV2SwitchGlide_Click() {
 }
 
 void Voodoo2Panel::cmd3DfxV2apply_Click() {
-    const QString notApplied = QStringLiteral("Settings Not Applied");
-    if (env_.messages.show(QStringLiteral("Are you sure?"),
-                           QStringLiteral("Applying Voodoo2 Settings"),
-                           MessageButtons::YesNo) != MessageAnswer::Yes) {
-        env_.messages.show(notApplied, notApplied, MessageButtons::Ok);
+    if (!common::confirmApply(env_.messages, QStringLiteral("Applying Voodoo2 Settings"))) {
         return;
     }
     if (applyQuietly()) {
-        const QString applied = QStringLiteral("Voodoo2 Settings Applied");
-        env_.messages.show(applied, applied, MessageButtons::Ok);
+        common::showTitled(env_.messages, QStringLiteral("Voodoo2 Settings Applied"));
     }
 }
 
 void Voodoo2Panel::cmd3DfxV2reset_Click() {
-    if (env_.messages.show(QStringLiteral("Are you sure?"), QStringLiteral("Restoring Defaults"),
-                           MessageButtons::YesNo) != MessageAnswer::Yes) {
-        const QString notRestored = QStringLiteral("Defaults Not Restored");
-        env_.messages.show(notRestored, notRestored, MessageButtons::Ok);
+    if (!common::confirmRestoreDefaults(env_.messages)) {
         return;
     }
     for (const DefaultStep& step : kDefaults) {
@@ -324,8 +289,7 @@ void Voodoo2Panel::cmd3DfxV2reset_Click() {
             ui::setCheckValue(ui_.*check->box, check->value);
         }
     }
-    const QString restored = QStringLiteral("Defaults Restored");
-    env_.messages.show(restored, restored, MessageButtons::Ok);
+    common::showDefaultsRestored(env_.messages);
 }
 
 bool Voodoo2Panel::applyQuietly() {
@@ -336,27 +300,16 @@ bool Voodoo2Panel::applyQuietly() {
     if (!result.saved) {
         env_.settings = before;
         markTrayItems();
-        showNotApplied(result);
+        common::showNotApplied(env_.messages, result.failure);
         return false;
     }
     LoadVoodoo2Panel();
     return true;
 }
 
-void Voodoo2Panel::showNotApplied(const engine::WriteResult& result) {
-    const QString notApplied = QStringLiteral("Settings Not Applied");
-    env_.messages.show(notApplied + QStringLiteral("\r\n") + QString::fromStdString(result.failure),
-                       notApplied, MessageButtons::Ok);
-}
-
-bool Voodoo2Panel::confirmQuickItem() {
-    const QString sure = QStringLiteral("Are you sure?");
-    return env_.messages.show(sure, sure, MessageButtons::YesNo) == MessageAnswer::Yes;
-}
-
 void Voodoo2Panel::clockItemChosen(const char* groupName, QSlider* slider, QLabel* label,
                                    int index) {
-    if (index < 0 || index >= kTrayClockItems || !confirmQuickItem()) {
+    if (index < 0 || index >= kTrayClockItems || !common::confirmQuickItem(env_.messages)) {
         return;
     }
     if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(groupName))) {
@@ -376,10 +329,11 @@ void Voodoo2Panel::mPopV2GCoreClock_Click(int index) {
 }
 
 void Voodoo2Panel::vsyncItemChosen(const char* groupName, QCheckBox* box, int index) {
-    if ((index != kVSyncOff && index != kVSyncOn) || !confirmQuickItem()) {
+    if ((index != common::kVSyncOffItem && index != common::kVSyncOnItem) ||
+        !common::confirmQuickItem(env_.messages)) {
         return;
     }
-    markVSync(env_.menu.group(QString::fromLatin1(groupName)), index);
+    common::markVSync(env_.menu.group(QString::fromLatin1(groupName)), index);
     ui::setCheckValue(box, index);
     applyQuietly();
 }
@@ -407,24 +361,15 @@ engine::WriteResult Voodoo2Panel::SetV2GCoreDefault() {
     return setCoreDefault(ui_.sldV2GCore, ui_.lblV2GCoreVal);
 }
 
-void Voodoo2Panel::showDefaultSet(const engine::WriteResult& result) {
-    if (!result.saved) {
-        showNotApplied(result);
-        return;
-    }
-    const QString defaultSet = QStringLiteral("Default set");
-    env_.messages.show(defaultSet, defaultSet, MessageButtons::Ok);
-}
-
 void Voodoo2Panel::mPopV2D3DCoreDefault_Click() {
-    if (confirmQuickItem()) {
-        showDefaultSet(SetV2D3DCoreDefault());
+    if (common::confirmQuickItem(env_.messages)) {
+        common::showDefaultSet(env_.messages, SetV2D3DCoreDefault());
     }
 }
 
 void Voodoo2Panel::mPopV2GCoreDefault_Click() {
-    if (confirmQuickItem()) {
-        showDefaultSet(SetV2GCoreDefault());
+    if (common::confirmQuickItem(env_.messages)) {
+        common::showDefaultSet(env_.messages, SetV2GCoreDefault());
     }
 }
 

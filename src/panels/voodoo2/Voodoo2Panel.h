@@ -53,9 +53,6 @@ class Voodoo2Panel : public QObject {
     bool applyQuietly();
     engine::WriteResult setCoreDefault(QSlider* slider, QLabel* label);
     void markTrayItems();
-    bool confirmQuickItem();
-    void showDefaultSet(const engine::WriteResult& result);
-    void showNotApplied(const engine::WriteResult& result);
 
     ::Ui::Voodoo2Frame& ui_;
     ui::PanelEnvironment env_;
