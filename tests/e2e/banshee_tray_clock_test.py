@@ -20,8 +20,7 @@ def test(session):
     question = program.message_box("Are you sure?")
     e2e.check(question.name == "Are you sure?", f"the question is titled '{question.name}'")
     e2e.check("grxclock" not in session.query(CLASS_KEY), "the clock was stored before Yes")
-    e2e.press(e2e.find(question, pyatspi.ROLE_PUSH_BUTTON, "&Yes")
-              or e2e.find(question, pyatspi.ROLE_PUSH_BUTTON, "Yes"))
+    e2e.press(e2e.find_button(question, "Yes"))
 
     e2e.wait_for(lambda: session.query(CLASS_KEY).get("grxclock") == ("REG_SZ", "105"),
                  "grxclock = 105 under the Banshee's class key")

@@ -21,12 +21,12 @@ def test(session):
     e2e.wait_for(lambda: len(session.tray_icons()) == 1, "one tray icon")
     e2e.check(not session.visible_windows(e2e.MAIN_TITLE),
               "the main window is on the screen beside the first-run window")
-    e2e.press(e2e.find(window, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    e2e.press(e2e.find_button(window, "OK"))
 
     notice = program.message_box("Please restart Tunexa.")
     e2e.check(notice.name == "Restart Tunexa", f"restart notice titled '{notice.name}'")
     e2e.check(program.running(), "the program ended before the notice was answered")
-    e2e.press(e2e.find(notice, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    e2e.press(e2e.find_button(notice, "OK"))
     code = program.wait_ended()
     e2e.check(code == 0, f"the program ended with exit code {code}")
     e2e.wait_for(lambda: not session.tray_icons(), "the tray icon to go")

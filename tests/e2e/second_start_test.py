@@ -31,9 +31,9 @@ def first_run(session):
     e2e.press(box)
     e2e.wait_for(lambda: box.getState().contains(pyatspi.STATE_CHECKED), "the TNT box checked",
                  pump=e2e.pump)
-    e2e.press(e2e.find(window, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    e2e.press(e2e.find_button(window, "OK"))
     notice = program.message_box("Please restart Tunexa.")
-    e2e.press(e2e.find(notice, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    e2e.press(e2e.find_button(notice, "OK"))
     e2e.check(program.wait_ended() == 0, "the first run did not end cleanly")
 
 

@@ -22,20 +22,18 @@ def test(session):
                  pump=e2e.pump)
     e2e.check(not session.query(DIRECT3D_KEY).get("NVCLK"), "NVCLK stored before Apply")
 
-    e2e.press(e2e.find(page, pyatspi.ROLE_PUSH_BUTTON, "Apply all settings"))
+    e2e.press(e2e.find_button(page, "Apply all settings"))
     question = program.message_box("Are you sure?")
     e2e.check(question.name == "Applying Settings", f"the question is titled '{question.name}'")
     e2e.check(not session.query(DIRECT3D_KEY).get("NVCLK"), "NVCLK stored before Yes")
-    e2e.press(e2e.find(question, pyatspi.ROLE_PUSH_BUTTON, "&Yes")
-              or e2e.find(question, pyatspi.ROLE_PUSH_BUTTON, "Yes"))
+    e2e.press(e2e.find_button(question, "Yes"))
 
     done = program.message_box("A reboot is needed to force changes")
     e2e.check(done.name == "TNT Settings Applied", f"the result box is titled '{done.name}'")
     stored = session.query(DIRECT3D_KEY)
     e2e.check(stored.get("NVCLK") == ("REG_SZ", "100"), f"NVCLK stored as {stored.get('NVCLK')}")
     e2e.check(len(stored) >= 10, f"only {len(stored)} Direct3D values stored: {sorted(stored)}")
-    e2e.press(e2e.find(done, pyatspi.ROLE_PUSH_BUTTON, "OK")
-              or e2e.find(done, pyatspi.ROLE_PUSH_BUTTON, "&OK"))
+    e2e.press(e2e.find_button(done, "OK"))
     e2e.wait_for(program.no_message_box, "the result box to close", pump=e2e.pump)
 
     # The tray menu follows the applied clock.

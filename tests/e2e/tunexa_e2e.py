@@ -19,7 +19,7 @@ import time
 import traceback
 
 SKIP = 77
-DEFAULT_TIMEOUT = 20.0
+DEFAULT_TIMEOUT = 30.0
 POLL_INTERVAL = 0.05
 
 TUNEXA_KEY = r"HKLM\Software\Tunexa\Tunexa"
@@ -90,14 +90,18 @@ def _become_subreaper():
         pass
 
 
-def _reap_orphans():
+def _reap_orphans(timeout=5.0):
+    """Waits for the adopted grandchildren, all signalled with their group, to be gone."""
+    deadline = time.monotonic() + timeout
     while True:
         try:
             pid, _ = os.waitpid(-1, os.WNOHANG)
         except ChildProcessError:
             return
         if pid == 0:
-            return
+            if time.monotonic() > deadline:
+                return
+            time.sleep(POLL_INTERVAL)
 
 
 def _read_line_from(fd, timeout, what):
@@ -330,14 +334,24 @@ class Session:
                 ids.add(int(line.split()[0], 16))
         return ids
 
-    def open_tray_menu(self):
-        """Right-clicks the tray icon and waits until its popup menu is on the screen."""
+    def open_tray_menu(self, attempts=3):
+        """Right-clicks the tray icon and waits until its popup menu is on the screen. The icon
+        must be mapped first; a click the icon did not take yet is harmless, so it is repeated
+        a few times before giving up."""
         icons = wait_for(self.tray_icons, "the tray icon")
         check(len(icons) == 1, f"expected one tray icon, found {icons}")
+        wait_for(lambda: self.tray_icon_ids() & self.visible_windows("Tunexa"),
+                 "the tray icon to be mapped")
         x, y, width, height = icons[0]
-        self.click_at(x + width // 2, y + height // 2, 3)
-        wait_for(lambda: self.visible_windows("Tunexa") - self.tray_icon_ids(),
-                 "the tray menu to open")
+        for attempt in range(attempts):
+            self.click_at(x + width // 2, y + height // 2, 3)
+            try:
+                wait_for(lambda: self.visible_windows("Tunexa") - self.tray_icon_ids(),
+                         "the tray menu to open", timeout=DEFAULT_TIMEOUT / attempts)
+                return
+            except Failure:
+                if attempt + 1 == attempts:
+                    raise
 
     def tray_menu_tree(self):
         """Opens the tray menu and gives its accessible (reached through its first item, which
@@ -551,6 +565,15 @@ def find_all(root, role, only_showing=True):
     return [node for node in descendants(root, only_showing) if node.getRole() == role]
 
 
+def find_button(root, caption):
+    """A showing push button by its caption, with or without its mnemonic marker (&)."""
+    import pyatspi
+    for node in find_all(root, pyatspi.ROLE_PUSH_BUTTON):
+        if node.name.replace("&", "") == caption:
+            return node
+    raise Failure(f"no button '{caption}' in '{root.name}'")
+
+
 def press(node):
     """Runs the node's first action (a button's press, a menu item's trigger)."""
     action = node.queryAction()
@@ -605,6 +628,8 @@ def run(test, tray_host=True):
         log(f"usage: {sys.argv[0]} TUNEXA TUNEXA-REG")
         return 2
     started = time.monotonic()
+    # A test runner's timeout ends the script with SIGTERM: leave through the clean-up.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
         require_tools(tray_host)
     except Skipped as reason:
