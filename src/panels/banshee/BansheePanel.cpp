@@ -8,15 +8,13 @@
 
 #include <optional>
 #include <span>
-#include <string>
-#include <variant>
 
 #include "engine/DisplayClass.h"
 #include "engine/FieldRef.h"
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
+#include "panels/common/SettingRows.h"
 #include "panels/common/TrayItems.h"
-#include "store/Ansi.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
 
@@ -26,7 +24,6 @@ namespace {
 
 using Ui = ::Ui::BansheeFrame;
 using engine::detail::field;
-using engine::detail::FieldRef;
 using engine::detail::groupBanClock;
 using engine::detail::groupBanD3D;
 using engine::detail::groupBanGlide;
@@ -42,12 +39,7 @@ constexpr const char* kCoreItems = "mPopBCore";
 constexpr const char* kMemoryItems = "mPopBMem";
 
 // A check box and the two field texts it shows, in the order the load sets them.
-struct CheckRow {
-    QCheckBox* Ui::*box;
-    FieldRef field;
-    const char* uncheckedText;
-    const char* checkedText;
-};
+using CheckRow = common::CheckRow<Ui>;
 
 constexpr CheckRow kChecks[] = {
     {&Ui::chkBanDantialias, field<groupBanD3D, &BD::SSTH3_ANTIALIAS>, "0", "1"},
@@ -61,17 +53,11 @@ constexpr CheckRow kChecks[] = {
     {&Ui::chkBanGrush, field<groupBanGlide, &BG::FX_GLIDE_EMUL_RUSH>, "0", "1"},
 };
 
-enum class Scale { Clock, Gamma };
+using common::Scale;
 
 // A slider with its value label and field, in the order the load positions them. A clock also
 // checks its tray item.
-struct SliderRow {
-    QSlider* Ui::*slider;
-    QLabel* Ui::*label;
-    FieldRef field;
-    Scale scale;
-    const char* trayGroup = nullptr;
-};
+using SliderRow = common::SliderRow<Ui>;
 
 constexpr SliderRow kSliders[] = {
     {&Ui::sld3DfxBansheeGrx, &Ui::lbl3DfxBansheeGrxVal, field<groupBanClock, &BC::grxclock>,
@@ -87,10 +73,7 @@ constexpr SliderRow kSliders[] = {
 };
 
 // The value labels, written last by the load so that each shows its stored text exactly.
-struct LabelRow {
-    QLabel* Ui::*label;
-    FieldRef field;
-};
+using LabelRow = common::LabelRow<Ui>;
 
 constexpr LabelRow kLabels[] = {
     {&Ui::lbl3DfxBansheeGrxVal, field<groupBanClock, &BC::grxclock>},
@@ -104,19 +87,10 @@ constexpr LabelRow kLabels[] = {
 };
 
 // Factory values, in the order the Defaults button sets them.
-struct SetSlider {
-    QSlider* Ui::*slider;
-    int position;
-};
-struct SetLabel {
-    QLabel* Ui::*label;
-    const char* text;
-};
-struct SetCheck {
-    QCheckBox* Ui::*box;
-    int value;
-};
-using DefaultStep = std::variant<SetSlider, SetLabel, SetCheck>;
+using SetSlider = common::SetSlider<Ui>;
+using SetLabel = common::SetLabel<Ui>;
+using SetCheck = common::SetCheck<Ui>;
+using DefaultStep = common::DefaultStep<Ui>;
 
 const DefaultStep kDefaults[] = {
     SetSlider{&Ui::sldBanGRG, engine::kNeutralGammaPosition},
@@ -145,6 +119,10 @@ const DefaultStep kDefaults[] = {
     SetLabel{&Ui::lbl3DfxBansheeMemVal, "100"},
 };
 
+// The rows in the order the load goes through them, with the panel's clock scale.
+constexpr common::SettingRows<Ui> kRows{
+    {engine::kBansheeClock, kTrayClockItems}, kChecks, kSliders, kLabels};
+
 // The three pages are never shown together; each switch hides first and shows last, so two
 // pages are never visible at once.
 struct PageStep {
@@ -168,33 +146,11 @@ constexpr PageStep kShowMainFrame[] = {
     {&Ui::frame3DfxBanshee, true},
 };
 
-QString toLabelText(const engine::SettingValue& value) {
-    return QString::fromStdString(ansi::toUtf8(value.asText()));
-}
-
-QString scaleText(Scale scale, int position) {
-    const std::string text =
-        scale == Scale::Clock ? engine::kBansheeClock.text(position) : engine::gammaText(position);
-    return QString::fromStdString(text);
-}
-
-std::optional<int> scalePosition(Scale scale, const std::string& text) {
-    if (scale == Scale::Clock) {
-        return engine::kBansheeClock.position(text, kTrayClockItems);
-    }
-    return engine::gammaPosition(text);
-}
-
 }  // namespace
 
 BansheePanel::BansheePanel(BansheeFrame& widgets, const ui::PanelEnvironment& env)
     : QObject(&widgets), ui_(widgets.ui), env_(env) {
-    for (const SliderRow& row : kSliders) {
-        QLabel* label = ui_.*row.label;
-        const Scale scale = row.scale;
-        connect(ui_.*row.slider, &QSlider::valueChanged, this,
-                [label, scale](int position) { label->setText(scaleText(scale, position)); });
-    }
+    common::followSliders(this, ui_, kRows);
     connect(ui_.cmdShowBanD3D, &QPushButton::clicked, this, &BansheePanel::cmdShowBanD3D_Click);
     connect(ui_.cmdShowBanGlide, &QPushButton::clicked, this, &BansheePanel::cmdShowBanGlide_Click);
     connect(ui_.cmdBanDback, &QPushButton::clicked, this, &BansheePanel::cmdBanDback_Click);
@@ -212,46 +168,7 @@ BansheePanel::BansheePanel(BansheeFrame& widgets, const ui::PanelEnvironment& en
 
 void BansheePanel::LoadBansheePanel() {
     engine::FindBansheeClassKey(env_.settings);
-    const engine::DriverSettings& settings = env_.settings;
-    for (const CheckRow& row : kChecks) {
-        const std::string text = row.field.in(settings).asText();
-        if (text == row.uncheckedText) {
-            ui::setCheckValue(ui_.*row.box, 0);
-        } else if (text == row.checkedText) {
-            ui::setCheckValue(ui_.*row.box, 1);
-        }
-    }
-    for (const SliderRow& row : kSliders) {
-        ui::IndexedActionGroup* tray = row.trayGroup != nullptr
-                                           ? env_.menu.group(QString::fromLatin1(row.trayGroup))
-                                           : nullptr;
-        if (tray != nullptr) {
-            tray->checkOnly(-1);
-        }
-        const auto position = scalePosition(row.scale, row.field.in(settings).asText());
-        if (!position) {
-            continue;
-        }
-        (ui_.*row.slider)->setValue(*position);
-        if (tray != nullptr) {
-            tray->setChecked(*position, true);
-        }
-    }
-    for (const LabelRow& row : kLabels) {
-        (ui_.*row.label)->setText(toLabelText(row.field.in(settings)));
-    }
-}
-
-void BansheePanel::markTrayItems() {
-    for (const SliderRow& row : kSliders) {
-        if (row.trayGroup == nullptr) {
-            continue;
-        }
-        if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(row.trayGroup))) {
-            const auto position = scalePosition(row.scale, row.field.in(env_.settings).asText());
-            tray->checkOnly(position.value_or(-1));
-        }
-    }
+    common::loadRows(ui_, kRows, env_.settings, env_.menu);
 }
 
 namespace {
@@ -300,45 +217,24 @@ void BansheePanel::cmd3DfxBansheeapply_Click() {
 }
 
 void BansheePanel::cmd3DfxBansheereset_Click() {
-    if (!common::confirmRestoreDefaults(env_.messages)) {
-        return;
-    }
-    for (const DefaultStep& step : kDefaults) {
-        if (const auto* slider = std::get_if<SetSlider>(&step)) {
-            (ui_.*slider->slider)->setValue(slider->position);
-        } else if (const auto* label = std::get_if<SetLabel>(&step)) {
-            (ui_.*label->label)->setText(QString::fromLatin1(label->text));
-        } else if (const auto* check = std::get_if<SetCheck>(&step)) {
-            ui::setCheckValue(ui_.*check->box, check->value);
-        }
-    }
-    common::showDefaultsRestored(env_.messages);
+    common::restoreDefaults<Ui>(env_.messages, ui_, kDefaults);
 }
 
 std::optional<engine::WriteResult> BansheePanel::applyQuietly() {
-    const engine::DriverSettings before = env_.settings;
-    engine::CollectDriverSettings(engine::kCardBanshee, env_.controls, env_.settings);
-    engine::WriteResult result = engine::WriteDriverSettings(engine::kCardBanshee, env_.settings);
-    if (!result.saved) {
-        env_.settings = before;
-        markTrayItems();
-        common::showNotApplied(env_.messages, result.failure);
-        return std::nullopt;
+    auto result = common::collectAndWrite(env_, engine::kCardBanshee, [this] {
+        common::markTrayItems(kRows, env_.settings, env_.menu);
+    });
+    if (result) {
+        LoadBansheePanel();
     }
-    LoadBansheePanel();
     return result;
 }
 
 void BansheePanel::clockItemChosen(const char* groupName, QSlider* slider, QLabel* label,
                                    int index) {
-    if (index < 0 || index >= kTrayClockItems || !common::confirmQuickItem(env_.messages)) {
+    if (!common::chooseClockItem(env_, kRows.scales, groupName, slider, label, index)) {
         return;
     }
-    if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(groupName))) {
-        tray->checkOnly(index);
-    }
-    slider->setValue(index);
-    label->setText(scaleText(Scale::Clock, index));
     const auto result = applyQuietly();
     if (result && result->clocksSkipped) {
         env_.messages.show(
@@ -355,19 +251,14 @@ void BansheePanel::mPopBMem_Click(int index) {
     clockItemChosen(kMemoryItems, ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal, index);
 }
 
-engine::WriteResult BansheePanel::setClockDefault(QSlider* slider, QLabel* label) {
-    slider->setValue(0);
-    label->setText(scaleText(Scale::Clock, 0));
-    engine::ReadDriverSettings(engine::kCardBanshee, env_.settings);
-    return engine::WriteDriverSettings(engine::kCardBanshee, env_.settings);
-}
-
 engine::WriteResult BansheePanel::SetBansheeCoreDefault() {
-    return setClockDefault(ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal);
+    return common::storeClockDefault(env_.settings, engine::kCardBanshee, kRows.scales,
+                                     ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal);
 }
 
 engine::WriteResult BansheePanel::SetBansheeMemDefault() {
-    return setClockDefault(ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal);
+    return common::storeClockDefault(env_.settings, engine::kCardBanshee, kRows.scales,
+                                     ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal);
 }
 
 void BansheePanel::mPopBCoreDefault_Click() {

@@ -53,8 +53,6 @@ class BansheePanel : public QObject {
     // Collect, write and reload. On a store that did not save, the record goes back to what it
     // held, the tray marks follow it again and the user is told why; nothing is returned then.
     std::optional<engine::WriteResult> applyQuietly();
-    engine::WriteResult setClockDefault(QSlider* slider, QLabel* label);
-    void markTrayItems();
 
     ::Ui::BansheeFrame& ui_;
     ui::PanelEnvironment env_;

@@ -5,15 +5,12 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <optional>
-#include <string>
-#include <variant>
 
 #include "engine/FieldRef.h"
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
+#include "panels/common/SettingRows.h"
 #include "panels/common/TrayItems.h"
-#include "store/Ansi.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
 
@@ -23,7 +20,6 @@ namespace {
 
 using Ui = ::Ui::Voodoo2Frame;
 using engine::detail::field;
-using engine::detail::FieldRef;
 using engine::detail::groupV2D3D;
 using engine::detail::groupV2Glide;
 using VD = engine::V2D3DSettings;
@@ -39,13 +35,7 @@ constexpr const char* kGlideVSyncItems = "mPopV2GV";
 
 // A check box and the two field texts it shows; a VSync box also moves the "Off" / "On" marks of
 // its tray group. In the order the load sets them.
-struct CheckRow {
-    QCheckBox* Ui::*box;
-    FieldRef field;
-    const char* uncheckedText;
-    const char* checkedText;
-    const char* trayGroup = nullptr;
-};
+using CheckRow = common::CheckRow<Ui>;
 
 constexpr CheckRow kChecks[] = {
     {&Ui::chkV2D3Dfa, field<groupV2D3D, &VD::SSTV2_ANTIALIAS>, "0", "1"},
@@ -61,25 +51,19 @@ constexpr CheckRow kChecks[] = {
     {&Ui::chkV2sli, field<groupV2Glide, &VG::SSTV2_SLIDETECT>, "0", "1"},
 };
 
-enum class Scale { CoreClock, Gamma };
+using common::Scale;
 
 // A slider with its value label and field, in the order the load positions them. A core clock
 // also checks its tray item.
-struct SliderRow {
-    QSlider* Ui::*slider;
-    QLabel* Ui::*label;
-    FieldRef field;
-    Scale scale;
-    const char* trayGroup = nullptr;
-};
+using SliderRow = common::SliderRow<Ui>;
 
 constexpr SliderRow kSliders[] = {
-    {&Ui::sldV2D3DCore, &Ui::lblV2D3DCoreVal, field<groupV2D3D, &VD::SSTV2_GRXCLK>,
-     Scale::CoreClock, kD3DClockItems},
+    {&Ui::sldV2D3DCore, &Ui::lblV2D3DCoreVal, field<groupV2D3D, &VD::SSTV2_GRXCLK>, Scale::Clock,
+     kD3DClockItems},
     {&Ui::sldV2D3DRG, &Ui::lblV2DRGVal, field<groupV2D3D, &VD::SSTV2_RGAMMA>, Scale::Gamma},
     {&Ui::sldV2D3DGG, &Ui::lblV2DGGVal, field<groupV2D3D, &VD::SSTV2_GGAMMA>, Scale::Gamma},
     {&Ui::sldV2D3DBG, &Ui::lblV2DBGVal, field<groupV2D3D, &VD::SSTV2_BGAMMA>, Scale::Gamma},
-    {&Ui::sldV2GCore, &Ui::lblV2GCoreVal, field<groupV2Glide, &VG::SSTV2_GRXCLK>, Scale::CoreClock,
+    {&Ui::sldV2GCore, &Ui::lblV2GCoreVal, field<groupV2Glide, &VG::SSTV2_GRXCLK>, Scale::Clock,
      kGlideClockItems},
     {&Ui::sldV2GRG, &Ui::lblV2GRGVal, field<groupV2Glide, &VG::SSTV2_RGAMMA>, Scale::Gamma},
     {&Ui::sldV2GGG, &Ui::lblV2GGGVal, field<groupV2Glide, &VG::SSTV2_GGAMMA>, Scale::Gamma},
@@ -87,10 +71,7 @@ constexpr SliderRow kSliders[] = {
 };
 
 // The value labels, written last by the load so that each shows its stored text exactly.
-struct LabelRow {
-    QLabel* Ui::*label;
-    FieldRef field;
-};
+using LabelRow = common::LabelRow<Ui>;
 
 constexpr LabelRow kLabels[] = {
     {&Ui::lblV2GCoreVal, field<groupV2Glide, &VG::SSTV2_GRXCLK>},
@@ -103,20 +84,15 @@ constexpr LabelRow kLabels[] = {
     {&Ui::lblV2DBGVal, field<groupV2D3D, &VD::SSTV2_BGAMMA>},
 };
 
+// The rows in the order the load goes through them, with the panel's clock scale.
+constexpr common::SettingRows<Ui> kRows{
+    {engine::kVoodoo2CoreClock, kTrayClockItems}, kChecks, kSliders, kLabels};
+
 // Factory values, in the order the Defaults button sets them; each label after its slider.
-struct SetSlider {
-    QSlider* Ui::*slider;
-    int position;
-};
-struct SetLabel {
-    QLabel* Ui::*label;
-    const char* text;
-};
-struct SetCheck {
-    QCheckBox* Ui::*box;
-    int value;
-};
-using DefaultStep = std::variant<SetSlider, SetLabel, SetCheck>;
+using SetSlider = common::SetSlider<Ui>;
+using SetLabel = common::SetLabel<Ui>;
+using SetCheck = common::SetCheck<Ui>;
+using DefaultStep = common::DefaultStep<Ui>;
 
 const DefaultStep kDefaults[] = {
     SetSlider{&Ui::sldV2GCore, 0},
@@ -147,45 +123,11 @@ const DefaultStep kDefaults[] = {
     SetCheck{&Ui::chkV2Glimit, 0},
 };
 
-QString toLabelText(const engine::SettingValue& value) {
-    return QString::fromStdString(ansi::toUtf8(value.asText()));
-}
-
-QString scaleText(Scale scale, int position) {
-    const std::string text = scale == Scale::CoreClock ? engine::kVoodoo2CoreClock.text(position)
-                                                       : engine::gammaText(position);
-    return QString::fromStdString(text);
-}
-
-std::optional<int> scalePosition(Scale scale, const std::string& text) {
-    if (scale == Scale::CoreClock) {
-        return engine::kVoodoo2CoreClock.position(text, kTrayClockItems);
-    }
-    return engine::gammaPosition(text);
-}
-
-// The check value the row's field stands for; nothing for any other text.
-std::optional<int> checkValueOf(const CheckRow& row, const engine::DriverSettings& settings) {
-    const std::string text = row.field.in(settings).asText();
-    if (text == row.uncheckedText) {
-        return 0;
-    }
-    if (text == row.checkedText) {
-        return 1;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 Voodoo2Panel::Voodoo2Panel(Voodoo2Frame& widgets, const ui::PanelEnvironment& env)
     : QObject(&widgets), ui_(widgets.ui), env_(env) {
-    for (const SliderRow& row : kSliders) {
-        QLabel* label = ui_.*row.label;
-        const Scale scale = row.scale;
-        connect(ui_.*row.slider, &QSlider::valueChanged, this,
-                [label, scale](int position) { label->setText(scaleText(scale, position)); });
-    }
+    common::followSliders(this, ui_, kRows);
     connect(ui_.cmd3DfxV2apply, &QPushButton::clicked, this, &Voodoo2Panel::cmd3DfxV2apply_Click);
     connect(ui_.cmd3DfxV2reset, &QPushButton::clicked, this, &Voodoo2Panel::cmd3DfxV2reset_Click);
     connect(ui_.cmdV2SwitchD3D, &QPushButton::clicked, this, &Voodoo2Panel::cmdV2SwitchD3D_Click);
@@ -202,55 +144,7 @@ Voodoo2Panel::Voodoo2Panel(Voodoo2Frame& widgets, const ui::PanelEnvironment& en
 }
 
 void Voodoo2Panel::LoadVoodoo2Panel() {
-    const engine::DriverSettings& settings = env_.settings;
-    for (const CheckRow& row : kChecks) {
-        const auto value = checkValueOf(row, settings);
-        if (!value) {
-            continue;
-        }
-        if (row.trayGroup != nullptr) {
-            common::markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
-        }
-        ui::setCheckValue(ui_.*row.box, *value);
-    }
-    for (const SliderRow& row : kSliders) {
-        ui::IndexedActionGroup* tray = row.trayGroup != nullptr
-                                           ? env_.menu.group(QString::fromLatin1(row.trayGroup))
-                                           : nullptr;
-        if (tray != nullptr) {
-            tray->checkOnly(-1);
-        }
-        const auto position = scalePosition(row.scale, row.field.in(settings).asText());
-        if (!position) {
-            continue;
-        }
-        (ui_.*row.slider)->setValue(*position);
-        if (tray != nullptr) {
-            tray->setChecked(*position, true);
-        }
-    }
-    for (const LabelRow& row : kLabels) {
-        (ui_.*row.label)->setText(toLabelText(row.field.in(settings)));
-    }
-}
-
-void Voodoo2Panel::markTrayItems() {
-    const engine::DriverSettings& settings = env_.settings;
-    for (const CheckRow& row : kChecks) {
-        const auto value = checkValueOf(row, settings);
-        if (row.trayGroup != nullptr && value) {
-            common::markVSync(env_.menu.group(QString::fromLatin1(row.trayGroup)), *value);
-        }
-    }
-    for (const SliderRow& row : kSliders) {
-        if (row.trayGroup == nullptr) {
-            continue;
-        }
-        if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(row.trayGroup))) {
-            const auto position = scalePosition(row.scale, row.field.in(settings).asText());
-            tray->checkOnly(position.value_or(-1));
-        }
-    }
+    common::loadRows(ui_, kRows, env_.settings, env_.menu);
 }
 
 void Voodoo2Panel::SSTab1_Click() {
@@ -277,30 +171,14 @@ void Voodoo2Panel::cmd3DfxV2apply_Click() {
 }
 
 void Voodoo2Panel::cmd3DfxV2reset_Click() {
-    if (!common::confirmRestoreDefaults(env_.messages)) {
-        return;
-    }
-    for (const DefaultStep& step : kDefaults) {
-        if (const auto* slider = std::get_if<SetSlider>(&step)) {
-            (ui_.*slider->slider)->setValue(slider->position);
-        } else if (const auto* label = std::get_if<SetLabel>(&step)) {
-            (ui_.*label->label)->setText(QString::fromLatin1(label->text));
-        } else if (const auto* check = std::get_if<SetCheck>(&step)) {
-            ui::setCheckValue(ui_.*check->box, check->value);
-        }
-    }
-    common::showDefaultsRestored(env_.messages);
+    common::restoreDefaults<Ui>(env_.messages, ui_, kDefaults);
 }
 
 bool Voodoo2Panel::applyQuietly() {
-    const engine::DriverSettings before = env_.settings;
-    engine::CollectDriverSettings(engine::kCardVoodoo2, env_.controls, env_.settings);
-    const engine::WriteResult result =
-        engine::WriteDriverSettings(engine::kCardVoodoo2, env_.settings);
-    if (!result.saved) {
-        env_.settings = before;
-        markTrayItems();
-        common::showNotApplied(env_.messages, result.failure);
+    const auto result = common::collectAndWrite(env_, engine::kCardVoodoo2, [this] {
+        common::markTrayItems(kRows, env_.settings, env_.menu);
+    });
+    if (!result) {
         return false;
     }
     LoadVoodoo2Panel();
@@ -309,14 +187,9 @@ bool Voodoo2Panel::applyQuietly() {
 
 void Voodoo2Panel::clockItemChosen(const char* groupName, QSlider* slider, QLabel* label,
                                    int index) {
-    if (index < 0 || index >= kTrayClockItems || !common::confirmQuickItem(env_.messages)) {
+    if (!common::chooseClockItem(env_, kRows.scales, groupName, slider, label, index)) {
         return;
     }
-    if (ui::IndexedActionGroup* tray = env_.menu.group(QString::fromLatin1(groupName))) {
-        tray->checkOnly(index);
-    }
-    slider->setValue(index);
-    label->setText(scaleText(Scale::CoreClock, index));
     applyQuietly();
 }
 
@@ -346,19 +219,14 @@ void Voodoo2Panel::mPopV2GV_Click(int index) {
     vsyncItemChosen(kGlideVSyncItems, ui_.chkV2GVSync, index);
 }
 
-engine::WriteResult Voodoo2Panel::setCoreDefault(QSlider* slider, QLabel* label) {
-    slider->setValue(0);
-    label->setText(scaleText(Scale::CoreClock, 0));
-    engine::ReadDriverSettings(engine::kCardVoodoo2, env_.settings);
-    return engine::WriteDriverSettings(engine::kCardVoodoo2, env_.settings);
-}
-
 engine::WriteResult Voodoo2Panel::SetV2D3DCoreDefault() {
-    return setCoreDefault(ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal);
+    return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, kRows.scales,
+                                     ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal);
 }
 
 engine::WriteResult Voodoo2Panel::SetV2GCoreDefault() {
-    return setCoreDefault(ui_.sldV2GCore, ui_.lblV2GCoreVal);
+    return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, kRows.scales,
+                                     ui_.sldV2GCore, ui_.lblV2GCoreVal);
 }
 
 void Voodoo2Panel::mPopV2D3DCoreDefault_Click() {

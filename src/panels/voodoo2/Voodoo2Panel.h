@@ -51,8 +51,6 @@ class Voodoo2Panel : public QObject {
     // Collect, write and reload; on a store that did not save, the record goes back to what it
     // held, the tray marks follow it again and the user is told why. True when saved.
     bool applyQuietly();
-    engine::WriteResult setCoreDefault(QSlider* slider, QLabel* label);
-    void markTrayItems();
 
     ::Ui::Voodoo2Frame& ui_;
     ui::PanelEnvironment env_;
