@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth dbus-daemon fonts-dejavu-core
     clang-14 libclang-rt-14-dev
+    desktop-file-utils appstream lintian
 )
 
 missing=()

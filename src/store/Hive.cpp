@@ -1,7 +1,9 @@
 #include "Hive.h"
 
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -193,6 +195,12 @@ bool Hive::openFile(const std::filesystem::path& file, OpenMode mode) {
     if (!existed) {
         std::filesystem::create_directories(file.parent_path(), ec);
         ::chmod(file.parent_path().c_str(), 0700);
+        // Created private before the database opens it: SQLite gives its journal files the
+        // database file's mode.
+        const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
 
     for (int attempt = 0; attempt < 2; ++attempt) {

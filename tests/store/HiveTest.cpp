@@ -35,6 +35,14 @@ TEST(Hive, CreatesAPrivateFileAndFolder) {
     EXPECT_EQ(
         std::filesystem::status(file.parent_path()).permissions() & std::filesystem::perms::all,
         std::filesystem::perms::owner_all);
+    ASSERT_TRUE(hive->setValue(HKLM, "K", "v", REG_SZ, text("x")));
+    for (const char* journal : {"-wal", "-shm"}) {
+        const std::filesystem::path side = file.string() + journal;
+        ASSERT_TRUE(std::filesystem::exists(side)) << journal;
+        EXPECT_EQ(std::filesystem::status(side).permissions() & std::filesystem::perms::all,
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+            << journal;
+    }
     EXPECT_EQ(Hive::open(file)->report().outcome, OpenOutcome::Opened);
 }
 
