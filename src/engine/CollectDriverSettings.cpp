@@ -3,6 +3,7 @@
 #include <span>
 #include <variant>
 
+#include "engine/CardTables.h"
 #include "engine/FieldRef.h"
 #include "engine/RegMethods.h"
 
@@ -135,18 +136,7 @@ constexpr CollectStep kBansheeSteps[] = {
     {field<groupBanClock, &BC::grxclock>, Source::Caption, "lbl3DfxBansheeGrxVal"},
 };
 
-std::span<const CollectStep> stepsOf(std::string_view card) {
-    if (card == kCardTNT) {
-        return kTNTSteps;
-    }
-    if (card == kCardVoodoo2) {
-        return kVoodoo2Steps;
-    }
-    if (card == kCardBanshee) {
-        return kBansheeSteps;
-    }
-    return {};
-}
+constexpr detail::CardTables<CollectStep> kSteps{kTNTSteps, kVoodoo2Steps, kBansheeSteps};
 
 SettingValue valueOf(const TextRow& row) {
     return std::visit([](auto value) { return SettingValue(value); }, row.value);
@@ -179,7 +169,7 @@ void collectCheck(const CollectStep& step, int value, SettingValue& target) {
 
 void CollectDriverSettings(std::string_view card, const ControlReader& controls,
                            DriverSettings& settings) {
-    for (const CollectStep& step : stepsOf(card)) {
+    for (const CollectStep& step : kSteps.of(card)) {
         SettingValue& target = step.field.of(settings);
         switch (step.source) {
             case Source::Caption:

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 
+#include "engine/CardTables.h"
 #include "engine/FieldRef.h"
 #include "store/Registry.h"
 
@@ -179,18 +180,7 @@ constexpr MapEntry kBansheeMap[] = {
     {{}, Key::DiamondD3D, "Retail", ReadAs::Nothing, WriteAs::Text, When::Always, 0, "1"},
 };
 
-std::span<const MapEntry> mapOf(std::string_view card) {
-    if (card == kCardTNT) {
-        return kTNTMap;
-    }
-    if (card == kCardVoodoo2) {
-        return kVoodoo2Map;
-    }
-    if (card == kCardBanshee) {
-        return kBansheeMap;
-    }
-    return {};
-}
+constexpr detail::CardTables<MapEntry> kMaps{kTNTMap, kVoodoo2Map, kBansheeMap};
 
 void readEntry(const MapEntry& entry, DriverSettings& settings) {
     if (entry.read == ReadAs::Nothing || !entry.field) {
@@ -303,7 +293,7 @@ void writeEntry(const MapEntry& entry, const DriverSettings& settings, WriteResu
 }  // namespace
 
 void ReadDriverSettings(std::string_view card, DriverSettings& settings) {
-    for (const MapEntry& entry : mapOf(card)) {
+    for (const MapEntry& entry : kMaps.of(card)) {
         readEntry(entry, settings);
     }
 }
@@ -314,7 +304,7 @@ void ReadDriverSettings(std::string_view card) {
 
 WriteResult WriteDriverSettings(std::string_view card, const DriverSettings& settings) {
     WriteResult result;
-    const auto map = mapOf(card);
+    const auto map = kMaps.of(card);
     if (map.empty()) {
         return result;
     }
