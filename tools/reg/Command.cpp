@@ -14,6 +14,7 @@
 #include <ostream>
 #include <span>
 #include <sstream>
+#include <utility>
 
 #include "Exporter.h"
 #include "Importer.h"
@@ -280,6 +281,25 @@ std::optional<ValueChoice> valueArgument(Context& c, const Arguments& args, int&
     return choice;
 }
 
+// What query, add and delete work on: the key the first argument names and the value /v or /ve
+// names. Nothing, with the exit code set, when either is refused.
+struct ValueTarget {
+    KeyName key;
+    ValueChoice choice;
+};
+
+std::optional<ValueTarget> valueTarget(Context& c, const Arguments& args, int& exitCode) {
+    auto key = keyArgument(c, args.positionals[0], exitCode);
+    if (!key) {
+        return std::nullopt;
+    }
+    auto choice = valueArgument(c, args, exitCode);
+    if (!choice) {
+        return std::nullopt;
+    }
+    return ValueTarget{std::move(*key), std::move(*choice)};
+}
+
 std::string keyDisplay(Context& c, const KeyName& key) {
     const auto stored = c.hive.storedPath(key.root, key.path);
     return ansi::toUtf8(KeyName{key.root, stored ? *stored : key.path}.fullName());
@@ -314,35 +334,33 @@ int query(Context& c, const Arguments& args) {
     if (args.has("v") && args.has("ve")) {
         return refuse(c, "/v and /ve cannot be used together.");
     }
-    const auto key = keyArgument(c, args.positionals[0], exitCode);
-    if (!key) {
+    const auto target = valueTarget(c, args, exitCode);
+    if (!target) {
         return exitCode;
     }
-    const auto choice = valueArgument(c, args, exitCode);
-    if (!choice) {
-        return exitCode;
-    }
-    const auto stored = c.hive.storedPath(key->root, key->path);
-    if (!stored || !c.hive.keyExists(key->root, key->path)) {
+    const KeyName& key = target->key;
+    const ValueChoice& choice = target->choice;
+    const auto stored = c.hive.storedPath(key.root, key.path);
+    if (!stored || !c.hive.keyExists(key.root, key.path)) {
         return notFound(c);
     }
-    const KeyName start{key->root, *stored};
+    const KeyName start{key.root, *stored};
     auto fullName = [&](const std::string& path) {
-        return ansi::toUtf8(KeyName{key->root, path}.fullName());
+        return ansi::toUtf8(KeyName{key.root, path}.fullName());
     };
 
-    if (choice->given) {
+    if (choice.given) {
         auto findIn = [&](const std::string& path) {
-            return c.hive.getValue(key->root, path, choice->name);
+            return c.hive.getValue(key.root, path, choice.name);
         };
         if (!args.has("s")) {
             const auto value = findIn(start.path);
-            if (!value && !choice->name.empty()) {
+            if (!value && !choice.name.empty()) {
                 return notFound(c);
             }
             c.out << '\n' << fullName(start.path) << '\n';
             if (value) {
-                printValue(c, {storedValueName(c, key->root, start.path, choice->name), value->type,
+                printValue(c, {storedValueName(c, key.root, start.path, choice.name), value->type,
                                value->data});
             } else {
                 c.out << kIndent << kDefaultName << kIndent << "REG_SZ" << kIndent
@@ -352,13 +370,13 @@ int query(Context& c, const Arguments& args) {
             return 0;
         }
         std::size_t matches = 0;
-        walk(c.hive, key->root, start.path, [&](const std::string& path) {
+        walk(c.hive, key.root, start.path, [&](const std::string& path) {
             const auto value = findIn(path);
             if (value) {
                 ++matches;
                 c.out << '\n' << fullName(path) << '\n';
-                printValue(c, {storedValueName(c, key->root, path, choice->name), value->type,
-                               value->data});
+                printValue(
+                    c, {storedValueName(c, key.root, path, choice.name), value->type, value->data});
             }
         });
         c.out << "\nEnd of search: " << matches << " match(es) found.\n";
@@ -366,9 +384,9 @@ int query(Context& c, const Arguments& args) {
     }
 
     if (args.has("s")) {
-        walk(c.hive, key->root, start.path, [&](const std::string& path) {
+        walk(c.hive, key.root, start.path, [&](const std::string& path) {
             c.out << '\n' << fullName(path) << '\n';
-            for (const auto& value : c.hive.values(key->root, path)) {
+            for (const auto& value : c.hive.values(key.root, path)) {
                 printValue(c, value);
             }
         });
@@ -377,7 +395,7 @@ int query(Context& c, const Arguments& args) {
     }
 
     c.out << '\n';
-    const auto values = c.hive.values(key->root, start.path);
+    const auto values = c.hive.values(key.root, start.path);
     if (!values.empty()) {
         c.out << fullName(start.path) << '\n';
         for (const auto& value : values) {
@@ -385,7 +403,7 @@ int query(Context& c, const Arguments& args) {
         }
         c.out << '\n';
     }
-    for (const auto& child : c.hive.subkeys(key->root, start.path)) {
+    for (const auto& child : c.hive.subkeys(key.root, start.path)) {
         c.out << fullName(joinPath(start.path, child)) << '\n';
     }
     return 0;
@@ -484,16 +502,14 @@ int add(Context& c, const Arguments& args) {
     if (args.has("v") && args.has("ve")) {
         return refuse(c, "/v and /ve cannot be used together.");
     }
-    const auto key = keyArgument(c, args.positionals[0], exitCode);
-    if (!key) {
+    const auto target = valueTarget(c, args, exitCode);
+    if (!target) {
         return exitCode;
     }
-    auto choice = valueArgument(c, args, exitCode);
-    if (!choice) {
-        return exitCode;
-    }
-    if (!choice->given && !args.has("t") && !args.has("d") && !args.has("s")) {
-        return c.hive.createKey(key->root, key->path) ? succeed(c) : storeFailed(c);
+    const KeyName& key = target->key;
+    const ValueChoice& choice = target->choice;
+    if (!choice.given && !args.has("t") && !args.has("d") && !args.has("s")) {
+        return c.hive.createKey(key.root, key.path) ? succeed(c) : storeFailed(c);
     }
 
     const TypeSpec* type = &kAddTypes[0];
@@ -585,13 +601,13 @@ int add(Context& c, const Arguments& args) {
         }
     }
 
-    if (c.hive.getValue(key->root, key->path, choice->name) && !args.has("f")) {
-        if (!confirm(c, "Value " + displayName(choice->name) + " exists, overwrite(Yes/No)?")) {
+    if (c.hive.getValue(key.root, key.path, choice.name) && !args.has("f")) {
+        if (!confirm(c, "Value " + displayName(choice.name) + " exists, overwrite(Yes/No)?")) {
             return canceled(c);
         }
     }
-    return c.hive.setValue(key->root, key->path, choice->name, type->code, data) ? succeed(c)
-                                                                                 : storeFailed(c);
+    return c.hive.setValue(key.root, key.path, choice.name, type->code, data) ? succeed(c)
+                                                                              : storeFailed(c);
 }
 
 int remove(Context& c, const Arguments& args) {
@@ -599,29 +615,27 @@ int remove(Context& c, const Arguments& args) {
     if ((args.has("v") ? 1 : 0) + (args.has("ve") ? 1 : 0) + (args.has("va") ? 1 : 0) > 1) {
         return refuse(c, "Use only one of /v, /ve and /va.");
     }
-    const auto key = keyArgument(c, args.positionals[0], exitCode);
-    if (!key) {
+    const auto target = valueTarget(c, args, exitCode);
+    if (!target) {
         return exitCode;
     }
-    const auto choice = valueArgument(c, args, exitCode);
-    if (!choice) {
-        return exitCode;
-    }
-    if (!c.hive.storedPath(key->root, key->path)) {
+    const KeyName& key = target->key;
+    const ValueChoice& choice = target->choice;
+    if (!c.hive.storedPath(key.root, key.path)) {
         return notFound(c);
     }
-    const std::string shownKey = keyDisplay(c, *key);
+    const std::string shownKey = keyDisplay(c, key);
     const bool force = args.has("f");
 
-    if (choice->given) {
-        if (!c.hive.getValue(key->root, key->path, choice->name)) {
+    if (choice.given) {
+        if (!c.hive.getValue(key.root, key.path, choice.name)) {
             return notFound(c);
         }
         if (!force &&
-            !confirm(c, "Delete the registry value " + displayName(choice->name) + " (Yes/No)?")) {
+            !confirm(c, "Delete the registry value " + displayName(choice.name) + " (Yes/No)?")) {
             return canceled(c);
         }
-        return c.hive.deleteValue(key->root, key->path, choice->name) ? succeed(c) : storeFailed(c);
+        return c.hive.deleteValue(key.root, key.path, choice.name) ? succeed(c) : storeFailed(c);
     }
     if (args.has("va")) {
         if (!force &&
@@ -629,19 +643,19 @@ int remove(Context& c, const Arguments& args) {
             return canceled(c);
         }
         store::Batch batch(c.hive);
-        for (const auto& value : c.hive.values(key->root, key->path)) {
-            c.hive.deleteValue(key->root, key->path, value.name);
+        for (const auto& value : c.hive.values(key.root, key.path)) {
+            c.hive.deleteValue(key.root, key.path, value.name);
         }
         return batch.commit() ? succeed(c) : storeFailed(c);
     }
-    if (key->path.empty()) {
+    if (key.path.empty()) {
         c.err << "ERROR: Invalid key name. A root key cannot be deleted.\n";
         return 1;
     }
     if (!force && !confirm(c, "Permanently delete the registry key " + shownKey + " (Yes/No)?")) {
         return canceled(c);
     }
-    return c.hive.deleteKeyTree(key->root, key->path) ? succeed(c) : storeFailed(c);
+    return c.hive.deleteKeyTree(key.root, key.path) ? succeed(c) : storeFailed(c);
 }
 
 // Writes the whole file beside its final name first, so an existing file is either kept or
