@@ -282,13 +282,18 @@ std::optional<ValueChoice> valueArgument(Context& c, const Arguments& args, int&
 }
 
 // What query, add and delete work on: the key the first argument names and the value /v or /ve
-// names. Nothing, with the exit code set, when either is refused.
+// names. Nothing, with the exit code set, when /v and /ve come together (checked first) or either
+// name is refused.
 struct ValueTarget {
     KeyName key;
     ValueChoice choice;
 };
 
 std::optional<ValueTarget> valueTarget(Context& c, const Arguments& args, int& exitCode) {
+    if (args.has("v") && args.has("ve")) {
+        exitCode = refuse(c, "/v and /ve cannot be used together.");
+        return std::nullopt;
+    }
     auto key = keyArgument(c, args.positionals[0], exitCode);
     if (!key) {
         return std::nullopt;
@@ -331,9 +336,6 @@ void walk(store::Hive& hive, store::HKEY root, const std::string& path,
 
 int query(Context& c, const Arguments& args) {
     int exitCode = 1;
-    if (args.has("v") && args.has("ve")) {
-        return refuse(c, "/v and /ve cannot be used together.");
-    }
     const auto target = valueTarget(c, args, exitCode);
     if (!target) {
         return exitCode;
@@ -499,9 +501,6 @@ std::optional<store::Bytes> parseHexDigits(std::string_view text) {
 
 int add(Context& c, const Arguments& args) {
     int exitCode = 1;
-    if (args.has("v") && args.has("ve")) {
-        return refuse(c, "/v and /ve cannot be used together.");
-    }
     const auto target = valueTarget(c, args, exitCode);
     if (!target) {
         return exitCode;
