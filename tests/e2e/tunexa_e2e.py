@@ -359,7 +359,8 @@ class Session:
         self.open_tray_menu()
         since = self.focus.serial
         self.xdotool("key", "Down")
-        first = self.focus.wait_change(since, "the tray menu's first item to be selected")
+        first = self.focus.wait_change(since, "the tray menu's first item to be selected",
+                                       self.pyatspi.ROLE_MENU_ITEM)
         return first.parent
 
     def close_menus(self):
@@ -377,21 +378,25 @@ class Session:
         item with Return; returns the accessible items walked through."""
         since = self.focus.serial
         self.xdotool("key", "Down")
-        item = self.focus.wait_change(since, "the tray menu's first item to be selected")
+        menu_item = self.pyatspi.ROLE_MENU_ITEM
+        item = self.focus.wait_change(since, "the tray menu's first item to be selected",
+                                      menu_item)
         items = []
         for depth, caption in enumerate(path):
             first = identity(item)
             while item.name != caption:
                 since = self.focus.serial
                 self.xdotool("key", "Down")
-                item = self.focus.wait_change(since, f"the menu item after '{item.name}'")
+                item = self.focus.wait_change(since, f"the menu item after '{item.name}'",
+                                              menu_item)
                 check(identity(item) != first, f"no enabled item '{caption}' in the menu "
                                                f"after {' > '.join(path[:depth]) or 'the icon'}")
             items.append(item)
             since = self.focus.serial
             if depth + 1 < len(path):
                 self.xdotool("key", "Right")
-                item = self.focus.wait_change(since, f"the submenu of '{caption}' to open")
+                item = self.focus.wait_change(since, f"the submenu of '{caption}' to open",
+                                              menu_item)
         self.xdotool("key", "Return")
         return items
 
@@ -504,6 +509,7 @@ class FocusTracker:
         self.pyatspi = pyatspi
         self.current = None
         self.serial = 0
+        self.events = []
         pyatspi.Registry.registerEventListener(self._on_event, "object:state-changed:focused")
 
     def stop(self):
@@ -512,13 +518,22 @@ class FocusTracker:
 
     def _on_event(self, event):
         if event.detail1 == 1:
-            self.current = event.source
             self.serial += 1
+            self.events.append((self.serial, event.source))
+            del self.events[:-50]
+            self.current = event.source
 
-    def wait_change(self, since, what, timeout=DEFAULT_TIMEOUT):
-        """Waits for a focus event after the one numbered since; returns the focused node."""
-        wait_for(lambda: self.serial > since, what, timeout, pump=pump)
-        return self.current
+    def wait_change(self, since, what, role=None, timeout=DEFAULT_TIMEOUT):
+        """Waits for a focus event after the one numbered since (of a node with role, when
+        given: a late event of another window does not count); returns its node."""
+        def arrived():
+            for serial, node in reversed(self.events):
+                if serial <= since:
+                    return None
+                if role is None or node.getRole() == role:
+                    return node
+            return None
+        return wait_for(arrived, what, timeout, pump=pump)
 
 
 def identity(node):
