@@ -105,11 +105,10 @@ def focus_target(pyatspi, node):
     return node
 
 
-def keyboard_walk(session, window, tab_name, report):
-    """Tabs through the current page until the focus comes round again; every showing,
-    enabled control of the page must have had it. Returns the captions in Tab order."""
+def keyboard_walk(session, page, where, report):
+    """Tabs through page (a tab's page or a window) until the focus comes round again; every
+    showing, enabled control of the page must have had it. Returns the controls in Tab order."""
     pyatspi = session.pyatspi
-    page = e2e.tab_pages(window)[tab_name][1]
     expected = {}
     for node in [n for n in e2e.descendants(page, only_showing=True)
                  if n.getRole() in report.keyboard_roles and e2e.enabled(n)]:
@@ -120,34 +119,41 @@ def keyboard_walk(session, window, tab_name, report):
         since = session.focus.serial
         session.xdotool("key", "Tab")
         focused = focus_target(pyatspi, session.focus.wait_change(
-            since, f"the focus to move with Tab on '{tab_name.strip()}' after "
-                   f"{order[-1] if order else 'the tab bar'}"))
+            since, f"the focus to move with Tab on {where} after "
+                   f"{order[-1] if order else 'the start'}"))
         key = e2e.identity(focused)
         if key == start:
             break
         if start is None:
             start = key
         if not e2e.showing(focused):
-            report.offenders.append(f"keyboard, tab '{tab_name.strip()}': Tab reaches "
+            report.offenders.append(f"keyboard, {where}: Tab reaches "
                                     f"'{focused.name}', which is not showing")
         reached.add(key)
         order.append(f"{focused.getRoleName()} '{focused.name}'")
     else:
-        report.offenders.append(f"keyboard, tab '{tab_name.strip()}': the Tab order never "
-                                f"comes round")
+        report.offenders.append(f"keyboard, {where}: the Tab order never comes round")
     for key, node in expected.items():
         if key not in reached:
-            report.offenders.append(f"keyboard, tab '{tab_name.strip()}': {node.getRoleName()} "
+            report.offenders.append(f"keyboard, {where}: {node.getRoleName()} "
                                     f"'{node.name}' in {report.place(node, page)} cannot be "
                                     f"reached with Tab")
     return order
+
+
+def focus_window(session, title):
+    window_ids = e2e.wait_for(lambda: session.visible_windows(title), f"'{title}' on the screen")
+    session.xdotool("windowfocus", "--sync", str(min(window_ids)))
 
 
 def check_first_run(session, report):
     program = session.start_program()
     window = program.window(e2e.FIRST_RUN_TITLE)
     report.walk(window, "first-run window")
+    focus_window(session, e2e.FIRST_RUN_TITLE)
+    order = keyboard_walk(session, window, "the first-run window", report)
     program.stop()
+    return order
 
 
 def check_message_box(session, program, window, report):
@@ -172,20 +178,18 @@ def check_tray_menu(session, report):
 def test(session):
     pyatspi = session.pyatspi
     report = Report(pyatspi)
-    check_first_run(session, report)
+    orders = {"first-run window": check_first_run(session, report)}
 
     session.configure()
     program = session.start_program()
     window = program.window(e2e.MAIN_TITLE)
-    window_ids = e2e.wait_for(lambda: session.visible_windows(e2e.MAIN_TITLE),
-                              "the main window on the screen")
-    session.xdotool("windowfocus", "--sync", str(min(window_ids)))
+    focus_window(session, e2e.MAIN_TITLE)
 
-    tab_orders = {}
     for tab_name in e2e.TAB_NAMES:
-        e2e.select_tab(window, tab_name)
-        report.walk(window, f"tab '{tab_name.strip()}'")
-        tab_orders[tab_name] = keyboard_walk(session, window, tab_name, report)
+        page = e2e.select_tab(window, tab_name)
+        where = f"tab '{tab_name.strip()}'"
+        report.walk(window, where)
+        orders[where] = keyboard_walk(session, page, where, report)
     for tab_name, panel_name, button, marker, back in OPTION_PAGES:
         page = e2e.select_tab(window, tab_name)
         panel = e2e.find(page, pyatspi.ROLE_PANEL, panel_name)
@@ -195,7 +199,8 @@ def test(session):
         e2e.wait_for(lambda: e2e.find(page, getattr(pyatspi, role), name),
                      f"'{name}' after '{panel_name} > {button}'", pump=e2e.pump)
         report.walk(window, f"tab '{tab_name.strip()}', {panel_name} > {button}")
-        keyboard_walk(session, window, tab_name, report)
+        keyboard_walk(session, page, f"tab '{tab_name.strip()}', {panel_name} > {button}",
+                      report)
         shown = e2e.find(page, getattr(pyatspi, role), name)
         back_panel, back_button = back
         back_panel = e2e.find(page, pyatspi.ROLE_PANEL, back_panel)
@@ -211,8 +216,11 @@ def test(session):
         e2e.log("note: no tray host (trayer), the tray menu is not checked")
 
     e2e.log(f"checked {report.checked} controls")
-    for tab_name, order in tab_orders.items():
-        e2e.log(f"Tab order on '{tab_name.strip()}': " + ", ".join(order))
+    for where, order in orders.items():
+        tab_bars = [index for index, entry in enumerate(order) if entry.startswith("page tab list")]
+        if tab_bars:  # shown from the tab bar on, as the user goes round
+            order = order[tab_bars[0]:] + order[:tab_bars[0]]
+        e2e.log(f"Tab order on {where}: " + ", ".join(order))
     for offender in report.offenders:
         e2e.log(f"OFFENDER {offender}")
     e2e.check(not report.offenders, f"{len(report.offenders)} accessibility offenders")
