@@ -11,6 +11,7 @@ packages=(
     xvfb xauth dbus-daemon fonts-dejavu-core
     clang-14 libclang-rt-14-dev
     desktop-file-utils appstream lintian
+    trayer xdotool x11-utils at-spi2-core python3-pyatspi imagemagick
 )
 
 missing=()

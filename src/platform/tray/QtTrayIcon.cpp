@@ -5,7 +5,10 @@
 namespace tunexa::platform {
 
 QtTrayIcon::QtTrayIcon(QObject* parent) : TrayIcon(parent) {
-    connect(&icon_, &QSystemTrayIcon::activated, this, &QtTrayIcon::onActivated);
+    // Queued: the popup menu runs its own loop, and an Exit chosen in it removes the icon, which
+    // must not happen inside the icon's own mouse handling.
+    connect(&icon_, &QSystemTrayIcon::activated, this, &QtTrayIcon::onActivated,
+            Qt::QueuedConnection);
 }
 
 void QtTrayIcon::add(const QIcon& icon, const QString& tooltip) {
