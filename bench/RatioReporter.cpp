@@ -10,7 +10,9 @@ RatioReporter::RatioReporter(std::vector<std::pair<std::string, std::string>> pa
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const auto& run : runs) {
         if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-            nanoseconds_[run.benchmark_name()] =
+            // Keyed by the bare name, without "/iterations:N/real_time" and the like.
+            const std::string name = run.benchmark_name();
+            nanoseconds_[name.substr(0, name.find('/'))] =
                 run.GetAdjustedRealTime() * (run.time_unit == benchmark::kMicrosecond   ? 1e3
                                              : run.time_unit == benchmark::kMillisecond ? 1e6
                                              : run.time_unit == benchmark::kSecond      ? 1e9
