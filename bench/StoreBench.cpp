@@ -98,11 +98,13 @@ void BM_RegGetDwordMissing(benchmark::State& state) {
 void bareTransaction(Fixture& f, std::int64_t i, int count) {
     sqlite3_exec(f.bare, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     const std::string key = keyAt(i);
+    const std::string data = std::to_string(i);
     for (int n = 0; n < count; ++n) {
         const std::string name = "Write" + std::to_string(n);
         sqlite3_bind_text(f.bareWrite, 1, key.c_str(), -1, SQLITE_STATIC);
         sqlite3_bind_text(f.bareWrite, 2, name.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_blob(f.bareWrite, 3, "110", 3, SQLITE_STATIC);
+        sqlite3_bind_blob(f.bareWrite, 3, data.data(), static_cast<int>(data.size()),
+                          SQLITE_STATIC);
         sqlite3_step(f.bareWrite);
         sqlite3_reset(f.bareWrite);
     }
@@ -121,7 +123,9 @@ void BM_RegSetString(benchmark::State& state) {
     fixture();
     std::int64_t i = 0;
     for (auto _ : state) {
-        store::RegSetString(HKEY_LOCAL_MACHINE, keyAt(i++), "Setting0", "110");
+        // A new text each time: a write that changes nothing costs no sync and would flatter.
+        store::RegSetString(HKEY_LOCAL_MACHINE, keyAt(i), "Setting0", std::to_string(i));
+        ++i;
     }
 }
 
