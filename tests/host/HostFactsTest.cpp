@@ -62,6 +62,21 @@ TEST(HostFacts, PublishesRefreshesAndKeepsAnExistingBootDir) {
               "D:\\");
 }
 
+TEST(HostFacts, UnchangedFactsWriteNothing) {
+    test::TempDir dir;
+    store::useHiveFile(dir / "registry.db");
+    const HostFacts facts{"GenuineIntel", "x86 Family 6 Model 5 Stepping 2", "Debian", "12"};
+    publishHostFacts(facts);
+    // The same facts again on a store that refuses every write: nothing is attempted.
+    store::useHive(store::Hive::open(dir / "registry.db", store::OpenMode::ReadOnly));
+    store::FailureWatch watch;
+    publishHostFacts(facts);
+    EXPECT_FALSE(watch.failed()) << watch.reason();
+    publishHostFacts({"AuthenticAMD", facts.cpuIdentifier, facts.systemName, facts.systemVersion});
+    EXPECT_TRUE(watch.failed());
+    store::useHive(nullptr);
+}
+
 TEST(HostFacts, RunningProgramPathIsThisTest) {
     const auto path = runningProgramPath();
     EXPECT_TRUE(path.is_absolute());

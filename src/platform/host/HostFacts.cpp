@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 #include <system_error>
+#include <vector>
 
 #include "store/Ansi.h"
 #include "store/Registry.h"
@@ -86,14 +87,33 @@ void publishHostFacts(const HostFacts& facts) {
     constexpr const char* kProcessor = "Hardware\\Description\\System\\CentralProcessor\\0";
     constexpr const char* kWindows = "Software\\Microsoft\\Windows\\CurrentVersion";
     constexpr const char* kSetup = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+    struct Published {
+        const char* key;
+        const char* name;
+        std::string text;
+    };
+    const Published published[] = {
+        {kProcessor, "VendorIdentifier", ansi::fromUtf8(facts.cpuVendor)},
+        {kProcessor, "Identifier", ansi::fromUtf8(facts.cpuIdentifier)},
+        {kWindows, "Version", ansi::fromUtf8(facts.systemName)},
+        {kWindows, "VersionNumber", ansi::fromUtf8(facts.systemVersion)},
+    };
+    // Written only where something changed: most starts then cost no write (and no sync).
+    std::vector<const Published*> stale;
+    for (const auto& value : published) {
+        if (RegGetString(HKEY_LOCAL_MACHINE, value.key, value.name) != value.text) {
+            stale.push_back(&value);
+        }
+    }
+    const bool bootDirMissing = !RegGetString(HKEY_LOCAL_MACHINE, kSetup, "BootDir");
+    if (stale.empty() && !bootDirMissing) {
+        return;
+    }
     Batch batch;
-    RegSetString(HKEY_LOCAL_MACHINE, kProcessor, "VendorIdentifier",
-                 ansi::fromUtf8(facts.cpuVendor));
-    RegSetString(HKEY_LOCAL_MACHINE, kProcessor, "Identifier", ansi::fromUtf8(facts.cpuIdentifier));
-    RegSetString(HKEY_LOCAL_MACHINE, kWindows, "Version", ansi::fromUtf8(facts.systemName));
-    RegSetString(HKEY_LOCAL_MACHINE, kWindows, "VersionNumber",
-                 ansi::fromUtf8(facts.systemVersion));
-    if (!RegGetString(HKEY_LOCAL_MACHINE, kSetup, "BootDir")) {
+    for (const Published* value : stale) {
+        RegSetString(HKEY_LOCAL_MACHINE, value->key, value->name, value->text);
+    }
+    if (bootDirMissing) {
         RegSetString(HKEY_LOCAL_MACHINE, kSetup, "BootDir", "C:\\");
     }
     batch.commit();
