@@ -9,7 +9,7 @@
 namespace tunexa::engine {
 
 class ControlReader {
-public:
+  public:
     virtual ~ControlReader() = default;
     // A label's caption, in Windows-1252 (the store's text).
     virtual std::string caption(std::string_view labelName) const = 0;

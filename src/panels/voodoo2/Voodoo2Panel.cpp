@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QSlider>
 
-
 #include "engine/FieldRef.h"
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
