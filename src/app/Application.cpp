@@ -25,6 +25,7 @@
 #include "store/Registry.h"
 #include "system/DisplayPanel.h"
 #include "system/PowerCommands.h"
+#include "ui/AnsiText.h"
 #include "ui/CheckBox.h"
 #include "ui/WindowState.h"
 
@@ -33,10 +34,6 @@ namespace tunexa::app {
 namespace {
 
 using store::HKEY_LOCAL_MACHINE;
-
-QString fromAnsi(const std::string& text) {
-    return QString::fromStdString(ansi::toUtf8(text));
-}
 
 // The cards in the order start-up reads their flags.
 const Card* const kStartupOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard};
@@ -259,10 +256,10 @@ void Application::applyStartMinimised(const std::string& flag) {
 }
 
 void Application::showSystemInformation() {
-    form_->lblAboutTX(2)->setText(fromAnsi(readText(kProcessorKey, "VendorIdentifier") + " " +
-                                           readText(kProcessorKey, "Identifier")));
-    form_->lblAboutTX(4)->setText(
-        fromAnsi(readText(kWindowsKey, "Version") + " " + readText(kWindowsKey, "VersionNumber")));
+    form_->lblAboutTX(2)->setText(ui::fromAnsi(readText(kProcessorKey, "VendorIdentifier") + " " +
+                                               readText(kProcessorKey, "Identifier")));
+    form_->lblAboutTX(4)->setText(ui::fromAnsi(readText(kWindowsKey, "Version") + " " +
+                                               readText(kWindowsKey, "VersionNumber")));
 }
 
 void Application::trayClicked(platform::TrayClick click) {

@@ -3,19 +3,13 @@
 #include <QCheckBox>
 #include <QListWidget>
 
-#include "store/Ansi.h"
+#include "ui/AnsiText.h"
 #include "ui/CheckBox.h"
 #include "ui/ListBox.h"
 
 namespace tunexa::app {
 
-namespace {
-
-std::string toAnsi(const QString& text) {
-    return ansi::fromUtf8(text.toUtf8().toStdString());
-}
-
-}  // namespace
+namespace {}  // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent), popup_(this) {
     ui.setupUi(this);
@@ -35,7 +29,7 @@ Widget* Form1::control(std::string_view name) const {
 
 std::string Form1::caption(std::string_view labelName) const {
     const auto* label = control<QLabel>(labelName);
-    return label ? toAnsi(label->text()) : std::string();
+    return label ? ui::toAnsi(label->text()) : std::string();
 }
 
 int Form1::checkValue(std::string_view checkBoxName) const {
@@ -45,7 +39,7 @@ int Form1::checkValue(std::string_view checkBoxName) const {
 
 std::string Form1::selectedText(std::string_view listName) const {
     const auto* list = control<QListWidget>(listName);
-    return list ? toAnsi(ui::selectedText(list)) : std::string();
+    return list ? ui::toAnsi(ui::selectedText(list)) : std::string();
 }
 
 }  // namespace tunexa::app

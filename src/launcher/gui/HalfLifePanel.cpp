@@ -1,5 +1,7 @@
 #include "launcher/gui/HalfLifePanel.h"
 
+#include "ui/AnsiText.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -12,7 +14,6 @@
 
 #include "launcher/core/FileMethods.h"
 #include "launcher/core/LaunchBatch.h"
-#include "store/Ansi.h"
 #include "ui/ListBox.h"
 #include "ui/WindowState.h"
 
@@ -28,13 +29,8 @@ constexpr const char* kNotWrittenTitle = "Batch File Not Written";
 // How often a running search lets the window repaint.
 constexpr qint64 kRepaintIntervalMs = 25;
 
-QString toQString(std::string_view ansiText) {
-    return QString::fromStdString(ansi::toUtf8(ansiText));
-}
-
-std::string toAnsi(const QString& text, bool* lossless = nullptr) {
-    return ansi::fromUtf8(text.toStdString(), lossless);
-}
+using ui::fromAnsi;
+using ui::toAnsi;
 
 // The item in view of the one-row list becomes its selection, as the user sees it chosen.
 void selectItemInView(ui::OneRowList* list) {
@@ -72,11 +68,11 @@ void HalfLifePanel::LoadHLFavourites(std::string_view keyName) {
     auto& ui = widgets_.ui;
     ui.lstHLfaves->clear();
     for (const std::string& description : loaded.descriptions) {
-        ui.lstHLfaves->addItem(toQString(description));
+        ui.lstHLfaves->addItem(fromAnsi(description));
     }
     ui.lstHL->clear();
     if (loaded.programPath) {
-        ui.lstHL->addItem(toQString(*loaded.programPath));
+        ui.lstHL->addItem(fromAnsi(*loaded.programPath));
     }
 }
 
@@ -86,8 +82,8 @@ void HalfLifePanel::lstHLfaves_Click() {
         return;
     }
     const Favourite favourite = loadFavourite(slot, key_);
-    widgets_.ui.txtHLdesc->setText(toQString(favourite.description));
-    widgets_.ui.txtHLip->setText(toQString(favourite.address));
+    widgets_.ui.txtHLdesc->setText(fromAnsi(favourite.description));
+    widgets_.ui.txtHLip->setText(fromAnsi(favourite.address));
 }
 
 void HalfLifePanel::cmdHLsave_Click() {
@@ -103,7 +99,7 @@ void HalfLifePanel::cmdHLsave_Click() {
         slot, toAnsi(ui.txtHLip->text()), description,
         programPath ? std::optional<std::string_view>(*programPath) : std::nullopt, key_);
     if (outcome.itemText) {
-        ui.lstHLfaves->item(slot)->setText(toQString(*outcome.itemText));
+        ui.lstHLfaves->item(slot)->setText(fromAnsi(*outcome.itemText));
     }
     for (const Notice& notice : outcome.notices) {
         showNotice(notice);
@@ -123,7 +119,7 @@ void HalfLifePanel::cmdHLdelIP_Click() {
 }
 
 void HalfLifePanel::showNotice(const Notice& notice) {
-    env_.messages.show(toQString(notice.prompt), toQString(notice.title), MessageButtons::Ok);
+    env_.messages.show(fromAnsi(notice.prompt), fromAnsi(notice.title), MessageButtons::Ok);
     switch (notice.focus) {
         case Notice::Focus::Description:
             widgets_.ui.txtHLdesc->setFocus();
@@ -205,7 +201,7 @@ void HalfLifePanel::cmdFindHL_Click() {
         progressDialog_ = nullptr;
     }
     for (const std::string& path : found) {
-        ui.lstHL->addItem(toQString(path));
+        ui.lstHL->addItem(fromAnsi(path));
     }
     searching_ = false;
 }

@@ -1,6 +1,7 @@
 #include "panels/common/SettingRows.h"
 
-#include "store/Ansi.h"
+#include "ui/AnsiText.h"
+
 
 namespace tunexa::panels::common {
 
@@ -29,7 +30,7 @@ std::optional<int> checkValueOf(const char* uncheckedText, const char* checkedTe
 }
 
 QString toLabelText(const engine::SettingValue& value) {
-    return QString::fromStdString(ansi::toUtf8(value.asText()));
+    return ui::fromAnsi(value.asText());
 }
 
 std::optional<engine::WriteResult> collectAndWrite(const ui::PanelEnvironment& env,

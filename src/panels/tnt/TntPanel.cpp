@@ -1,5 +1,7 @@
 #include "panels/tnt/TntPanel.h"
 
+#include "ui/AnsiText.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -18,7 +20,6 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/common/TrayItems.h"
-#include "store/Ansi.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
 #include "ui/ListBox.h"
@@ -188,9 +189,7 @@ const QString kApplyingSettings = QStringLiteral("Applying Settings");
 const QString kTntSettingsApplied = QStringLiteral("TNT Settings Applied");
 const QString kRebootNeeded = QStringLiteral("A reboot is needed to force changes");
 
-QString fromAnsi(const std::string& text) {
-    return QString::fromStdString(ansi::toUtf8(text));
-}
+using ui::fromAnsi;
 
 QString fromAscii(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));

@@ -1,5 +1,7 @@
 #include "panels/voodoo/VoodooPanel.h"
 
+#include "ui/AnsiText.h"
+
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSlider>
@@ -11,7 +13,6 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/voodoo/GlideBatch.h"
-#include "store/Ansi.h"
 #include "store/Registry.h"
 #include "ui/CheckBox.h"
 
@@ -39,15 +40,11 @@ std::string readOwnValue(std::string_view name) {
     return store::RegGetString(HKEY_LOCAL_MACHINE, kVoodooKey, name).value_or(std::string());
 }
 
-QString toQString(std::string_view ansiText) {
-    return QString::fromStdString(ansi::toUtf8(ansiText));
-}
-
 // The caption ends up in the batch file, so it is refused rather than changed when Windows-1252
 // cannot hold it.
 files::Result<std::string> toAnsi(const QString& text, std::string_view what) {
     bool lossless = true;
-    std::string ansiText = ansi::fromUtf8(text.toStdString(), &lossless);
+    std::string ansiText = ui::toAnsi(text, &lossless);
     if (!lossless) {
         return files::Result<std::string>::failure(
             std::string(what) + " holds a character that a Windows batch file cannot hold.");
@@ -72,7 +69,7 @@ void VoodooPanel::LoadVoodooPanel() {
     if (const auto position = engine::kVoodooCoreClock.position(clock)) {
         ui.sld3DfxVCore->setValue(*position);
     }
-    ui.lbl3DfxVCoreVal->setText(toQString(clock));
+    ui.lbl3DfxVCoreVal->setText(ui::fromAnsi(clock));
     for (const OptionValue& option : kOptionValues) {
         const std::string flag = readOwnValue(option.valueName);
         if (flag == "0" || flag == "1") {
