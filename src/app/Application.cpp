@@ -195,18 +195,9 @@ void Application::applyAvailabilityFlags() {
         }
         const bool on = flag == "1";
         setControlCheck(form, card->selectionBox, on ? 1 : 0);
-        if (!on) {
-            for (const auto& names : {card->frames, card->buttons}) {
-                for (const char* name : names) {
-                    setControlEnabled(form, name, false);
-                }
-            }
-        }
+        switchCardControls(*card, on);
         for (const char* page : card->pages) {
             setControlVisible(form, page, false);
-        }
-        if (card->trayBranch != nullptr) {
-            form_->popupMenu().setEnabled(QString::fromLatin1(card->trayBranch), on);
         }
         if (!on && card == &kTNTCard) {
             control<QLabel>(form, "lblTNTdriverVal")->setText(QStringLiteral("No TNT Available"));
@@ -216,6 +207,17 @@ void Application::applyAvailabilityFlags() {
         }
     }
     switchCardTabsOff();
+}
+
+void Application::switchCardControls(const Card& card, bool on) {
+    for (const auto& names : {card.frames, card.buttons}) {
+        for (const char* name : names) {
+            setControlEnabled(form_.get(), name, on);
+        }
+    }
+    if (card.trayBranch != nullptr) {
+        form_->popupMenu().setEnabled(QString::fromLatin1(card.trayBranch), on);
+    }
 }
 
 void Application::loadCardPanel(const Card& card) {

@@ -94,6 +94,8 @@ class Application : public QObject {
   private:
     void tellAboutTheStore();
     void showFirstRun();
+    // The card's frames, buttons and tray branch on or off.
+    void switchCardControls(const Card& card, bool on);
     void loadCardPanel(const Card& card);
     void applyAvailabilityFlags();
     void switchCardTabsOff();

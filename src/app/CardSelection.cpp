@@ -114,11 +114,7 @@ void Application::cmdConfApply_Click() {
     QStringList problems;
     for (const Card* card : order) {
         const bool on = controlCheck(form, card->selectionBox) == 1;
-        for (const auto& names : {card->frames, card->buttons}) {
-            for (const char* name : names) {
-                setControlEnabled(form, name, on);
-            }
-        }
+        switchCardControls(*card, on);
         for (const char* page : card->pages) {
             if (!on) {
                 setControlEnabled(form, page, false);
@@ -133,9 +129,6 @@ void Application::cmdConfApply_Click() {
         }
         if (on && card == &kVoodooCard) {
             voodoo_->LoadVoodooPanel();
-        }
-        if (card->trayBranch != nullptr) {
-            form_->popupMenu().setEnabled(QString::fromLatin1(card->trayBranch), on);
         }
         if (on) {
             ui::setTabOn(form_->ui.SSTab1, card->tab, true);
