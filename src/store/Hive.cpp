@@ -6,33 +6,41 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <system_error>
 #include <utility>
 
 #include "Ansi.h"
+#include "HiveInternal.h"
+#include "Limits.h"
 
 namespace tunexa::store {
+
+using detail::components;
+using detail::foldedPath;
+using detail::joinedPath;
+using detail::Statement;
 
 namespace {
 
 constexpr int kApplicationId = 0x54584856;  // "TXHV"
-constexpr int kSchemaVersion = 1;
+// 1: keys carried their whole folded path; 2: keys by parent and own name, and the change record.
+constexpr int kSchemaVersion = 2;
 constexpr int kBusyTimeoutMs = 15000;
 
-// Keys carry their full folded path, so finding a value is one indexed query whatever its depth.
-// A key's path is its components folded to lower case and joined by backslashes; the root key
-// of each root is the row with the empty path.
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS keys(
-    id INTEGER PRIMARY KEY,
-    root INTEGER NOT NULL,
-    parent INTEGER REFERENCES keys(id),
-    path BLOB NOT NULL,
-    name BLOB NOT NULL,
-    UNIQUE(root, path));
-CREATE INDEX IF NOT EXISTS keys_by_parent ON keys(parent);
+// A key is found by its parent and its own folded name, so a key's row holds only its own name
+// and the hive grows linearly however deep the keys go. The root key of each root is the row
+// with parent 0 and the empty name.
+std::string keysTable(std::string_view name) {
+    return "CREATE TABLE " + std::string(name) +
+           "(id INTEGER PRIMARY KEY, root INTEGER NOT NULL, parent INTEGER NOT NULL,"
+           " fold BLOB NOT NULL, name BLOB NOT NULL, UNIQUE(root, parent, fold));";
+}
+
+constexpr const char* kOtherTables = R"sql(
 CREATE TABLE IF NOT EXISTS vals(
     key INTEGER NOT NULL,
     fold BLOB NOT NULL,
@@ -41,9 +49,174 @@ CREATE TABLE IF NOT EXISTS vals(
     data BLOB NOT NULL,
     seq INTEGER NOT NULL,
     PRIMARY KEY(key, fold)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS changes(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    time INTEGER NOT NULL,
+    title BLOB NOT NULL);
+CREATE TABLE IF NOT EXISTS change_items(
+    change INTEGER NOT NULL,
+    seq INTEGER NOT NULL,
+    kind INTEGER NOT NULL,
+    root INTEGER NOT NULL,
+    key BLOB NOT NULL,
+    name BLOB NOT NULL,
+    before_type INTEGER,
+    before_data BLOB,
+    after_type INTEGER,
+    after_data BLOB,
+    PRIMARY KEY(change, seq)) WITHOUT ROWID;
 )sql";
 
-// Splits a key path into its non-empty components.
+// Walks a folded path ("a\b\c", bound as ?2) down from the root key of root ?1, one indexed step
+// a component, inside the database; `walk` ends with the key's id and an empty rest.
+#define TUNEXA_WALK_KEY                                                     \
+    "WITH RECURSIVE walk(id, rest) AS ("                                    \
+    " SELECT id, ?2 FROM keys WHERE root=?1 AND parent=0 AND fold=x''"      \
+    " UNION ALL"                                                            \
+    " SELECT k.id, CASE instr(walk.rest, x'5c') WHEN 0 THEN x''"            \
+    "   ELSE substr(walk.rest, instr(walk.rest, x'5c') + 1) END"            \
+    " FROM walk JOIN keys k ON k.root=?1 AND k.parent=walk.id AND k.fold =" \
+    "   CASE instr(walk.rest, x'5c') WHEN 0 THEN walk.rest"                 \
+    "   ELSE substr(walk.rest, 1, instr(walk.rest, x'5c') - 1) END"         \
+    " WHERE walk.rest <> x'') "
+
+constexpr const char* kFindKeySql = TUNEXA_WALK_KEY "SELECT id FROM walk WHERE rest = x''";
+constexpr const char* kGetValueSql = TUNEXA_WALK_KEY
+    "SELECT v.type, v.data FROM walk JOIN vals v ON v.key = walk.id "
+    "WHERE walk.rest = x'' AND v.fold = ?3";
+#undef TUNEXA_WALK_KEY
+
+// Every key at or below key ?1 of root ?2.
+#define TUNEXA_SUBTREE                               \
+    "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL" \
+    " SELECT k.id FROM keys k JOIN sub ON k.root=?2 AND k.parent=sub.id) "
+constexpr const char* kDeleteTreeValuesSql =
+    TUNEXA_SUBTREE "DELETE FROM vals WHERE key IN (SELECT id FROM sub)";
+// The root key's own row stays: a root always exists.
+constexpr const char* kDeleteTreeKeysSql =
+    TUNEXA_SUBTREE "DELETE FROM keys WHERE id IN (SELECT id FROM sub) AND parent <> 0";
+#undef TUNEXA_SUBTREE
+
+std::string timeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
+    return buffer;
+}
+
+bool isDamageCode(int code) {
+    const int primary = code & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+bool canWrite(const std::filesystem::path& path, int& error) {
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) {
+        return true;
+    }
+    error = errno;
+    return false;
+}
+
+// Why a file or its folder cannot be written, in words a user understands.
+std::string writeProtection(const std::filesystem::path& file) {
+    const std::filesystem::path folder = file.parent_path();
+    int error = 0;
+    if (!canWrite(folder, error)) {
+        return error == EROFS ? "its folder " + folder.string() + " is on a read-only file system"
+                              : "its folder " + folder.string() + " is write-protected";
+    }
+    if (!canWrite(file, error)) {
+        return error == EROFS ? "it is on a read-only file system" : "the file is write-protected";
+    }
+    return {};
+}
+
+std::string readOnlyDetail(const std::filesystem::path& file, const std::string& why) {
+    return "The settings store " + file.string() + " is read-only: " + why +
+           ". Your settings are shown, but no change can be saved until it can be written again.";
+}
+
+// A path as an SQLite URI filename.
+std::string fileUri(const std::filesystem::path& file) {
+    std::string uri = "file:";
+    for (const unsigned char c : file.string()) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x21 || c >= 0x7F) {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri;
+}
+
+// Nobody holds a lock on the file: no other process has the hive open.
+bool unlocked(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    const bool free = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+    ::close(fd);
+    return free;
+}
+
+// The journal files belong to the hive. One left unwritable (a session that could only read made
+// it with the hive's read-only mode) would make every later write fail: give it the owner's
+// write back, or, when it is someone else's and no process uses it, remove it.
+bool repairSideFiles(const std::filesystem::path& file) {
+    bool repaired = false;
+    for (const char* suffix : {"-shm", "-wal"}) {
+        const std::filesystem::path side = file.string() + suffix;
+        struct stat info {};
+        int error = 0;
+        if (::lstat(side.c_str(), &info) != 0 || canWrite(side, error)) {
+            continue;
+        }
+        if (info.st_uid == ::geteuid() && ::chmod(side.c_str(), 0600) == 0 &&
+            canWrite(side, error)) {
+            repaired = true;
+        } else if (std::string(suffix) == "-shm" && unlocked(side) && ::unlink(side.c_str()) == 0) {
+            repaired = true;
+        }
+    }
+    return repaired;
+}
+
+// Drops group and other permissions; never adds any, so a hive the user write-protected stays so.
+void keepPrivate(const std::filesystem::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0 && info.st_uid == ::geteuid() &&
+        (info.st_mode & 077) != 0) {
+        ::chmod(file.c_str(), info.st_mode & 0700);
+    }
+}
+
+// Created private before SQLite opens it: SQLite gives its journal files the hive file's mode.
+void createPrivately(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+void foldFunction(sqlite3_context* context, int, sqlite3_value** arguments) {
+    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(arguments[0]));
+    const auto size = static_cast<std::size_t>(sqlite3_value_bytes(arguments[0]));
+    const std::string folded = ansi::fold(std::string_view(bytes == nullptr ? "" : bytes, size));
+    sqlite3_result_blob(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+namespace detail {
+
 std::vector<std::string_view> components(std::string_view path) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
@@ -61,100 +234,34 @@ std::vector<std::string_view> components(std::string_view path) {
     return parts;
 }
 
-std::string foldedPath(std::string_view path) {
+std::string joinedPath(std::string_view path) {
     std::string out;
     out.reserve(path.size());
     for (auto part : components(path)) {
         if (!out.empty()) {
             out += '\\';
         }
-        out += ansi::fold(part);
+        out += part;
     }
     return out;
 }
 
-std::string timeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
-    return buffer;
+std::string foldedPath(std::string_view path) {
+    return ansi::fold(joinedPath(path));
 }
 
-bool isDamageCode(int code) {
-    const int primary = code & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
-}  // namespace
-
-// Cached prepared statements, reset and unbound when the guard goes away.
-class Hive::Statement {
-  public:
-    explicit Statement(sqlite3_stmt* stmt) : stmt_(stmt) {}
-    ~Statement() {
-        if (stmt_ != nullptr) {
-            sqlite3_reset(stmt_);
-            sqlite3_clear_bindings(stmt_);
-        }
-    }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    explicit operator bool() const { return stmt_ != nullptr; }
-    void bindInt(int index, std::int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
-    void bindBlob(int index, std::string_view bytes) {
-        sqlite3_bind_blob(stmt_, index, bytes.empty() ? "" : bytes.data(),
-                          static_cast<int>(bytes.size()), SQLITE_STATIC);
-    }
-    void bindBlob(int index, std::span<const std::uint8_t> bytes) {
-        sqlite3_bind_blob(stmt_, index, bytes.empty() ? static_cast<const void*>("") : bytes.data(),
-                          static_cast<int>(bytes.size()), SQLITE_STATIC);
-    }
-    int step() { return sqlite3_step(stmt_); }
-    std::int64_t columnInt(int column) { return sqlite3_column_int64(stmt_, column); }
-    std::string columnText(int column) {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
-        return data == nullptr
-                   ? std::string()
-                   : std::string(data,
-                                 static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
-    }
-    Bytes columnBytes(int column) {
-        const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt_, column));
-        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column));
-        return data == nullptr ? Bytes() : Bytes(data, data + size);
-    }
-
-  private:
-    sqlite3_stmt* stmt_;
-};
-
-namespace {
-enum StatementId {
-    kFindKey,
-    kGetValue,
-    kInsertKey,
-    kUpsertValue,
-    kDeleteValue,
-    kSubkeys,
-    kValues,
-    kKeyName,
-    kDeleteSubtreeValues,  // four statements: subtree values, subtree keys, root values, root keys
-    kStatementCount = kDeleteSubtreeValues + 4
-};
-}  // namespace
+}  // namespace detail
 
 std::unique_ptr<Hive> Hive::open(const std::filesystem::path& file, OpenMode mode) {
     std::unique_ptr<Hive> hive(new Hive());
-    hive->statements_.assign(kStatementCount, nullptr);
+    hive->statements_.assign(detail::kStatementCount, nullptr);
     hive->report_.path = file;
     hive->openFile(file, mode);
     return hive;
 }
 
 void Hive::setBusyTimeout(int milliseconds) {
+    busyTimeoutMs_ = milliseconds;
     if (db_ != nullptr) {
         sqlite3_busy_timeout(db_, milliseconds);
     }
@@ -165,6 +272,10 @@ Hive::~Hive() {
 }
 
 void Hive::closeDatabase() {
+    for (auto*& stmt : pathStatements_) {
+        sqlite3_finalize(stmt);
+        stmt = nullptr;
+    }
     for (auto*& stmt : statements_) {
         sqlite3_finalize(stmt);
         stmt = nullptr;
@@ -175,73 +286,62 @@ void Hive::closeDatabase() {
     }
 }
 
+bool Hive::openSqlite(const std::filesystem::path& file, int flags, bool immutable) {
+    const std::string name = immutable ? fileUri(file) + "?immutable=1" : file.string();
+    const int rc =
+        sqlite3_open_v2(name.c_str(), &db_, flags | (immutable ? SQLITE_OPEN_URI : 0), nullptr);
+    if (rc != SQLITE_OK) {
+        report_.detail = "The settings store " + file.string() + " cannot be opened: " +
+                         (db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+        closeDatabase();
+        return false;
+    }
+    setBusyTimeout(busyTimeoutMs_ > 0 ? busyTimeoutMs_ : kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_create_function(db_, "tunexa_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            foldFunction, nullptr, nullptr);
+    return true;
+}
+
 bool Hive::openFile(const std::filesystem::path& file, OpenMode mode) {
     std::error_code ec;
     const bool existed = std::filesystem::exists(file, ec);
     if (mode == OpenMode::ReadOnly) {
-        const int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
-        std::string why;
-        if (rc != SQLITE_OK || !checkIntegrity(why) || !prepareSchema()) {
-            closeDatabase();
-            report_.outcome = OpenOutcome::Unavailable;
-            report_.detail = "The settings store " + file.string() + " cannot be read" +
-                             (why.empty() ? std::string(".") : ": " + why);
-            return fail("open", report_.detail);
-        }
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-        report_.outcome = OpenOutcome::ReadOnly;
-        return true;
+        return openReadOnly(file, "it was opened for reading only");
     }
     if (!existed) {
         std::filesystem::create_directories(file.parent_path(), ec);
         ::chmod(file.parent_path().c_str(), 0700);
-        // Created private before the database opens it: SQLite gives its journal files the
-        // database file's mode.
-        const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            ::close(fd);
-        }
+        createPrivately(file);
     }
+    keepPrivate(file);
+    if (const std::string why = writeProtection(file); !why.empty()) {
+        return openReadOnly(file, why);
+    }
+    report_.repairedSideFiles = repairSideFiles(file);
 
     for (int attempt = 0; attempt < 2; ++attempt) {
         writable_ = true;
-        int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                 nullptr);
-        if (rc != SQLITE_OK) {
-            closeDatabase();
-            writable_ = false;
-            rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
-        }
-        if (rc != SQLITE_OK) {
-            std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-            closeDatabase();
+        if (!openSqlite(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, false)) {
             report_.outcome = OpenOutcome::Unavailable;
-            report_.detail =
-                "The settings store " + file.string() + " cannot be opened: " + message;
             return fail("open", report_.detail);
         }
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-        sqlite3_extended_result_codes(db_, 1);
-
+        if (sqlite3_db_readonly(db_, "main") == 1) {
+            closeDatabase();
+            return openReadOnly(file, "the system refuses to let it be written");
+        }
         std::string why;
         if (checkIntegrity(why)) {
             if (!prepareSchema()) {
-                // A file we cannot turn into a hive (read-only and empty, say) is unusable.
                 report_.outcome = OpenOutcome::Unavailable;
                 report_.detail = "The settings store " + file.string() + " cannot be prepared: " +
                                  (lastFailure_ ? lastFailure_->message : std::string());
                 closeDatabase();
                 return false;
             }
-            if (!writable_) {
-                report_.outcome = OpenOutcome::ReadOnly;
-                report_.detail = "The settings store " + file.string() +
-                                 " is read-only: changes cannot be saved.";
-                fail("open", report_.detail);
-            } else if (report_.outcome != OpenOutcome::ReplacedDamaged) {
+            if (report_.outcome != OpenOutcome::ReplacedDamaged) {
                 report_.outcome = existed ? OpenOutcome::Opened : OpenOutcome::Created;
             }
-            ::chmod(file.c_str(), 0600);
             return true;
         }
 
@@ -262,6 +362,7 @@ bool Hive::openFile(const std::filesystem::path& file, OpenMode mode) {
                 std::filesystem::rename(side, aside.string() + suffix, ignored);
             }
         }
+        createPrivately(file);
         report_.outcome = OpenOutcome::ReplacedDamaged;
         report_.movedAsideTo = aside;
         report_.detail = "The settings store " + file.string() + " was damaged (" + why +
@@ -269,6 +370,46 @@ bool Hive::openFile(const std::filesystem::path& file, OpenMode mode) {
                          " and an empty store was started.";
     }
     return false;
+}
+
+bool Hive::openReadOnly(const std::filesystem::path& file, const std::string& why) {
+    writable_ = false;
+    std::error_code ec;
+    const auto unavailable = [&](const std::string& reason) {
+        closeDatabase();
+        report_.outcome = OpenOutcome::Unavailable;
+        report_.detail = "The settings store " + file.string() + " cannot be read: " + reason;
+        return fail("open", report_.detail);
+    };
+    if (!std::filesystem::exists(file, ec)) {
+        return unavailable("it does not exist and cannot be created, because " + why + ".");
+    }
+    // A hive in WAL mode is read through its -shm file; where that cannot be made (a read-only
+    // folder or file system), the file is read as it stands on disk.
+    std::string damage;
+    bool readable = false;
+    for (const bool immutable : {false, true}) {
+        if (!openSqlite(file, SQLITE_OPEN_READONLY, immutable)) {
+            continue;
+        }
+        damage.clear();
+        readable = checkIntegrity(damage) && damage.empty() &&
+                   sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
+                                nullptr) == SQLITE_OK;
+        if (readable || !damage.empty()) {
+            break;
+        }
+        closeDatabase();
+    }
+    if (!readable) {
+        return unavailable(damage.empty() ? report_.detail : "it is damaged (" + damage + ").");
+    }
+    if (!prepareSchema()) {
+        return unavailable(lastFailure_ ? lastFailure_->message : "it holds no settings.");
+    }
+    report_.outcome = OpenOutcome::ReadOnly;
+    report_.detail = readOnlyDetail(file, why);
+    return fail("open", report_.detail);
 }
 
 bool Hive::checkIntegrity(std::string& why) {
@@ -289,6 +430,7 @@ bool Hive::checkIntegrity(std::string& why) {
             return false;
         }
         // Locked or unreadable: not proof of damage; the operations will report it.
+        report_.detail = sqlite3_errmsg(db_);
         return true;
     }
     if (verdict != "ok") {
@@ -333,13 +475,55 @@ bool Hive::prepareSchema() {
     if (version == kSchemaVersion) {
         return true;
     }
-    if (!writable_) {
-        return fail("open", "the store is read-only and has no tables yet");
+    if (version > kSchemaVersion) {
+        return fail("open", "the store was written by a newer Tunexa");
     }
-    const std::string script = std::string("BEGIN IMMEDIATE;") + kSchema +
-                               "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                               ";PRAGMA user_version=" + std::to_string(kSchemaVersion) +
-                               ";COMMIT;";
+    if (!writable_) {
+        // An older hive that cannot be upgraded in place is read from an upgraded copy.
+        if (version == 0) {
+            return fail("open", "the store is read-only and holds no settings yet");
+        }
+        if (!copyIntoMemory()) {
+            return fail("open");
+        }
+    }
+    return migrateSchema(version);
+}
+
+bool Hive::copyIntoMemory() {
+    sqlite3* memory = nullptr;
+    if (sqlite3_open(":memory:", &memory) != SQLITE_OK) {
+        sqlite3_close(memory);
+        return false;
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(memory, "main", db_, "main");
+    const bool copied = backup != nullptr && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+    sqlite3_backup_finish(backup);
+    if (!copied) {
+        sqlite3_close(memory);
+        return false;
+    }
+    sqlite3_close_v2(db_);
+    db_ = memory;
+    sqlite3_create_function(db_, "tunexa_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            foldFunction, nullptr, nullptr);
+    return true;
+}
+
+bool Hive::migrateSchema(int fromVersion) {
+    std::string script = "BEGIN IMMEDIATE;";
+    if (fromVersion == 0) {
+        script += keysTable("keys");
+    } else {
+        // Version 1 keys carried their whole folded path; their own name is all that stays.
+        script += keysTable("keys_v2") +
+                  "INSERT INTO keys_v2(id, root, parent, fold, name) "
+                  "SELECT id, root, IFNULL(parent, 0), tunexa_fold(name), name FROM keys;"
+                  "DROP TABLE keys; ALTER TABLE keys_v2 RENAME TO keys;";
+    }
+    script += kOtherTables;
+    script += "PRAGMA application_id=" + std::to_string(kApplicationId) +
+              ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
     if (sqlite3_exec(db_, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         fail("open");
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -373,13 +557,87 @@ sqlite3_stmt* Hive::statement(int id, const char* sql) {
     return slot;
 }
 
-std::optional<std::int64_t> Hive::findKey(RootKey root, const std::string& folded) {
-    Statement stmt(statement(kFindKey, "SELECT id FROM keys WHERE root=?1 AND path=?2"));
+namespace {
+
+// A key of up to this depth is found by one query joining its components, each an indexed step;
+// deeper ones by a recursive walk inside the database.
+constexpr std::size_t kJoinedDepth = 16;
+
+// Finds the key whose folded components are bound as ?2, ?3, ... below the root key of root ?1;
+// with `value`, that key's value folded as the next parameter.
+std::string joinedPathSql(std::size_t depth, bool value) {
+    const auto alias = [](std::size_t level) { return "k" + std::to_string(level); };
+    std::string sql = "SELECT ";
+    sql.append(value ? "v.type, v.data" : alias(depth) + ".id").append(" FROM keys k0");
+    for (std::size_t level = 1; level <= depth; ++level) {
+        const std::string k = alias(level);
+        sql.append(" JOIN keys ").append(k).append(" ON ").append(k).append(".root=?1 AND ");
+        sql.append(k).append(".parent=").append(alias(level - 1)).append(".id AND ");
+        sql.append(k).append(".fold=?").append(std::to_string(level + 1));
+    }
+    if (value) {
+        sql.append(" JOIN vals v ON v.key=").append(alias(depth)).append(".id AND v.fold=?");
+        sql.append(std::to_string(depth + 2));
+    }
+    return sql.append(" WHERE k0.root=?1 AND k0.parent=0 AND k0.fold=x''");
+}
+
+}  // namespace
+
+sqlite3_stmt* Hive::pathStatement(std::size_t depth, bool value) {
+    if (db_ == nullptr) {
+        return nullptr;
+    }
+    if (depth > kJoinedDepth) {
+        return value ? statement(detail::kGetValue, kGetValueSql)
+                     : statement(detail::kFindKey, kFindKeySql);
+    }
+    pathStatements_.resize(2 * (kJoinedDepth + 1), nullptr);
+    auto& slot = pathStatements_[2 * depth + (value ? 1 : 0)];
+    if (slot == nullptr) {
+        const std::string sql = joinedPathSql(depth, value);
+        if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &slot, nullptr) !=
+            SQLITE_OK) {
+            slot = nullptr;
+        }
+    }
+    return slot;
+}
+
+// Binds root and path (and a value name) the way pathStatement()'s query for that depth wants.
+void Hive::bindPath(Statement& stmt, RootKey root, std::string_view key,
+                    std::optional<std::string_view> valueName, std::vector<std::string>& keep) {
+    const auto parts = components(key);
+    stmt.bindInt(1, root);
+    keep.clear();
+    keep.reserve(parts.size() + 1);
+    if (parts.size() > kJoinedDepth) {
+        keep.push_back(foldedPath(key));
+        stmt.bindBlob(2, std::string_view(keep.back()));
+        if (valueName) {
+            keep.push_back(ansi::fold(*valueName));
+            stmt.bindBlob(3, std::string_view(keep.back()));
+        }
+        return;
+    }
+    int index = 2;
+    for (auto part : parts) {
+        keep.push_back(ansi::fold(part));
+        stmt.bindBlob(index++, std::string_view(keep.back()));
+    }
+    if (valueName) {
+        keep.push_back(ansi::fold(*valueName));
+        stmt.bindBlob(index, std::string_view(keep.back()));
+    }
+}
+
+std::optional<std::int64_t> Hive::findKey(RootKey root, std::string_view key) {
+    Statement stmt(pathStatement(components(key).size(), false));
     if (!stmt) {
         return std::nullopt;
     }
-    stmt.bindInt(1, root);
-    stmt.bindBlob(2, std::string_view(folded));
+    std::vector<std::string> bound;
+    bindPath(stmt, root, key, std::nullopt, bound);
     if (stmt.step() == SQLITE_ROW) {
         return stmt.columnInt(0);
     }
@@ -387,46 +645,69 @@ std::optional<std::int64_t> Hive::findKey(RootKey root, const std::string& folde
 }
 
 std::optional<std::int64_t> Hive::ensureKey(RootKey root, std::string_view key) {
-    const std::string folded = foldedPath(key);
-    if (auto id = findKey(root, folded)) {
+    const auto parts = components(key);
+    if (parts.size() > kMaxKeyDepth) {
+        fail("write", "the key is " + std::to_string(parts.size()) +
+                          " levels deep; the registry allows " + std::to_string(kMaxKeyDepth));
+        return std::nullopt;
+    }
+    for (auto part : parts) {
+        if (part.size() > kMaxKeyNameLength) {
+            fail("write", "a key name is " + std::to_string(part.size()) +
+                              " characters long; the registry allows " +
+                              std::to_string(kMaxKeyNameLength));
+            return std::nullopt;
+        }
+    }
+    if (auto id = findKey(root, key)) {
         return id;
     }
-    // Create the root key and every missing component on the way down.
-    std::optional<std::int64_t> parent;
-    std::string path;
-    std::string name;
-    auto create = [&]() -> bool {
-        if (auto id = findKey(root, path)) {
-            parent = id;
-            return true;
+    // Down from the root key, creating each missing component (and the root key itself).
+    std::int64_t parent = 0;
+    std::string spelled;
+    auto step = [&](std::string_view name) -> bool {
+        const std::string fold = ansi::fold(name);
+        {
+            Statement find(statement(detail::kFindChild,
+                                     "SELECT id, name FROM keys WHERE root=?1 AND parent=?2 AND "
+                                     "fold=?3"));
+            if (!find) {
+                return false;
+            }
+            find.bindInt(1, root);
+            find.bindInt(2, parent);
+            find.bindBlob(3, std::string_view(fold));
+            if (find.step() == SQLITE_ROW) {
+                parent = find.columnInt(0);
+                spelled = detail::joinedPath(spelled + "\\" + find.columnText(1));
+                return true;
+            }
         }
-        Statement insert(statement(
-            kInsertKey, "INSERT INTO keys(root, parent, path, name) VALUES(?1, ?2, ?3, ?4)"));
+        Statement insert(
+            statement(detail::kInsertKey,
+                      "INSERT INTO keys(root, parent, fold, name) VALUES(?1, ?2, ?3, ?4)"));
         if (!insert) {
             return false;
         }
         insert.bindInt(1, root);
-        if (parent) {
-            insert.bindInt(2, *parent);
-        }
-        insert.bindBlob(3, std::string_view(path));
-        insert.bindBlob(4, std::string_view(name));
+        insert.bindInt(2, parent);
+        insert.bindBlob(3, std::string_view(fold));
+        insert.bindBlob(4, name);
         if (insert.step() != SQLITE_DONE) {
             return false;
         }
         parent = sqlite3_last_insert_rowid(db_);
+        spelled = detail::joinedPath(spelled + "\\" + std::string(name));
+        if (!fold.empty()) {
+            noteKey(root, spelled, false);
+        }
         return true;
     };
-    if (!create()) {
+    if (!step("")) {
         return std::nullopt;
     }
-    for (auto part : components(key)) {
-        if (!path.empty()) {
-            path += '\\';
-        }
-        path += ansi::fold(part);
-        name = std::string(part);
-        if (!create()) {
+    for (auto part : parts) {
+        if (!step(part)) {
             return std::nullopt;
         }
     }
@@ -439,19 +720,24 @@ bool Hive::writeTransaction(std::string_view operation, Work&& work) {
         return fail(operation);
     }
     if (!writable_) {
-        return fail(operation, "the settings store is read-only");
+        return fail(operation,
+                    report_.detail.empty() ? "the settings store is read-only" : report_.detail);
     }
     if (batchDepth_ > 0) {
         if (batchFailed_) {
             return false;  // the batch will roll back anyway
         }
-        return work() || fail(operation);
+        const std::uint64_t failuresBefore = failureCount_;
+        return work() || (failureCount_ != failuresBefore ? false : fail(operation));
     }
     if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
         return fail(operation);
     }
+    const std::uint64_t failuresBefore = failureCount_;
     if (!work()) {
-        fail(operation);
+        if (failureCount_ == failuresBefore) {
+            fail(operation);
+        }
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
@@ -464,18 +750,13 @@ bool Hive::writeTransaction(std::string_view operation, Work&& work) {
 }
 
 std::optional<RawValue> Hive::getValue(RootKey root, std::string_view key, std::string_view name) {
-    Statement stmt(statement(kGetValue,
-                             "SELECT v.type, v.data FROM keys k JOIN vals v ON v.key = k.id "
-                             "WHERE k.root=?1 AND k.path=?2 AND v.fold=?3"));
+    Statement stmt(pathStatement(components(key).size(), true));
     if (!stmt) {
         fail("read");
         return std::nullopt;
     }
-    const std::string folded = foldedPath(key);
-    const std::string foldedName = ansi::fold(name);
-    stmt.bindInt(1, root);
-    stmt.bindBlob(2, std::string_view(folded));
-    stmt.bindBlob(3, std::string_view(foldedName));
+    std::vector<std::string> bound;
+    bindPath(stmt, root, key, name, bound);
     const int rc = stmt.step();
     if (rc == SQLITE_ROW) {
         return RawValue{static_cast<std::uint32_t>(stmt.columnInt(0)), stmt.columnBytes(1)};
@@ -488,14 +769,20 @@ std::optional<RawValue> Hive::getValue(RootKey root, std::string_view key, std::
 
 bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
                     std::span<const std::uint8_t> data) {
+    if (name.size() > kMaxValueNameLength) {
+        return fail("write", "the value name is " + std::to_string(name.size()) +
+                                 " characters long; the registry allows " +
+                                 std::to_string(kMaxValueNameLength));
+    }
     return writeTransaction("write", [&] {
         const auto id = ensureKey(root, key);
         if (!id) {
             return false;
         }
+        noteValue(root, key, name);
         // A new value goes after the key's others; an existing one keeps its place and spelling.
         Statement stmt(statement(
-            kUpsertValue,
+            detail::kUpsertValue,
             "INSERT INTO vals(key, fold, name, type, data, seq) VALUES(?1, ?2, ?3, ?4, ?5, "
             "(SELECT IFNULL(MAX(seq), 0) + 1 FROM vals WHERE key=?1)) "
             "ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data"));
@@ -514,11 +801,13 @@ bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, s
 
 bool Hive::deleteValue(RootKey root, std::string_view key, std::string_view name) {
     return writeTransaction("delete", [&] {
-        const auto id = findKey(root, foldedPath(key));
+        const auto id = findKey(root, key);
         if (!id) {
             return true;  // nothing to delete; the key is not created
         }
-        Statement stmt(statement(kDeleteValue, "DELETE FROM vals WHERE key=?1 AND fold=?2"));
+        noteValue(root, key, name);
+        Statement stmt(
+            statement(detail::kDeleteValue, "DELETE FROM vals WHERE key=?1 AND fold=?2"));
         if (!stmt) {
             return false;
         }
@@ -530,7 +819,7 @@ bool Hive::deleteValue(RootKey root, std::string_view key, std::string_view name
 }
 
 bool Hive::keyExists(RootKey root, std::string_view key) {
-    return findKey(root, foldedPath(key)).has_value() || foldedPath(key).empty();
+    return findKey(root, key).has_value() || components(key).empty();
 }
 
 bool Hive::createKey(RootKey root, std::string_view key) {
@@ -538,32 +827,20 @@ bool Hive::createKey(RootKey root, std::string_view key) {
 }
 
 bool Hive::deleteKeyTree(RootKey root, std::string_view key) {
-    const std::string folded = foldedPath(key);
-    // Everything at or below the key: its own row and every path that starts with "key\".
-    // Backslash is 0x5C and ']' 0x5D, so the descendants are exactly the paths in [key\, key]).
-    // Below the root key everything but the root row itself goes.
-    static constexpr const char* kSubtreeSql[2][2] = {
-        {"DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE root=?1 AND (path=?2 OR "
-         "(path>=?3 AND path<?4)))",
-         "DELETE FROM keys WHERE root=?1 AND path<>x'' AND (path=?2 OR (path>=?3 AND path<?4))"},
-        {"DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE root=?1)",
-         "DELETE FROM keys WHERE root=?1 AND path<>x''"}};
-    const int variant = folded.empty() ? 1 : 0;
-    const std::string low = folded + "\\";
-    const std::string high = folded + "]";
     return writeTransaction("delete key", [&] {
-        for (int part = 0; part < 2; ++part) {
-            Statement stmt(
-                statement(kDeleteSubtreeValues + variant * 2 + part, kSubtreeSql[variant][part]));
+        const auto id = findKey(root, key);
+        if (!id) {
+            return true;
+        }
+        noteSubtree(root, key);
+        for (const auto& [slot, sql] : {std::pair{detail::kDeleteTreeValues, kDeleteTreeValuesSql},
+                                        std::pair{detail::kDeleteTreeKeys, kDeleteTreeKeysSql}}) {
+            Statement stmt(statement(slot, sql));
             if (!stmt) {
                 return false;
             }
-            stmt.bindInt(1, root);
-            if (variant == 0) {
-                stmt.bindBlob(2, std::string_view(folded));
-                stmt.bindBlob(3, std::string_view(low));
-                stmt.bindBlob(4, std::string_view(high));
-            }
+            stmt.bindInt(1, *id);
+            stmt.bindInt(2, root);
             if (stmt.step() != SQLITE_DONE) {
                 return false;
             }
@@ -573,17 +850,16 @@ bool Hive::deleteKeyTree(RootKey root, std::string_view key) {
 }
 
 std::optional<std::string> Hive::storedPath(RootKey root, std::string_view key) {
-    const std::string folded = foldedPath(key);
-    auto id = findKey(root, folded);
+    auto id = findKey(root, key);
     if (!id) {
-        if (folded.empty()) {
+        if (components(key).empty()) {
             return std::string();
         }
         return std::nullopt;
     }
     std::vector<std::string> names;
-    while (id) {
-        Statement stmt(statement(kKeyName, "SELECT name, parent, path FROM keys WHERE id=?1"));
+    while (true) {
+        Statement stmt(statement(detail::kKeyName, "SELECT name, parent FROM keys WHERE id=?1"));
         if (!stmt) {
             return std::nullopt;
         }
@@ -591,11 +867,12 @@ std::optional<std::string> Hive::storedPath(RootKey root, std::string_view key) 
         if (stmt.step() != SQLITE_ROW) {
             return std::nullopt;
         }
-        if (stmt.columnText(2).empty()) {
+        const std::int64_t parent = stmt.columnInt(1);
+        if (parent == 0) {
             break;  // the root key
         }
         names.push_back(stmt.columnText(0));
-        id = stmt.columnInt(1);
+        id = parent;
     }
     std::string path;
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
@@ -609,15 +886,17 @@ std::optional<std::string> Hive::storedPath(RootKey root, std::string_view key) 
 
 std::vector<std::string> Hive::subkeys(RootKey root, std::string_view key) {
     std::vector<std::string> names;
-    const auto id = findKey(root, foldedPath(key));
+    const auto id = findKey(root, key);
     if (!id) {
         return names;
     }
-    Statement stmt(statement(kSubkeys, "SELECT name FROM keys WHERE parent=?1"));
+    Statement stmt(
+        statement(detail::kSubkeys, "SELECT name FROM keys WHERE root=?1 AND parent=?2"));
     if (!stmt) {
         return names;
     }
-    stmt.bindInt(1, *id);
+    stmt.bindInt(1, root);
+    stmt.bindInt(2, *id);
     while (stmt.step() == SQLITE_ROW) {
         names.push_back(stmt.columnText(0));
     }
@@ -629,12 +908,12 @@ std::vector<std::string> Hive::subkeys(RootKey root, std::string_view key) {
 
 std::vector<NamedValue> Hive::values(RootKey root, std::string_view key) {
     std::vector<NamedValue> result;
-    const auto id = findKey(root, foldedPath(key));
+    const auto id = findKey(root, key);
     if (!id) {
         return result;
     }
     Statement stmt(
-        statement(kValues, "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY seq"));
+        statement(detail::kValues, "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY seq"));
     if (!stmt) {
         return result;
     }
@@ -652,19 +931,18 @@ bool Hive::beginBatch() {
         ++batchDepth_;
         return true;
     }
+    ++batchDepth_;
+    batchFailed_ = false;
     if (db_ == nullptr || !writable_) {
-        ++batchDepth_;
         batchFailed_ = true;
-        return fail("begin", db_ == nullptr ? "the settings store is not open"
-                                            : "the settings store is read-only");
+        return fail("begin", db_ == nullptr           ? "the settings store is not open"
+                             : report_.detail.empty() ? "the settings store is read-only"
+                                                      : report_.detail);
     }
     if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        ++batchDepth_;
         batchFailed_ = true;
         return fail("begin");
     }
-    ++batchDepth_;
-    batchFailed_ = false;
     return true;
 }
 
@@ -675,21 +953,18 @@ bool Hive::commitBatch() {
     if (--batchDepth_ > 0) {
         return !batchFailed_;
     }
-    const bool failedBefore = batchFailed_;
-    batchFailed_ = false;
-    if (db_ == nullptr || sqlite3_get_autocommit(db_) != 0) {
-        return false;  // never began: the failure is already remembered
+    const bool began = db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
+    bool committed = began && !batchFailed_;
+    if (committed && recording_ && !writeRecord()) {
+        fail("record");
+        committed = false;
     }
-    if (failedBefore) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
-    }
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (committed && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         fail("commit");
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
+        committed = false;
     }
-    return true;
+    finishBatch(committed);
+    return committed;
 }
 
 void Hive::rollbackBatch() {
@@ -700,10 +975,18 @@ void Hive::rollbackBatch() {
     if (--batchDepth_ > 0) {
         return;
     }
-    batchFailed_ = false;
-    if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    finishBatch(false);
+}
+
+void Hive::finishBatch(bool committed) {
+    if (!committed) {
+        if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        putFilesBack();
     }
+    batchFailed_ = false;
+    recording_.reset();
 }
 
 }  // namespace tunexa::store

@@ -6,25 +6,25 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "store/Changes.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace tunexa::store {
 
-using RootKey = std::uint32_t;
-using Bytes = std::vector<std::uint8_t>;
-
-struct RawValue {
-    std::uint32_t type = 0;
-    Bytes data;
-};
+namespace detail {
+class Statement;
+}
 
 struct NamedValue {
     std::string name;
@@ -37,7 +37,7 @@ enum class OpenOutcome {
     Opened,           // an existing hive, readable and writable
     Created,          // no hive was there; an empty one was made
     ReplacedDamaged,  // the file was damaged or not a hive; it was moved aside, an empty one made
-    ReadOnly,         // readable only: reads work, every write fails (and is remembered)
+    ReadOnly,         // readable only: reads work, every write fails and says why
     Unavailable,      // cannot be read at all: reads give nothing, writes fail
 };
 
@@ -46,6 +46,8 @@ struct OpenReport {
     std::filesystem::path path;
     std::filesystem::path movedAsideTo;  // set with ReplacedDamaged
     std::string detail;                  // why, in words, for anything but Opened / Created
+    // Side files (-wal, -shm) a read-only session left unwritable were repaired or removed.
+    bool repairedSideFiles = false;
 };
 
 struct StoreFailure {
@@ -69,10 +71,13 @@ class Hive {
 
     const OpenReport& report() const { return report_; }
     const std::filesystem::path& path() const { return report_.path; }
+    bool writable() const { return db_ != nullptr && writable_; }
     // How long a write waits for another process's transaction before it fails.
     void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return busyTimeoutMs_; }
 
     // Values. A write outside a batch is one transaction of its own; every failure is remembered.
+    // Names longer than the registry allows, and keys deeper than it allows, are refused.
     std::optional<RawValue> getValue(RootKey root, std::string_view key, std::string_view name);
     bool setValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
                   std::span<const std::uint8_t> data);
@@ -98,32 +103,76 @@ class Hive {
     void rollbackBatch();
     bool inBatch() const { return batchDepth_ > 0; }
 
+    // A batch recorded as one change (see Changes.h): the before- and after-image of every value
+    // and key its writes touch, and the files handed to recordFile(), go into the change record
+    // in the same transaction. Nested in another batch, the outermost one is recorded, under this
+    // title when it had none. A change that altered nothing leaves no record.
+    bool beginChange(std::string title, FileAccess* files = nullptr);
+    // A file the open change has already written; put back through the change's FileAccess when
+    // the change does not commit.
+    void recordFile(ChangeItem file);
+
+    // The change record, newest first; a change whose record cannot be read is listed as damaged.
+    std::vector<ChangeInfo> changes(std::size_t limit = kKeptChanges);
+    std::optional<ChangeRecord> changeRecord(std::int64_t id);
+
+    // Remembers a failure found outside the store (a file a change could not write); inside a
+    // batch the batch then rolls back. Always false.
+    bool reportFailure(std::string_view operation, std::string message) {
+        return fail(operation, std::move(message));
+    }
+
     // Failure memory: a counter that grows with each failure, and the last one.
     std::uint64_t failureCount() const { return failureCount_; }
     const std::optional<StoreFailure>& lastFailure() const { return lastFailure_; }
 
   private:
     Hive() = default;
-    class Statement;
+
+    // What an open change has touched so far: each item with its before-image.
+    struct Recording {
+        std::string title;
+        FileAccess* files = nullptr;
+        std::map<std::string, std::size_t> index;
+        std::vector<ChangeItem> items;
+    };
 
     bool openFile(const std::filesystem::path& file, OpenMode mode);
+    bool openReadOnly(const std::filesystem::path& file, const std::string& why);
+    bool openSqlite(const std::filesystem::path& file, int flags, bool immutable);
     bool prepareSchema();
+    bool migrateSchema(int fromVersion);
+    bool copyIntoMemory();
     bool checkIntegrity(std::string& why);
     void closeDatabase();
     bool fail(std::string_view operation);
     bool fail(std::string_view operation, std::string message);
     sqlite3_stmt* statement(int id, const char* sql);
-    std::optional<std::int64_t> findKey(RootKey root, const std::string& foldedPath);
+    sqlite3_stmt* pathStatement(std::size_t depth, bool value);
+    void bindPath(detail::Statement& stmt, RootKey root, std::string_view key,
+                  std::optional<std::string_view> valueName, std::vector<std::string>& keep);
+    std::optional<std::int64_t> findKey(RootKey root, std::string_view key);
     std::optional<std::int64_t> ensureKey(RootKey root, std::string_view key);
     template <typename Work>
     bool writeTransaction(std::string_view operation, Work&& work);
+    void finishBatch(bool committed);
+
+    // Recording (HiveRecord.cpp).
+    void noteValue(RootKey root, std::string_view key, std::string_view name);
+    void noteKey(RootKey root, std::string_view key, bool existedBefore);
+    void noteSubtree(RootKey root, std::string_view key);
+    bool writeRecord();
+    void putFilesBack();
 
     sqlite3* db_ = nullptr;
     bool writable_ = false;
+    int busyTimeoutMs_ = 0;
     OpenReport report_;
     std::vector<sqlite3_stmt*> statements_;
+    std::vector<sqlite3_stmt*> pathStatements_;
     int batchDepth_ = 0;
     bool batchFailed_ = false;
+    std::optional<Recording> recording_;
     std::uint64_t failureCount_ = 0;
     std::optional<StoreFailure> lastFailure_;
 };

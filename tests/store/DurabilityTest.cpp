@@ -26,17 +26,17 @@ std::string nameFor(int i) {
     return "Value" + std::to_string(i);
 }
 
-// Child: writes forever, alternating single writes and small batches, and reports on the pipe
-// the number of every write the store acknowledged.
+// Child: writes forever, alternating single writes and recorded changes, and reports on the
+// pipe the number of every write the store acknowledged.
 [[noreturn]] void writeUntilKilled(const std::filesystem::path& file, int reportFd) {
     useHiveFile(file);
     for (int i = 0;; ++i) {
         FailureWatch watch;
         if (i % 3 == 0) {
-            Batch batch;
+            Change change(currentHive(), "write " + std::to_string(i));
             RegSetString(HKLM, keyFor(i), nameFor(i), std::to_string(i));
             RegSetDword(HKLM, keyFor(i), nameFor(i) + "d", i);
-            if (!batch.commit()) {
+            if (!change.commit()) {
                 continue;
             }
         } else {
@@ -105,6 +105,22 @@ TEST(Durability, EveryAcknowledgedWriteSurvivesSigkill) {
         for (int i : acknowledged) {
             EXPECT_EQ(RegGetString(HKLM, keyFor(i), nameFor(i)), std::to_string(i)) << i;
             EXPECT_EQ(RegGetDword(HKLM, keyFor(i), nameFor(i) + "d"), i) << i;
+        }
+        // A change and its record: both or neither, also for the change the kill interrupted.
+        std::set<std::string> titles;
+        for (const ChangeInfo& info : currentHive().changes()) {
+            titles.insert(info.title);
+            const auto record = currentHive().changeRecord(info.id);
+            ASSERT_TRUE(record.has_value());
+            for (const ChangeItem& item : record->items) {
+                if (item.kind == ItemKind::Value) {
+                    EXPECT_EQ(currentHive().getValue(HKLM, item.key, item.name), item.after)
+                        << info.title;
+                }
+            }
+        }
+        for (int i : acknowledged) {
+            EXPECT_TRUE(i % 3 != 0 || titles.contains("write " + std::to_string(i))) << i;
         }
         useHive(nullptr);
     }

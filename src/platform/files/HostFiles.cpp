@@ -1,0 +1,99 @@
+#include "platform/files/HostFiles.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "platform/files/TextFiles.h"
+#include "store/Ansi.h"
+
+namespace tunexa::files {
+
+namespace {
+
+std::optional<store::RawValue> image(const std::optional<store::Bytes>& bytes) {
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return store::RawValue{0, *bytes};
+}
+
+// The write `write` makes to the Windows path, with the host file's bytes before and after.
+template <typename Write>
+Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Drives& drives,
+                                         Write&& write) {
+    const auto host = drives.toHost(windowsPath);
+    const std::string shown = ansi::toUtf8(windowsPath);
+    if (!host) {
+        return Result<store::ChangeItem>::failure("Cannot write \"" + shown +
+                                                  "\": " + host.error());
+    }
+    std::string why;
+    const auto before = hostFiles().read(host->string(), why);
+    if (!why.empty()) {
+        return Result<store::ChangeItem>::failure("Cannot read \"" + shown + "\": " + why);
+    }
+    if (const Status written = write(); !written) {
+        return Result<store::ChangeItem>::failure(written.error());
+    }
+    const auto after = hostFiles().read(host->string(), why);
+    return Result<store::ChangeItem>::success(store::ChangeItem{
+        store::ItemKind::File, 0, host->string(), shown, image(before), image(after)});
+}
+
+}  // namespace
+
+std::optional<store::Bytes> HostFiles::read(const std::string& hostPath, std::string& why) {
+    why.clear();
+    std::error_code error;
+    if (!std::filesystem::exists(hostPath, error)) {
+        return std::nullopt;
+    }
+    std::ifstream stream(hostPath, std::ios::binary);
+    store::Bytes bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (!stream && !stream.eof()) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool HostFiles::write(const std::string& hostPath, const std::optional<store::Bytes>& content,
+                      std::string& why) {
+    if (content) {
+        const std::string_view bytes(reinterpret_cast<const char*>(content->data()),
+                                     content->size());
+        const Status written = replaceFileAtomically(hostPath, bytes);
+        why = written.error();
+        return written.ok();
+    }
+    if (::unlink(hostPath.c_str()) != 0 && errno != ENOENT) {
+        why = "removing " + hostPath + " failed: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+HostFiles& hostFiles() {
+    static HostFiles files;
+    return files;
+}
+
+Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
+                                                 const std::vector<std::string>& lines,
+                                                 const Drives& drives) {
+    return writeForChange(windowsPath, drives,
+                          [&] { return writeTextFile(windowsPath, lines, drives); });
+}
+
+Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
+                                                  std::string_view line, const Drives& drives) {
+    return writeForChange(windowsPath, drives,
+                          [&] { return appendTextLine(windowsPath, line, drives); });
+}
+
+}  // namespace tunexa::files

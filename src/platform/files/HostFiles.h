@@ -1,0 +1,36 @@
+#pragma once
+
+// The files a change records, read and written on this machine: the change record's FileAccess,
+// and the batch-file writes described as change items.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files/Drives.h"
+#include "platform/files/Result.h"
+#include "store/Changes.h"
+
+namespace tunexa::files {
+
+class HostFiles final : public store::FileAccess {
+  public:
+    std::optional<store::Bytes> read(const std::string& hostPath, std::string& why) override;
+    // A whole file is replaced atomically (TextFiles.h); an absent one is removed.
+    bool write(const std::string& hostPath, const std::optional<store::Bytes>& content,
+               std::string& why) override;
+};
+
+// The program's one instance.
+HostFiles& hostFiles();
+
+// writeTextFile() and appendTextLine() of TextFiles.h, with the file's bytes before and after
+// the write as a change item, for the change that writes them.
+Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
+                                                 const std::vector<std::string>& lines,
+                                                 const Drives& drives = Drives());
+Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
+                                                  std::string_view line,
+                                                  const Drives& drives = Drives());
+
+}  // namespace tunexa::files
