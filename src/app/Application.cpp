@@ -7,10 +7,18 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <system_error>
+#include <utility>
+
 #include "app/Cards.h"
+#include "app/ChangeCommands.h"
 #include "app/Controls.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgramKeys.h"
+#include "engine/ManagedValues.h"
 #include "engine/RegMethods.h"
 #include "launcher/gui/HalfLifePanel.h"
 #include "panels/banshee/BansheePanel.h"
@@ -19,6 +27,7 @@
 #include "panels/tnt/TntPanel.h"
 #include "panels/voodoo/VoodooPanel.h"
 #include "panels/voodoo2/Voodoo2Panel.h"
+#include "platform/files/Drives.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
 #include "store/Ansi.h"
@@ -49,15 +58,17 @@ Application::Application(PlatformServices services, QObject* parent)
     : QObject(parent),
       services_(services),
       form_(std::make_unique<Form1>()),
-      panelEnvironment_{services.messages, *form_, engine::driverSettings(), form_->popupMenu()} {
+      panelEnvironment_{services.messages, *form_, engine::driverSettings(), form_->popupMenu()},
+      options_(services.messages) {
     Form1& form = *form_;
     auto& tntTab = frameOf<panels::TntTab>(form);
     tnt_ = new panels::TntPanel(tntTab, panelEnvironment_, &tntTab);
     voodoo_ = new panels::VoodooPanel(frameOf<panels::VoodooFrame>(form), panelEnvironment_);
     voodoo2_ = new panels::Voodoo2Panel(frameOf<panels::Voodoo2Frame>(form), panelEnvironment_);
     banshee_ = new panels::BansheePanel(frameOf<panels::BansheeFrame>(form), panelEnvironment_);
-    matrox_ = new panels::MatroxPanel(frameOf<panels::MatroxFrame>(form), *form.ui.chkMatroxOnOff);
-    unreal_ = new panels::UnrealPanel(tntTab);
+    matrox_ = new panels::MatroxPanel(frameOf<panels::MatroxFrame>(form), *form.ui.chkMatroxOnOff,
+                                      services.messages);
+    unreal_ = new panels::UnrealPanel(tntTab, services.messages);
     halfLife_ = new launcher::HalfLifePanel(frameOf<launcher::HalfLifeFrame>(form),
                                             panelEnvironment_, services.busyPointer);
     display_ = std::make_unique<system::DisplayPanel>(frameOf<system::DisplayFrame>(form),
@@ -65,6 +76,11 @@ Application::Application(PlatformServices services, QObject* parent)
     powerCommands_ = std::make_unique<system::PowerCommands>(*form.ui.cmdReboot,
                                                              *form.ui.cmdShutDown, form.popupMenu(),
                                                              services.messages, services.power);
+    changes_ = new ChangeCommands(
+        form, services.messages, services.questions,
+        ChangeCommands::Hooks{
+            [this] { return managedSet(); },
+            [this](const std::vector<store::ChangeItem>& items) { reloadAfterChange(items); }});
     // Only a reboot or shut-down the system accepted ends the program.
     connect(powerCommands_.get(), &system::PowerCommands::quitRequested, this,
             &Application::unload);
@@ -149,6 +165,8 @@ void Application::start() {
     display_->SetCurrentResolution();
     // 21.
     halfLife_->LoadHLFavourites("Half Life");
+    // Undo and profiles as the store holds them.
+    changes_->refresh();
 
     if (ui::windowState(&form) == ui::WindowState::Normal) {
         ui::showWindow(&form);
@@ -332,32 +350,151 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+namespace {
+
+QString optionTitle(const QCheckBox* box) {
+    return QStringLiteral("Options: %1 %2")
+        .arg(box->text(), ui::checkValue(box) == 1 ? QStringLiteral("on") : QStringLiteral("off"));
+}
+
+std::optional<int> storedFlag(const char* name) {
+    const std::string flag = programFlag(name);
+    if (flag == "0" || flag == "1") {
+        return flag == "1" ? 1 : 0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 void Application::chkStartMin_Click() {
-    const int value = ui::checkValue(control<QCheckBox>(form_.get(), "chkStartMin"));
-    store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised, std::to_string(value));
+    auto* box = control<QCheckBox>(form_.get(), "chkStartMin");
+    if (options_.puttingBack()) {
+        return;
+    }
+    options_.store(
+        optionTitle(box), box,
+        [box](store::Change&) {
+            store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised,
+                                std::to_string(ui::checkValue(box)));
+        },
+        [] { return storedFlag(kStartMinimised); });
 }
 
 void Application::chkRunOnStart_Click() {
-    const int value = ui::checkValue(control<QCheckBox>(form_.get(), "chkRunOnStart"));
-    if (value == 1) {
-        const auto program = host::runningProgramPath();
-        store::RegSetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue,
-                            ansi::fromUtf8(program.string()));
-        store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartWithWindows, "1");
-        const auto result = host::enableAutostart(program);
-        if (!result.ok) {
-            services_.messages.show(QString::fromStdString(result.error),
-                                    platform::MessageButtons::Ok);
+    auto* box = control<QCheckBox>(form_.get(), "chkRunOnStart");
+    const int value = ui::checkValue(box);
+    if (options_.puttingBack() || (value != 0 && value != 1)) {
+        return;
+    }
+    const auto program = host::runningProgramPath();
+    const std::string command = ansi::fromUtf8(program.string());
+    // The store entry, the flag and the desktop's autostart entry go together or not at all. The
+    // write is skipped only when all three already say the same (start-up's write-back).
+    const auto stored = [&]() -> std::optional<int> {
+        const auto flag = storedFlag(kStartWithWindows);
+        const auto run = store::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+        std::error_code ignored;
+        const bool entry = std::filesystem::exists(host::autostartEntryPath(), ignored);
+        const bool agrees = value == 1 ? run == command && entry : !run && !entry;
+        return agrees || !flag || *flag != value ? flag : std::nullopt;
+    };
+    options_.store(
+        optionTitle(box), box,
+        [&](store::Change& change) {
+            if (value == 1) {
+                store::RegSetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, command);
+            } else {
+                store::RegDeleteValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+            }
+            store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartWithWindows,
+                                value == 1 ? "1" : "0");
+            const auto entry =
+                value == 1 ? host::enableAutostart(program) : host::disableAutostart();
+            if (!entry.ok) {
+                store::currentHive().reportFailure("autostart", entry.error);
+                return;
+            }
+            change.addFile(entry.file);
+        },
+        stored);
+}
+
+store::ManagedSet Application::managedSet() const {
+    const files::Drives drives;
+    return engine::managedSet(
+        engine::driverSettings(),
+        [&drives](std::string_view windowsPath) -> std::optional<std::string> {
+            const auto host = drives.toHost(windowsPath);
+            return host ? std::optional(host->string()) : std::nullopt;
+        });
+}
+
+void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items) {
+    const auto touches = [&items](std::string_view prefix) {
+        const std::string folded = ansi::fold(prefix);
+        for (const store::ChangeItem& item : items) {
+            const std::string key = ansi::fold(item.key);
+            if (item.kind != store::ItemKind::File && item.root == HKEY_LOCAL_MACHINE &&
+                (key == folded || key.starts_with(folded + "\\"))) {
+                return true;
+            }
         }
-    } else {
-        store::RegDeleteValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
-        store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartWithWindows, "0");
-        const auto result = host::disableAutostart();
-        if (!result.ok) {
-            services_.messages.show(QString::fromStdString(result.error),
-                                    platform::MessageButtons::Ok);
+        return false;
+    };
+    const auto reloadCard = [](std::string_view card, const std::function<void()>& load) {
+        engine::ReadDriverSettings(card);
+        load();
+    };
+    const bool displayClasses = touches("System\\CurrentControlSet\\Services\\Class\\Display");
+    if (touches("Software\\NVIDIA Corporation\\Riva TNT") || displayClasses) {
+        reloadCard(engine::kCardTNT, [this] { tnt_->LoadTNTPanel(); });
+    }
+    if (touches("Software\\3Dfx Interactive\\Voodoo2")) {
+        reloadCard(engine::kCardVoodoo2, [this] { voodoo2_->LoadVoodoo2Panel(); });
+    }
+    if (touches("Software\\3Dfx Interactive\\Banshee") || touches("Software\\Diamond\\D3D") ||
+        displayClasses) {
+        reloadCard(engine::kCardBanshee, [this] { banshee_->LoadBansheePanel(); });
+    }
+    if (touches(engine::kVoodooKey)) {
+        voodoo_->LoadVoodooPanel();
+    }
+    if (touches(engine::kMatroxKey)) {
+        matrox_->RestoreMatroxSettings();
+    }
+    if (touches(engine::kUnrealKey)) {
+        unreal_->showStoredValues();
+    }
+    if (touches(std::string(kProgramKey) + "\\Half Life")) {
+        halfLife_->LoadHLFavourites("Half Life");
+    }
+    // The program's own flags: the card selection, its tabs, and the two options.
+    const bool ownFlags =
+        std::any_of(items.begin(), items.end(), [](const store::ChangeItem& item) {
+            return item.kind == store::ItemKind::Value && item.root == HKEY_LOCAL_MACHINE &&
+                   ansi::equalsIgnoringCase(item.key, kProgramKey);
+        });
+    if (!ownFlags) {
+        return;
+    }
+    for (const Card* card : kStartupOrder) {
+        if (const auto flag = storedFlag(card->availableValue)) {
+            setControlCheck(form_.get(), card->selectionBox, *flag);
+            switchCardControls(*card, *flag == 1);
+            if (*flag == 1) {
+                ui::setTabOn(form_->ui.SSTab1, card->tab, true);
+            }
         }
     }
+    switchCardTabsOff();
+    for (const auto& [boxName, flagName] : {std::pair{"chkStartMin", kStartMinimised},
+                                            std::pair{"chkRunOnStart", kStartWithWindows}}) {
+        if (const auto flag = storedFlag(flagName)) {
+            options_.showQuietly(control<QCheckBox>(form_.get(), boxName), *flag);
+        }
+    }
+    matrox_->RestoreMatroxSettings();
 }
 
 }  // namespace tunexa::app

@@ -15,11 +15,14 @@
 #include "app/FirstRun.h"
 #include "app/Form1.h"
 #include "engine/DriverSettings.h"
+#include "panels/live/LiveWrite.h"
 #include "platform/BusyPointer.h"
 #include "platform/MessageBoxService.h"
+#include "platform/TextQuestions.h"
 #include "platform/display/DisplayModes.h"
 #include "platform/power/PowerService.h"
 #include "platform/tray/TrayIcon.h"
+#include "store/Profiles.h"
 #include "ui/PanelEnvironment.h"
 
 namespace tunexa::panels {
@@ -43,6 +46,7 @@ class PowerCommands;
 namespace tunexa::app {
 
 struct Card;
+class ChangeCommands;
 
 // What the program needs from the operating system; main() hands in the real ones, tests fakes.
 struct PlatformServices {
@@ -51,6 +55,7 @@ struct PlatformServices {
     platform::BusyPointer& busyPointer;
     platform::DisplayModes& displayModes;
     platform::PowerService& power;
+    platform::TextQuestions& questions;
 };
 
 class Application : public QObject {
@@ -67,6 +72,7 @@ class Application : public QObject {
     // The first-run window while it is open; null otherwise.
     FirstRun* firstRun() const { return firstRun_.data(); }
     bool isUnloaded() const { return unloaded_; }
+    ChangeCommands& changeCommands() { return *changes_; }
 
     // Window and tray events.
     void trayClicked(platform::TrayClick click);
@@ -102,6 +108,9 @@ class Application : public QObject {
     void firstRunClosed();
     void storeDriverSettingsBack(std::string_view card, QStringList& problems);
     void applyStartMinimised(const std::string& flag);
+    // After an undo or a profile: the panels that show any of the items, from the store again.
+    void reloadAfterChange(const std::vector<store::ChangeItem>& items);
+    store::ManagedSet managedSet() const;
     void showSystemInformation();
     void restore();
     void hideIfMinimised();
@@ -120,6 +129,9 @@ class Application : public QObject {
     launcher::HalfLifePanel* halfLife_;
     std::unique_ptr<system::DisplayPanel> display_;
     std::unique_ptr<system::PowerCommands> powerCommands_;
+    ChangeCommands* changes_;
+    // The two program options are stored the moment they are clicked, like the live boxes.
+    panels::LiveWrite options_;
     QPointer<FirstRun> firstRun_;
     bool unloaded_ = false;
     bool firstRunDone_ = false;

@@ -4,12 +4,14 @@
 
 #include "app/Application.h"
 #include "app/Cards.h"
+#include "app/ChangeCommands.h"
 #include "app/Controls.h"
 #include "app/ProgramKeys.h"
 #include "engine/DisplayClass.h"
 #include "engine/RegMethods.h"
 #include "panels/voodoo/VoodooPanel.h"
-#include "platform/files/TextFiles.h"
+#include "platform/files/HostFiles.h"
+#include "store/Profiles.h"
 #include "store/Registry.h"
 #include "ui/WindowState.h"
 
@@ -22,6 +24,7 @@ using store::HKEY_LOCAL_MACHINE;
 constexpr const char* k3DfxKey = "Software\\Tunexa\\Tunexa\\3Dfx";
 constexpr const char* kSetupKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
 constexpr const char* kGlideBatchLine = "c:\\tunexa.bat";
+constexpr const char* kDefaultsProfile = "Defaults";
 
 // The Voodoo Graphics settings a first run starts from, in the order they are written.
 constexpr std::pair<const char*, const char*> kVoodooSeed[] = {{"Voodoo GRXCLK", "50"},
@@ -52,42 +55,61 @@ void Application::cmdOKFirstRun_Click() {
     const QWidget* firstRun = firstRun_.data();
     QWidget* form = form_.get();
     QStringList problems;
+    bool saved = false;
+    {
+        // Everything the first run writes is one change: saved whole, or nothing at all.
+        store::Change change(store::currentHive(), "First run: cards chosen", &files::hostFiles());
+        store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised, "0");
+        for (const Card* card : {&kTNTCard, &kVoodooCard, &kVoodoo2Card, &kBansheeCard}) {
+            writeFlag(card->availableValue, controlCheck(firstRun, card->firstRunBox));
+        }
+        store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kConfigure, "0");
 
-    store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised, "0");
-    for (const Card* card : {&kTNTCard, &kVoodooCard, &kVoodoo2Card, &kBansheeCard}) {
-        writeFlag(card->availableValue, controlCheck(firstRun, card->firstRunBox));
+        for (const Card* card : {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard}) {
+            if (controlCheck(firstRun, card->firstRunBox) != 1) {
+                for (const char* frame : card->frames) {
+                    setControlEnabled(form, frame, false);
+                }
+                continue;
+            }
+            setControlCheck(form, card->selectionBox, 1);
+            if (card == &kVoodooCard) {
+                for (const auto& [name, value] : kVoodooSeed) {
+                    store::RegSetString(HKEY_LOCAL_MACHINE, k3DfxKey, name, value);
+                }
+                // The boot batch file runs the Glide batch file; "BootDir" ends with a backslash.
+                const std::string autoexec = readText(kSetupKey, "BootDir") + "autoexec.bat";
+                const auto appended = files::appendTextLineForChange(autoexec, kGlideBatchLine);
+                if (appended) {
+                    change.addFile(*appended);
+                } else {
+                    problems << QStringLiteral("The line %1 was not added to %2: %3")
+                                    .arg(QString::fromLatin1(kGlideBatchLine),
+                                         QString::fromStdString(autoexec),
+                                         QString::fromStdString(appended.error()));
+                }
+                continue;
+            }
+            if (card == &kBansheeCard) {
+                engine::FindBansheeClassKey();
+            }
+            storeDriverSettingsBack(card->engineCard, problems);
+        }
+        // The defaults just written, kept as a profile: a safe setup is always one click away.
+        store::saveProfile(store::currentHive(), &files::hostFiles(), kDefaultsProfile,
+                           managedSet());
+        saved = change.commit();
     }
-    store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kConfigure, "0");
-
-    for (const Card* card : {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard}) {
-        if (controlCheck(firstRun, card->firstRunBox) != 1) {
-            for (const char* frame : card->frames) {
-                setControlEnabled(form, frame, false);
-            }
-            continue;
-        }
-        setControlCheck(form, card->selectionBox, 1);
-        if (card == &kVoodooCard) {
-            for (const auto& [name, value] : kVoodooSeed) {
-                store::RegSetString(HKEY_LOCAL_MACHINE, k3DfxKey, name, value);
-            }
-            // The boot batch file runs the Glide batch file; "BootDir" ends with a backslash.
-            const std::string autoexec = readText(kSetupKey, "BootDir") + "autoexec.bat";
-            const auto appended = files::appendTextLine(autoexec, kGlideBatchLine);
-            if (!appended.ok()) {
-                problems << QStringLiteral("The line %1 was not added to %2: %3")
-                                .arg(QString::fromLatin1(kGlideBatchLine),
-                                     QString::fromStdString(autoexec),
-                                     QString::fromStdString(appended.error()));
-            }
-            continue;
-        }
-        if (card == &kBansheeCard) {
-            engine::FindBansheeClassKey();
-        }
-        storeDriverSettingsBack(card->engineCard, problems);
+    if (!saved) {
+        // Nothing was saved: the window stays so the user can mend the cause and try again.
+        const auto& failure = store::currentHive().lastFailure();
+        services_.messages.show(
+            QStringLiteral("The settings could not be saved: %1\r\nNothing was changed. Mend the "
+                           "cause and press OK again, or close this window.")
+                .arg(QString::fromStdString(failure ? failure->message : std::string())),
+            QStringLiteral("Settings Not Saved"), platform::MessageButtons::Ok);
+        return;
     }
-
     if (!problems.isEmpty()) {
         services_.messages.show(problems.join(QStringLiteral("\r\n")),
                                 platform::MessageButtons::Ok);
@@ -108,6 +130,7 @@ void Application::firstRunClosed() {
 void Application::cmdConfApply_Click() {
     QWidget* form = form_.get();
     const Card* const order[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard};
+    store::Change change(store::currentHive(), "Card selection: Apply");
     for (const Card* card : order) {
         writeFlag(card->availableValue, controlCheck(form, card->selectionBox));
     }
@@ -135,11 +158,20 @@ void Application::cmdConfApply_Click() {
         }
     }
     switchCardTabsOff();
-    if (!problems.isEmpty()) {
+    // One change: the flags and every card's values are saved together or not at all.
+    if (!change.commit()) {
+        if (problems.isEmpty()) {
+            const auto& failure = store::currentHive().lastFailure();
+            problems << QStringLiteral("The card selection was not saved: %1")
+                            .arg(
+                                QString::fromStdString(failure ? failure->message : std::string()));
+        }
         services_.messages.show(problems.join(QStringLiteral("\r\n")),
                                 QStringLiteral("Settings Not Applied"),
                                 platform::MessageButtons::Ok);
+        return;
     }
+    changes_->refresh();
     services_.messages.show(QStringLiteral("Selection Changed"), QStringLiteral("Card Selection"),
                             platform::MessageButtons::Ok);
 }

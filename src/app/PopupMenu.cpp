@@ -56,7 +56,11 @@ constexpr std::array kTree{
     Entry{2, Kind::Submenu, "mPopBCoreMain", "Core Clock"},
     Entry{3, Kind::Item, "mPopBCoreDefault", "Default"},
     Entry{3, Kind::ClockGroup, "mPopBCore", "", 100, 11},
+    // Below the card branches: the saved profiles (filled as the menu opens) and undo.
+    Entry{1, Kind::Submenu, "mPopProfiles", "Profiles"},
     Entry{1, Kind::Separator, "mPopSeperator1"},
+    Entry{1, Kind::Item, "mPopUndo", "Undo"},
+    Entry{1, Kind::Separator, "mPopSeperatorUndo"},
     Entry{1, Kind::Item, "mPopReboot", "Reboot"},
     Entry{1, Kind::Item, "mPopExitWindows", "Exit Windows"},
     Entry{1, Kind::Separator, "mPopSeperator2"},

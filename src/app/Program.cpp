@@ -7,6 +7,7 @@
 #include "app/Application.h"
 #include "platform/QtBusyPointer.h"
 #include "platform/QtMessageBoxService.h"
+#include "platform/QtTextQuestions.h"
 #include "platform/display/XRandrDisplayModes.h"
 #include "platform/power/LogindPower.h"
 #include "platform/tray/QtTrayIcon.h"
@@ -21,11 +22,13 @@ int runProgram(int argc, char** argv, const std::function<void()>& whenIdle) {
     applyProgramFont();
 
     platform::QtMessageBoxService messages;
+    platform::QtTextQuestions questions;
     platform::QtTrayIcon tray;
     platform::QtBusyPointer busyPointer;
     const auto displayModes = platform::systemDisplayModes();
     platform::LogindPower power;
-    Application application(PlatformServices{messages, tray, busyPointer, *displayModes, power});
+    Application application(
+        PlatformServices{messages, tray, busyPointer, *displayModes, power, questions});
     QObject::connect(&application, &Application::ended, &qtApp, &QApplication::quit,
                      Qt::QueuedConnection);
     application.start();

@@ -302,7 +302,8 @@ void ReadDriverSettings(std::string_view card) {
     ReadDriverSettings(card, driverSettings());
 }
 
-WriteResult WriteDriverSettings(std::string_view card, const DriverSettings& settings) {
+WriteResult WriteDriverSettings(std::string_view card, const DriverSettings& settings,
+                                const std::string& changeTitle) {
     WriteResult result;
     const auto map = kMaps.of(card);
     if (map.empty()) {
@@ -311,11 +312,11 @@ WriteResult WriteDriverSettings(std::string_view card, const DriverSettings& set
     result.cardRecognised = true;
     const store::FailureWatch watch;
     {
-        store::Batch batch;
+        store::Change change(store::currentHive(), changeTitle);
         for (const MapEntry& entry : map) {
             writeEntry(entry, settings, result);
         }
-        result.saved = batch.commit();
+        result.saved = change.commit();
     }
     if (watch.failed()) {
         result.saved = false;
@@ -326,8 +327,18 @@ WriteResult WriteDriverSettings(std::string_view card, const DriverSettings& set
     return result;
 }
 
-WriteResult WriteDriverSettings(std::string_view card) {
-    return WriteDriverSettings(card, driverSettings());
+WriteResult WriteDriverSettings(std::string_view card, const std::string& changeTitle) {
+    return WriteDriverSettings(card, driverSettings(), changeTitle);
+}
+
+std::vector<ValueName> DriverValueNames(std::string_view card, const DriverSettings& settings) {
+    std::vector<ValueName> names;
+    for (const MapEntry& entry : kMaps.of(card)) {
+        if (const auto path = keyPath(entry.key, settings)) {
+            names.push_back(ValueName{*path, std::string(entry.valueName)});
+        }
+    }
+    return names;
 }
 
 }  // namespace tunexa::engine

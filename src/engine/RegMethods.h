@@ -39,9 +39,19 @@ struct WriteResult {
 void ReadDriverSettings(std::string_view card, DriverSettings& settings);
 void ReadDriverSettings(std::string_view card);
 
-// Writes or deletes the card's store values in one transaction.
-WriteResult WriteDriverSettings(std::string_view card, const DriverSettings& settings);
-WriteResult WriteDriverSettings(std::string_view card);
+// Writes or deletes the card's store values in one transaction. With a title, the transaction
+// is one recorded change of that title (UTF-8), unless a change is already open around it.
+WriteResult WriteDriverSettings(std::string_view card, const DriverSettings& settings,
+                                const std::string& changeTitle = {});
+WriteResult WriteDriverSettings(std::string_view card, const std::string& changeTitle = {});
+
+// The key and name of every value the card's write touches, the Banshee clocks under the
+// display-class key the record holds (none while it is unknown).
+struct ValueName {
+    std::string key;
+    std::string name;
+};
+std::vector<ValueName> DriverValueNames(std::string_view card, const DriverSettings& settings);
 
 // Copies the card's panel, read through `controls`, into the record. Touches no store value.
 void CollectDriverSettings(std::string_view card, const ControlReader& controls,

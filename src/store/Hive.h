@@ -106,7 +106,8 @@ class Hive {
     // A batch recorded as one change (see Changes.h): the before- and after-image of every value
     // and key its writes touch, and the files handed to recordFile(), go into the change record
     // in the same transaction. Nested in another batch, the outermost one is recorded, under this
-    // title when it had none. A change that altered nothing leaves no record.
+    // title when it had none. A change that altered nothing leaves no record; one without a title
+    // and outside any change is a plain batch.
     bool beginChange(std::string title, FileAccess* files = nullptr);
     // A file the open change has already written; put back through the change's FileAccess when
     // the change does not commit.

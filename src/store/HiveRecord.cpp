@@ -33,6 +33,9 @@ bool knownRoot(std::int64_t root) {
 
 bool Hive::beginChange(std::string title, FileAccess* files) {
     const bool began = beginBatch();
+    if (!recording_ && title.empty()) {
+        return began;  // nothing to record it under: a plain batch
+    }
     if (!recording_) {
         recording_.emplace();
     }

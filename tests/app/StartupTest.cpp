@@ -16,6 +16,7 @@
 #include "FakePower.h"
 #include "FakeTrayIcon.h"
 #include "ScriptedMessageBoxes.h"
+#include "ScriptedTextQuestions.h"
 #include "TempRoot.h"
 #include "app/Application.h"
 #include "app/ProgramKeys.h"
@@ -52,8 +53,8 @@ class StartupTest : public testing::Test {
     }
 
     Application& start() {
-        app_ =
-            std::make_unique<Application>(PlatformServices{boxes_, tray_, busy_, modes_, power_});
+        app_ = std::make_unique<Application>(
+            PlatformServices{boxes_, tray_, busy_, modes_, power_, questions_});
         app_->start();
         QCoreApplication::processEvents();
         return *app_;
@@ -75,6 +76,7 @@ class StartupTest : public testing::Test {
     test::FakeBusyPointer busy_;
     test::FakeDisplayModes modes_;
     test::FakePower power_;
+    test::ScriptedTextQuestions questions_;
     std::unique_ptr<Application> app_;
 };
 

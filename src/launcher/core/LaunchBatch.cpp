@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/files/BatchText.h"
+#include "platform/files/HostFiles.h"
 #include "platform/files/TextFiles.h"
 #include "store/Ansi.h"
 
@@ -56,21 +57,14 @@ files::Result<std::string> launchBatchContent(std::string_view programPath,
     return Content::success(files::joinLinesCrLf(lines));
 }
 
-files::Status writeLaunchBatch(std::string_view programPath, std::string_view address,
-                               const files::Drives& drives) {
+files::Result<store::ChangeItem> writeLaunchBatch(std::string_view programPath,
+                                                  std::string_view address,
+                                                  const files::Drives& drives) {
     const auto content = launchBatchContent(programPath, address);
     if (!content) {
-        return files::Status::failure(content.error());
+        return files::Result<store::ChangeItem>::failure(content.error());
     }
-    const auto host = drives.toHost(kLaunchBatchPath);
-    if (!host) {
-        return files::Status::failure("Cannot write c:\\tx106hl.bat: " + host.error());
-    }
-    const auto written = files::replaceFileAtomically(*host, *content);
-    if (!written) {
-        return files::Status::failure("Cannot write c:\\tx106hl.bat: " + written.error());
-    }
-    return written;
+    return files::replaceFileForChange(kLaunchBatchPath, *content, drives);
 }
 
 }  // namespace tunexa::launcher

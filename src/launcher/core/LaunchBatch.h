@@ -7,6 +7,7 @@
 
 #include "platform/files/Drives.h"
 #include "platform/files/Result.h"
+#include "store/Changes.h"
 
 namespace tunexa::launcher {
 
@@ -25,9 +26,11 @@ inline constexpr std::string_view kLaunchBatchPath = "c:\\tx106hl.bat";
 files::Result<std::string> launchBatchContent(std::string_view programPath,
                                               std::string_view address);
 
-// Writes that content to "c:\tx106hl.bat", replacing the old file whole. Nothing is written
-// when the content is refused or the drive is missing.
-files::Status writeLaunchBatch(std::string_view programPath, std::string_view address,
-                               const files::Drives& drives = files::Drives());
+// Writes that content to "c:\tx106hl.bat", replacing the old file whole, and gives the file's
+// bytes before and after for the change record. Nothing is written when the content is refused
+// or the drive is missing.
+files::Result<store::ChangeItem> writeLaunchBatch(std::string_view programPath,
+                                                  std::string_view address,
+                                                  const files::Drives& drives = files::Drives());
 
 }  // namespace tunexa::launcher

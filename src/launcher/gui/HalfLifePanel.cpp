@@ -14,6 +14,9 @@
 
 #include "launcher/core/FileMethods.h"
 #include "launcher/core/LaunchBatch.h"
+#include "platform/files/HostFiles.h"
+#include "store/Ansi.h"
+#include "store/Registry.h"
 #include "ui/ListBox.h"
 #include "ui/WindowState.h"
 
@@ -95,9 +98,11 @@ void HalfLifePanel::cmdHLsave_Click() {
     }
     const int slot = ui::selectedIndex(ui.lstHLfaves);
     const std::string description = toAnsi(ui.txtHLdesc->text());
+    store::Change change(store::currentHive(), "Half-Life: save favourite " + std::to_string(slot));
     const SaveOutcome outcome = saveFavourite(
         slot, toAnsi(ui.txtHLip->text()), description,
         programPath ? std::optional<std::string_view>(*programPath) : std::nullopt, key_);
+    change.commit();
     if (outcome.itemText) {
         ui.lstHLfaves->item(slot)->setText(fromAnsi(*outcome.itemText));
     }
@@ -109,10 +114,13 @@ void HalfLifePanel::cmdHLsave_Click() {
 void HalfLifePanel::cmdHLdelIP_Click() {
     auto& ui = widgets_.ui;
     const int slot = ui::selectedIndex(ui.lstHLfaves);
+    store::Change change(store::currentHive(),
+                         "Half-Life: delete favourite " + std::to_string(slot));
     if (const auto refusal = deleteFavourite(slot, key_)) {
         showNotice(*refusal);
         return;
     }
+    change.commit();
     ui.lstHLfaves->item(slot)->setText(QString());
     ui.txtHLdesc->clear();
     ui.txtHLip->clear();
@@ -218,11 +226,22 @@ void HalfLifePanel::cmdHLconnect_Click() {
             kNotWrittenTitle, MessageButtons::Ok);
         return;
     }
-    const files::Status written = writeLaunchBatch(programPath, address, drives_);
+    // Recorded for undo where the store can save; the batch file is what the user asked for, so
+    // a store that can only be read does not keep it from being written.
+    std::optional<store::Change> change;
+    if (store::currentHive().writable()) {
+        change.emplace(store::currentHive(), "Half-Life: Connect " + ansi::toUtf8(address),
+                       &files::hostFiles());
+    }
+    const auto written = writeLaunchBatch(programPath, address, drives_);
     if (!written) {
         env_.messages.show(QString::fromStdString(written.error()), kNotWrittenTitle,
                            MessageButtons::Ok);
         return;
+    }
+    if (change) {
+        change->addFile(*written);
+        change->commit();
     }
     ui::setWindowState(widgets_.window(), ui::WindowState::Minimised);
 }

@@ -37,6 +37,9 @@ constexpr int kTrayClockItems = 11;
 
 constexpr const char* kCoreItems = "mPopBCore";
 constexpr const char* kMemoryItems = "mPopBMem";
+const QString kCoreClockName = QStringLiteral("Banshee core clock");
+const QString kMemoryClockName = QStringLiteral("Banshee memory clock");
+const QString kDefaultItem = QStringLiteral("Default");
 
 // A check box and the two field texts it shows, in the order the load sets them.
 using CheckRow = common::CheckRow<Ui>;
@@ -203,7 +206,7 @@ void BansheePanel::cmd3DfxBansheeapply_Click() {
     if (!common::confirmApply(env_.messages, QStringLiteral("Applying Banshee Settings"))) {
         return;
     }
-    const auto result = applyQuietly();
+    const auto result = applyQuietly(QStringLiteral("Banshee: Apply"));
     if (!result) {
         return;
     }
@@ -220,8 +223,8 @@ void BansheePanel::cmd3DfxBansheereset_Click() {
     common::restoreDefaults<Ui>(env_.messages, ui_, kDefaults);
 }
 
-std::optional<engine::WriteResult> BansheePanel::applyQuietly() {
-    auto result = common::collectAndWrite(env_, engine::kCardBanshee, [this] {
+std::optional<engine::WriteResult> BansheePanel::applyQuietly(const QString& title) {
+    auto result = common::collectAndWrite(env_, engine::kCardBanshee, title, [this] {
         common::markTrayItems(kRows, env_.settings, env_.menu);
     });
     if (result) {
@@ -230,12 +233,12 @@ std::optional<engine::WriteResult> BansheePanel::applyQuietly() {
     return result;
 }
 
-void BansheePanel::clockItemChosen(const char* groupName, QSlider* slider, QLabel* label,
-                                   int index) {
+void BansheePanel::clockItemChosen(const char* groupName, const QString& clock, QSlider* slider,
+                                   QLabel* label, int index) {
     if (!common::chooseClockItem(env_, kRows.scales, groupName, slider, label, index)) {
         return;
     }
-    const auto result = applyQuietly();
+    const auto result = applyQuietly(common::trayClockTitle(clock, label->text()));
     if (result && result->clocksSkipped) {
         env_.messages.show(
             QStringLiteral("The clock was not saved because no Banshee driver was found."),
@@ -244,21 +247,25 @@ void BansheePanel::clockItemChosen(const char* groupName, QSlider* slider, QLabe
 }
 
 void BansheePanel::mPopBCore_Click(int index) {
-    clockItemChosen(kCoreItems, ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal, index);
+    clockItemChosen(kCoreItems, kCoreClockName, ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal,
+                    index);
 }
 
 void BansheePanel::mPopBMem_Click(int index) {
-    clockItemChosen(kMemoryItems, ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal, index);
+    clockItemChosen(kMemoryItems, kMemoryClockName, ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal,
+                    index);
 }
 
 engine::WriteResult BansheePanel::SetBansheeCoreDefault() {
     return common::storeClockDefault(env_.settings, engine::kCardBanshee, kRows.scales,
-                                     ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal);
+                                     ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal,
+                                     common::trayClockTitle(kCoreClockName, kDefaultItem));
 }
 
 engine::WriteResult BansheePanel::SetBansheeMemDefault() {
     return common::storeClockDefault(env_.settings, engine::kCardBanshee, kRows.scales,
-                                     ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal);
+                                     ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal,
+                                     common::trayClockTitle(kMemoryClockName, kDefaultItem));
 }
 
 void BansheePanel::mPopBCoreDefault_Click() {

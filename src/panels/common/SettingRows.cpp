@@ -2,7 +2,6 @@
 
 #include "ui/AnsiText.h"
 
-
 namespace tunexa::panels::common {
 
 QString SliderScales::text(Scale scale, int position) const {
@@ -34,11 +33,12 @@ QString toLabelText(const engine::SettingValue& value) {
 }
 
 std::optional<engine::WriteResult> collectAndWrite(const ui::PanelEnvironment& env,
-                                                   std::string_view card,
+                                                   std::string_view card, const QString& title,
                                                    const std::function<void()>& restoreMarks) {
     const engine::DriverSettings before = env.settings;
     engine::CollectDriverSettings(card, env.controls, env.settings);
-    engine::WriteResult result = engine::WriteDriverSettings(card, env.settings);
+    engine::WriteResult result =
+        engine::WriteDriverSettings(card, env.settings, title.toStdString());
     if (!result.saved) {
         env.settings = before;
         restoreMarks();
@@ -62,11 +62,23 @@ bool chooseClockItem(const ui::PanelEnvironment& env, const SliderScales& scales
 }
 
 engine::WriteResult storeClockDefault(engine::DriverSettings& settings, std::string_view card,
-                                      const SliderScales& scales, QSlider* slider, QLabel* label) {
+                                      const SliderScales& scales, QSlider* slider, QLabel* label,
+                                      const QString& title) {
     slider->setValue(0);
     label->setText(scales.text(Scale::Clock, 0));
     engine::ReadDriverSettings(card, settings);
-    return engine::WriteDriverSettings(card, settings);
+    return engine::WriteDriverSettings(card, settings, title.toStdString());
+}
+
+QString trayClockTitle(const QString& clock, const QString& clockText) {
+    const bool isDefault = clockText == QStringLiteral("Default");
+    return QStringLiteral("Tray: %1 %2%3")
+        .arg(clock, clockText, isDefault ? QString() : QStringLiteral(" MHz"));
+}
+
+QString trayVSyncTitle(const QString& what, int index) {
+    return QStringLiteral("Tray: %1 VSync %2")
+        .arg(what, index == kVSyncOnItem ? QStringLiteral("On") : QStringLiteral("Off"));
 }
 
 }  // namespace tunexa::panels::common

@@ -201,11 +201,11 @@ void restoreDefaults(platform::MessageBoxService& messages, Ui& ui,
     showDefaultsRestored(messages);
 }
 
-// Collects the window's controls into the record and stores the card's values. When the store does
-// not save, the record goes back to what it held, `restoreMarks` puts the tray marks back and the
-// user is told why; nothing is returned then.
+// Collects the window's controls into the record and stores the card's values as one recorded
+// change titled `title`. When the store does not save, the record goes back to what it held,
+// `restoreMarks` puts the tray marks back and the user is told why; nothing is returned then.
 std::optional<engine::WriteResult> collectAndWrite(const ui::PanelEnvironment& env,
-                                                   std::string_view card,
+                                                   std::string_view card, const QString& title,
                                                    const std::function<void()>& restoreMarks);
 
 // A tray clock item: after the user agrees, marks that item alone and moves the slider and its
@@ -214,8 +214,14 @@ bool chooseClockItem(const ui::PanelEnvironment& env, const SliderScales& scales
                      const char* groupName, QSlider* slider, QLabel* label, int index);
 
 // The clock's first position into the slider and its label, then the card's current values stored
-// back unchanged.
+// back unchanged, as one recorded change titled `title`.
 engine::WriteResult storeClockDefault(engine::DriverSettings& settings, std::string_view card,
-                                      const SliderScales& scales, QSlider* slider, QLabel* label);
+                                      const SliderScales& scales, QSlider* slider, QLabel* label,
+                                      const QString& title);
+
+// The titles of the changes the tray's items make: "Tray: Voodoo2 D3D core clock 95 MHz",
+// "Tray: Riva TNT VSync On", "Tray: Banshee memory clock Default".
+QString trayClockTitle(const QString& clock, const QString& clockText);
+QString trayVSyncTitle(const QString& what, int index);
 
 }  // namespace tunexa::panels::common

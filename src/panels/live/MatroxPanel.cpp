@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/ManagedValues.h"
 #include "store/Registry.h"
 #include "ui/CheckBox.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 using store::HKEY_LOCAL_MACHINE;
 
-constexpr std::string_view kPowerDeskKey = "Software\\Matrox\\PowerDesk\\Current Settings";
+constexpr std::string_view kPowerDeskKey = engine::kMatroxKey;
 constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa";
 constexpr std::string_view kEnableValue = "Matrox Enable";
 
@@ -24,9 +25,9 @@ struct MatroxOption {
 };
 // In the order start-up restores them.
 constexpr std::array kMatroxOptions{
-    MatroxOption{&Ui::MatroxFrame::chkG200V, "Flip on VBlank"},
-    MatroxOption{&Ui::MatroxFrame::chkG200aniso, "Anisotropic"},
-    MatroxOption{&Ui::MatroxFrame::chkG200sub, "Use Subpixel"},
+    MatroxOption{&Ui::MatroxFrame::chkG200V, engine::kMatroxValues[0]},
+    MatroxOption{&Ui::MatroxFrame::chkG200aniso, engine::kMatroxValues[1]},
+    MatroxOption{&Ui::MatroxFrame::chkG200sub, engine::kMatroxValues[2]},
 };
 
 // "0" or "1" as 0 or 1; anything else (another text, another type, nothing) as nothing.
@@ -45,10 +46,17 @@ std::string flagText(const QCheckBox* box) {
     return std::to_string(ui::checkValue(box));
 }
 
+QString changeTitle(const QString& what, const QCheckBox* box) {
+    return QStringLiteral("%1: %2 %3")
+        .arg(what, box->text(),
+             ui::checkValue(box) == 1 ? QStringLiteral("on") : QStringLiteral("off"));
+}
+
 }  // namespace
 
-MatroxPanel::MatroxPanel(MatroxFrame& widgets, QCheckBox& matroxOnOff)
-    : QObject(&widgets), widgets_(widgets), matroxOnOff_(matroxOnOff) {
+MatroxPanel::MatroxPanel(MatroxFrame& widgets, QCheckBox& matroxOnOff,
+                         platform::MessageBoxService& messages)
+    : QObject(&widgets), widgets_(widgets), matroxOnOff_(matroxOnOff), live_(messages) {
     auto& ui = widgets_.ui;
     ui::onCheckClick(ui.chkG200sub, this, [this] { chkG200sub_Click(); });
     ui::onCheckClick(ui.chkG200aniso, this, [this] { chkG200aniso_Click(); });
@@ -72,10 +80,17 @@ void MatroxPanel::RestoreMatroxSettings() {
 
 void MatroxPanel::writeOption(QCheckBox* Ui::MatroxFrame::*box) {
     for (const MatroxOption& option : kMatroxOptions) {
-        if (option.box == box) {
-            store::RegSetString(HKEY_LOCAL_MACHINE, kPowerDeskKey, option.valueName,
-                                flagText(widgets_.ui.*box));
+        QCheckBox* widget = widgets_.ui.*box;
+        if (option.box != box || live_.puttingBack()) {
+            continue;
         }
+        live_.store(
+            changeTitle(QStringLiteral("Matrox"), widget), widget,
+            [&](store::Change&) {
+                store::RegSetString(HKEY_LOCAL_MACHINE, kPowerDeskKey, option.valueName,
+                                    flagText(widget));
+            },
+            [&] { return storedFlag(kPowerDeskKey, option.valueName); });
     }
 }
 
@@ -92,8 +107,16 @@ void MatroxPanel::chkG200V_Click() {
 }
 
 void MatroxPanel::chkMatroxOnOff_Click() {
+    if (!live_.puttingBack()) {
+        live_.store(
+            changeTitle(QStringLiteral("Card selection"), &matroxOnOff_), &matroxOnOff_,
+            [&](store::Change&) {
+                store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kEnableValue,
+                                    flagText(&matroxOnOff_));
+            },
+            [&] { return storedFlag(kProgramKey, kEnableValue); });
+    }
     widgets_.ui.frameMatrox->setEnabled(ui::checkValue(&matroxOnOff_) == 1);
-    store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kEnableValue, flagText(&matroxOnOff_));
 }
 
 }  // namespace tunexa::panels

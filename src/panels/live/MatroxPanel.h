@@ -3,11 +3,14 @@
 // The Matrox G100/G200 live settings: three PowerDesk options written the moment their box is
 // clicked, and the card-selection box "Matrox Gx00" that switches the whole frame on or off and
 // remembers that under the program's own key. The boxes are the state; nothing is kept besides.
+// A value the store could not take puts its box back and is told (LiveWrite.h).
 
 #include <QCheckBox>
 #include <QObject>
 
+#include "panels/live/LiveWrite.h"
 #include "panels/live/MatroxFrame.h"
+#include "platform/MessageBoxService.h"
 
 namespace tunexa::panels {
 
@@ -16,7 +19,8 @@ class MatroxPanel : public QObject {
 
   public:
     // `matroxOnOff` is chkMatroxOnOff of the card-selection frame on the first tab.
-    MatroxPanel(MatroxFrame& widgets, QCheckBox& matroxOnOff);
+    MatroxPanel(MatroxFrame& widgets, QCheckBox& matroxOnOff,
+                platform::MessageBoxService& messages);
 
     // Start-up: "Flip on VBlank", "Anisotropic" and "Use Subpixel" in that order set their boxes
     // ("0" unticks, "1" ticks, anything else leaves the box); then "Matrox Enable" sets the
@@ -33,6 +37,7 @@ class MatroxPanel : public QObject {
 
     MatroxFrame& widgets_;
     QCheckBox& matroxOnOff_;
+    LiveWrite live_;
 };
 
 }  // namespace tunexa::panels

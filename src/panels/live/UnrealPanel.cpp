@@ -1,8 +1,11 @@
 #include "panels/live/UnrealPanel.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
+#include "engine/ManagedValues.h"
 #include "store/Registry.h"
 #include "ui/CheckBox.h"
 
@@ -10,7 +13,7 @@ namespace tunexa::panels {
 
 namespace {
 
-constexpr std::string_view kUnrealKey = "Software\\Microsoft\\UnrealD3D";
+using engine::kUnrealKey;
 
 // Each value has the name of its box's caption.
 struct UnrealSwitch {
@@ -18,15 +21,26 @@ struct UnrealSwitch {
     std::string_view valueName;
 };
 constexpr std::array kUnrealSwitches{
-    UnrealSwitch{&Ui::TntTab::chkUnrealTrueC, "TrueColor"},
-    UnrealSwitch{&Ui::TntTab::chkUnrealDoTri, "DoTrilinear"},
-    UnrealSwitch{&Ui::TntTab::chkUnrealTB, "TripleBuffering"},
-    UnrealSwitch{&Ui::TntTab::chkUnrealDoFlip, "DoFlip"},
+    UnrealSwitch{&Ui::TntTab::chkUnrealTrueC, engine::kUnrealValues[0]},
+    UnrealSwitch{&Ui::TntTab::chkUnrealDoTri, engine::kUnrealValues[1]},
+    UnrealSwitch{&Ui::TntTab::chkUnrealTB, engine::kUnrealValues[2]},
+    UnrealSwitch{&Ui::TntTab::chkUnrealDoFlip, engine::kUnrealValues[3]},
 };
+
+// A stored double word 0 or 1; nothing for anything else.
+std::optional<int> storedSwitch(std::string_view name) {
+    const auto value = store::currentHive().getValue(store::HKEY_LOCAL_MACHINE, kUnrealKey, name);
+    if (!value || value->type != store::REG_DWORD) {
+        return std::nullopt;
+    }
+    const std::int32_t number = store::RegGetDword(store::HKEY_LOCAL_MACHINE, kUnrealKey, name);
+    return number == 0 || number == 1 ? std::optional(number) : std::nullopt;
+}
 
 }  // namespace
 
-UnrealPanel::UnrealPanel(TntTab& widgets) : QObject(&widgets), widgets_(widgets) {
+UnrealPanel::UnrealPanel(TntTab& widgets, platform::MessageBoxService& messages)
+    : QObject(&widgets), widgets_(widgets), live_(messages) {
     auto& ui = widgets_.ui;
     ui::onCheckClick(ui.chkUnrealTrueC, this, [this] { chkUnrealTrueC_Click(); });
     ui::onCheckClick(ui.chkUnrealDoTri, this, [this] { chkUnrealDoTri_Click(); });
@@ -36,9 +50,28 @@ UnrealPanel::UnrealPanel(TntTab& widgets) : QObject(&widgets), widgets_(widgets)
 
 void UnrealPanel::writeSwitch(QCheckBox* Ui::TntTab::*box) {
     for (const UnrealSwitch& unrealSwitch : kUnrealSwitches) {
-        if (unrealSwitch.box == box) {
-            store::RegSetDword(store::HKEY_LOCAL_MACHINE, kUnrealKey, unrealSwitch.valueName,
-                               ui::checkValue(widgets_.ui.*box));
+        QCheckBox* widget = widgets_.ui.*box;
+        if (unrealSwitch.box != box || live_.puttingBack()) {
+            continue;
+        }
+        const QString title =
+            QStringLiteral("Unreal: %1 %2")
+                .arg(widget->text(),
+                     ui::checkValue(widget) == 1 ? QStringLiteral("on") : QStringLiteral("off"));
+        live_.store(
+            title, widget,
+            [&](store::Change&) {
+                store::RegSetDword(store::HKEY_LOCAL_MACHINE, kUnrealKey, unrealSwitch.valueName,
+                                   ui::checkValue(widget));
+            },
+            [&] { return storedSwitch(unrealSwitch.valueName); });
+    }
+}
+
+void UnrealPanel::showStoredValues() {
+    for (const UnrealSwitch& unrealSwitch : kUnrealSwitches) {
+        if (const auto stored = storedSwitch(unrealSwitch.valueName)) {
+            live_.showQuietly(widgets_.ui.*unrealSwitch.box, *stored);
         }
     }
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 // Unreal's Direct3D switches on the Riva TNT tab: four boxes written as double words the moment
-// they are clicked. The store is never read for them; they start unticked on every run.
+// they are clicked. The store is never read for them at start-up; they start unticked on every
+// run. A value the store could not take puts its box back and is told (LiveWrite.h).
 
 #include <QCheckBox>
 #include <QObject>
 
+#include "panels/live/LiveWrite.h"
 #include "panels/tnt/TntTab.h"
+#include "platform/MessageBoxService.h"
 
 namespace tunexa::panels {
 
@@ -14,7 +17,11 @@ class UnrealPanel : public QObject {
     Q_OBJECT
 
   public:
-    explicit UnrealPanel(TntTab& widgets);
+    UnrealPanel(TntTab& widgets, platform::MessageBoxService& messages);
+
+    // The boxes as the store holds them now, without storing anything (after an undo or a
+    // profile put their values back); a value that is not a stored 0 or 1 leaves its box.
+    void showStoredValues();
 
     void chkUnrealTrueC_Click();
     void chkUnrealDoTri_Click();
@@ -25,6 +32,7 @@ class UnrealPanel : public QObject {
     void writeSwitch(QCheckBox* Ui::TntTab::*box);
 
     TntTab& widgets_;
+    LiveWrite live_;
 };
 
 }  // namespace tunexa::panels

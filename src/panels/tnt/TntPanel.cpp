@@ -19,6 +19,7 @@
 #include "engine/DisplayClass.h"
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
+#include "panels/common/SettingRows.h"
 #include "panels/common/TrayItems.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -76,13 +77,16 @@ struct ClockControl {
     engine::ClockScale scale;
     SettingValue TNTSettings::*field;
     const char* trayGroup;
+    const char* name;  // in the titles of the tray's changes
 };
 
 enum ClockId { kMemoryClock, kCoreClock };
 
 constexpr ClockControl kClocks[] = {
-    {kMemorySlider, engine::kTNTMemoryClock, &TNTSettings::MCLK, "mPopRivaMemSpeed"},
-    {kCoreSlider, engine::kTNTCoreClock, &TNTSettings::NVCLK, "mPopRivaCoreSpeed"},
+    {kMemorySlider, engine::kTNTMemoryClock, &TNTSettings::MCLK, "mPopRivaMemSpeed",
+     "Riva TNT memory clock"},
+    {kCoreSlider, engine::kTNTCoreClock, &TNTSettings::NVCLK, "mPopRivaCoreSpeed",
+     "Riva TNT core clock"},
 };
 
 constexpr const char* kVSyncGroup = "mPopTNTV";
@@ -400,7 +404,7 @@ void TntPanel::cmdTNTapply_Click() {
     for (ui::OneRowList* Widgets::*list : kListsByItemInView) {
         ui::selectItem(ui_.*list, (ui_.*list)->topIndex());
     }
-    const engine::WriteResult result = storeWholeTab();
+    const engine::WriteResult result = storeWholeTab(QStringLiteral("Riva TNT: Apply"));
     if (!result.saved) {
         common::showNotApplied(env_.messages, result.failure);
         return;
@@ -448,7 +452,8 @@ void TntPanel::setClockFromTray(int clockId, int index) {
         items->checkOnly(index);
     }
     setSlider(ui_, kSliders[clock.slider], index);
-    storeFromTray(marks);
+    storeFromTray(marks, common::trayClockTitle(QString::fromLatin1(clock.name),
+                                                (ui_.*kSliders[clock.slider].label)->text()));
 }
 
 void TntPanel::mPopTNTV_Click(int index) {
@@ -459,7 +464,7 @@ void TntPanel::mPopTNTV_Click(int index) {
     const TrayMarks marks(trayGroups());
     common::markVSync(trayGroup(kVSyncGroup), index);
     ui::setCheckValue(ui_.chkTNTSetVsync, index == common::kVSyncOnItem ? 1 : 0);
-    storeFromTray(marks);
+    storeFromTray(marks, common::trayVSyncTitle(QStringLiteral("Riva TNT"), index));
 }
 
 void TntPanel::mPopRivaMemDefaults_Click() {
@@ -485,13 +490,16 @@ engine::WriteResult TntPanel::SetTNTCoreDefault() {
 engine::WriteResult TntPanel::setClockDefault(int clockId) {
     setSlider(ui_, kSliders[kClocks[clockId].slider], 0);
     engine::ReadDriverSettings(engine::kCardTNT, env_.settings);
-    return engine::WriteDriverSettings(engine::kCardTNT, env_.settings);
+    const QString title = common::trayClockTitle(QString::fromLatin1(kClocks[clockId].name),
+                                                 QStringLiteral("Default"));
+    return engine::WriteDriverSettings(engine::kCardTNT, env_.settings, title.toStdString());
 }
 
-engine::WriteResult TntPanel::storeWholeTab() {
+engine::WriteResult TntPanel::storeWholeTab(const QString& title) {
     const TNTSettings before = env_.settings.TNT;
     engine::CollectDriverSettings(engine::kCardTNT, env_.controls, env_.settings);
-    engine::WriteResult result = engine::WriteDriverSettings(engine::kCardTNT, env_.settings);
+    engine::WriteResult result =
+        engine::WriteDriverSettings(engine::kCardTNT, env_.settings, title.toStdString());
     if (!result.saved) {
         // The write is all or nothing: the store still holds what the record held before.
         env_.settings.TNT = before;
@@ -509,8 +517,8 @@ engine::WriteResult TntPanel::storeWholeTab() {
     return result;
 }
 
-void TntPanel::storeFromTray(const TrayMarks& marks) {
-    const engine::WriteResult result = storeWholeTab();
+void TntPanel::storeFromTray(const TrayMarks& marks, const QString& title) {
+    const engine::WriteResult result = storeWholeTab(title);
     if (!result.saved) {
         marks.restore();
         common::showNotApplied(env_.messages, result.failure);

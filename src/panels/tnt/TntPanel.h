@@ -79,8 +79,9 @@ class TntPanel : public QObject {
     engine::WriteResult setClockDefault(int clockId);
     // Collect, write and, when saved, load: the path of Apply and of the tray's items. When not
     // saved the record gets back what the store still holds and the panel stays as it is.
-    engine::WriteResult storeWholeTab();
-    void storeFromTray(const TrayMarks& marks);
+    // The write is one recorded change titled `title`.
+    engine::WriteResult storeWholeTab(const QString& title);
+    void storeFromTray(const TrayMarks& marks, const QString& title);
 
     ui::IndexedActionGroup* trayGroup(const char* name) const;
     std::vector<ui::IndexedActionGroup*> trayGroups() const;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/files/BatchText.h"
+#include "platform/files/HostFiles.h"
 #include "platform/files/TextFiles.h"
 
 namespace tunexa::panels {
@@ -39,13 +40,14 @@ files::Result<std::vector<std::string>> glideBatchLines(std::string_view writer,
     });
 }
 
-files::Status writeGlideBatch(std::string_view writer, const GlideSettings& settings,
-                              const files::Drives& drives) {
+files::Result<store::ChangeItem> writeGlideBatch(std::string_view writer,
+                                                 const GlideSettings& settings,
+                                                 const files::Drives& drives) {
     const auto lines = glideBatchLines(writer, settings);
     if (!lines) {
-        return files::Status::failure(lines.error());
+        return files::Result<store::ChangeItem>::failure(lines.error());
     }
-    return files::writeTextFile(kGlideBatchPath, *lines, drives);
+    return files::writeTextFileForChange(kGlideBatchPath, *lines, drives);
 }
 
 }  // namespace tunexa::panels

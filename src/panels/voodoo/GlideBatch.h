@@ -7,12 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/ManagedValues.h"
 #include "platform/files/Drives.h"
 #include "platform/files/Result.h"
+#include "store/Changes.h"
 
 namespace tunexa::panels {
 
-inline constexpr std::string_view kGlideBatchPath = "c:\\tunexa.bat";
+using engine::kGlideBatchPath;
 
 // The panel's four settings as they go into the file. Texts are Windows-1252.
 struct GlideSettings {
@@ -34,9 +36,11 @@ struct GlideSettings {
 files::Result<std::vector<std::string>> glideBatchLines(std::string_view writer,
                                                         const GlideSettings& settings);
 
-// Replaces "c:\tunexa.bat" whole with those lines, each ended by CR LF. Nothing is written when
-// the lines are refused or the drive or file cannot be written.
-files::Status writeGlideBatch(std::string_view writer, const GlideSettings& settings,
-                              const files::Drives& drives = files::Drives());
+// Replaces "c:\tunexa.bat" whole with those lines, each ended by CR LF, and gives the file's
+// bytes before and after for the change record. Nothing is written when the lines are refused
+// or the drive or file cannot be written.
+files::Result<store::ChangeItem> writeGlideBatch(std::string_view writer,
+                                                 const GlideSettings& settings,
+                                                 const files::Drives& drives = files::Drives());
 
 }  // namespace tunexa::panels

@@ -13,6 +13,7 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/voodoo/GlideBatch.h"
+#include "platform/files/HostFiles.h"
 #include "store/Registry.h"
 #include "ui/CheckBox.h"
 
@@ -22,8 +23,9 @@ namespace {
 
 using store::HKEY_LOCAL_MACHINE;
 
-constexpr std::string_view kVoodooKey = "Software\\Tunexa\\Tunexa\\3Dfx";
-constexpr std::string_view kClockValue = "Voodoo GRXCLK";
+using engine::kVoodooKey;
+using engine::kVoodooValues;
+constexpr std::string_view kClockValue = kVoodooValues[0];
 
 // The three option boxes and their own values, in the order they are stored.
 struct OptionValue {
@@ -31,9 +33,9 @@ struct OptionValue {
     QCheckBox* Ui::VoodooFrame::*box;
 };
 constexpr std::array kOptionValues{
-    OptionValue{"Voodoo Vsync", &Ui::VoodooFrame::chk3DfxVVsync},
-    OptionValue{"Voodoo FastMem", &Ui::VoodooFrame::chk3DfxVFastMem},
-    OptionValue{"Voodoo FastPCI", &Ui::VoodooFrame::chk3DfxVFastPCI},
+    OptionValue{kVoodooValues[1], &Ui::VoodooFrame::chk3DfxVVsync},
+    OptionValue{kVoodooValues[2], &Ui::VoodooFrame::chk3DfxVFastMem},
+    OptionValue{kVoodooValues[3], &Ui::VoodooFrame::chk3DfxVFastPCI},
 };
 
 std::string readOwnValue(std::string_view name) {
@@ -91,20 +93,23 @@ files::Status VoodooPanel::SaveVoodooValues() {
     const GlideSettings settings{*clock, ui::checkValue(ui.chk3DfxVFastMem),
                                  ui::checkValue(ui.chk3DfxVFastPCI),
                                  ui::checkValue(ui.chk3DfxVVsync)};
-    // File first: the own values must never claim settings the file does not hold.
-    if (auto written = writeGlideBatch(*writer, settings, drives_); !written) {
-        return written;
-    }
+    // File first: the own values must never claim settings the file does not hold. The file is
+    // put back when the store does not take the values.
     const store::FailureWatch watch;
     bool committed = false;
     {
-        store::Batch batch;
+        store::Change change(store::currentHive(), "Voodoo Graphics: Apply", &files::hostFiles());
+        auto written = writeGlideBatch(*writer, settings, drives_);
+        if (!written) {
+            return files::Status::failure(written.error());
+        }
+        change.addFile(*written);
         store::RegSetString(HKEY_LOCAL_MACHINE, kVoodooKey, kClockValue, *clock);
         for (const OptionValue& option : kOptionValues) {
             store::RegSetString(HKEY_LOCAL_MACHINE, kVoodooKey, option.valueName,
                                 std::to_string(ui::checkValue(ui.*option.box)));
         }
-        committed = batch.commit();
+        committed = change.commit();
     }
     if (watch.failed()) {
         return files::Status::failure(watch.reason());

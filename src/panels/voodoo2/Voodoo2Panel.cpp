@@ -29,6 +29,9 @@ constexpr int kTrayClockItems = 11;
 
 constexpr const char* kD3DClockItems = "mPopV2D3DCoreClock";
 constexpr const char* kGlideClockItems = "mPopV2GCoreClock";
+const QString kD3DClockName = QStringLiteral("Voodoo2 D3D core clock");
+const QString kGlideClockName = QStringLiteral("Voodoo2 Glide core clock");
+const QString kDefaultItem = QStringLiteral("Default");
 constexpr const char* kD3DVSyncItems = "mPopV2D3DV";
 constexpr const char* kGlideVSyncItems = "mPopV2GV";
 
@@ -164,7 +167,7 @@ void Voodoo2Panel::cmd3DfxV2apply_Click() {
     if (!common::confirmApply(env_.messages, QStringLiteral("Applying Voodoo2 Settings"))) {
         return;
     }
-    if (applyQuietly()) {
+    if (applyQuietly(QStringLiteral("Voodoo2: Apply"))) {
         common::showTitled(env_.messages, QStringLiteral("Voodoo2 Settings Applied"));
     }
 }
@@ -173,8 +176,8 @@ void Voodoo2Panel::cmd3DfxV2reset_Click() {
     common::restoreDefaults<Ui>(env_.messages, ui_, kDefaults);
 }
 
-bool Voodoo2Panel::applyQuietly() {
-    const auto result = common::collectAndWrite(env_, engine::kCardVoodoo2, [this] {
+bool Voodoo2Panel::applyQuietly(const QString& title) {
+    const auto result = common::collectAndWrite(env_, engine::kCardVoodoo2, title, [this] {
         common::markTrayItems(kRows, env_.settings, env_.menu);
     });
     if (!result) {
@@ -184,48 +187,51 @@ bool Voodoo2Panel::applyQuietly() {
     return true;
 }
 
-void Voodoo2Panel::clockItemChosen(const char* groupName, QSlider* slider, QLabel* label,
-                                   int index) {
+void Voodoo2Panel::clockItemChosen(const char* groupName, const QString& clock, QSlider* slider,
+                                   QLabel* label, int index) {
     if (!common::chooseClockItem(env_, kRows.scales, groupName, slider, label, index)) {
         return;
     }
-    applyQuietly();
+    applyQuietly(common::trayClockTitle(clock, label->text()));
 }
 
 void Voodoo2Panel::mPopV2D3DCoreClock_Click(int index) {
-    clockItemChosen(kD3DClockItems, ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal, index);
+    clockItemChosen(kD3DClockItems, kD3DClockName, ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal, index);
 }
 
 void Voodoo2Panel::mPopV2GCoreClock_Click(int index) {
-    clockItemChosen(kGlideClockItems, ui_.sldV2GCore, ui_.lblV2GCoreVal, index);
+    clockItemChosen(kGlideClockItems, kGlideClockName, ui_.sldV2GCore, ui_.lblV2GCoreVal, index);
 }
 
-void Voodoo2Panel::vsyncItemChosen(const char* groupName, QCheckBox* box, int index) {
+void Voodoo2Panel::vsyncItemChosen(const char* groupName, const QString& what, QCheckBox* box,
+                                   int index) {
     if ((index != common::kVSyncOffItem && index != common::kVSyncOnItem) ||
         !common::confirmQuickItem(env_.messages)) {
         return;
     }
     common::markVSync(env_.menu.group(QString::fromLatin1(groupName)), index);
     ui::setCheckValue(box, index);
-    applyQuietly();
+    applyQuietly(common::trayVSyncTitle(what, index));
 }
 
 void Voodoo2Panel::mPopV2D3DV_Click(int index) {
-    vsyncItemChosen(kD3DVSyncItems, ui_.chkV2D3Dvs, index);
+    vsyncItemChosen(kD3DVSyncItems, QStringLiteral("Voodoo2 D3D"), ui_.chkV2D3Dvs, index);
 }
 
 void Voodoo2Panel::mPopV2GV_Click(int index) {
-    vsyncItemChosen(kGlideVSyncItems, ui_.chkV2GVSync, index);
+    vsyncItemChosen(kGlideVSyncItems, QStringLiteral("Voodoo2 Glide"), ui_.chkV2GVSync, index);
 }
 
 engine::WriteResult Voodoo2Panel::SetV2D3DCoreDefault() {
     return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, kRows.scales,
-                                     ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal);
+                                     ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal,
+                                     common::trayClockTitle(kD3DClockName, kDefaultItem));
 }
 
 engine::WriteResult Voodoo2Panel::SetV2GCoreDefault() {
     return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, kRows.scales,
-                                     ui_.sldV2GCore, ui_.lblV2GCoreVal);
+                                     ui_.sldV2GCore, ui_.lblV2GCoreVal,
+                                     common::trayClockTitle(kGlideClockName, kDefaultItem));
 }
 
 void Voodoo2Panel::mPopV2D3DCoreDefault_Click() {

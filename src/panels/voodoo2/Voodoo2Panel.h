@@ -46,11 +46,12 @@ class Voodoo2Panel : public QObject {
     engine::WriteResult SetV2GCoreDefault();
 
   private:
-    void clockItemChosen(const char* groupName, QSlider* slider, QLabel* label, int index);
-    void vsyncItemChosen(const char* groupName, QCheckBox* box, int index);
+    void clockItemChosen(const char* groupName, const QString& clock, QSlider* slider,
+                         QLabel* label, int index);
+    void vsyncItemChosen(const char* groupName, const QString& what, QCheckBox* box, int index);
     // Collect, write and reload; on a store that did not save, the record goes back to what it
     // held, the tray marks follow it again and the user is told why. True when saved.
-    bool applyQuietly();
+    bool applyQuietly(const QString& title);
 
     ::Ui::Voodoo2Frame& ui_;
     ui::PanelEnvironment env_;

@@ -1,12 +1,13 @@
 #include "platform/files/HostFiles.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
 #include "platform/files/TextFiles.h"
 #include "store/Ansi.h"
@@ -49,16 +50,37 @@ Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Dri
 
 std::optional<store::Bytes> HostFiles::read(const std::string& hostPath, std::string& why) {
     why.clear();
-    std::error_code error;
-    if (!std::filesystem::exists(hostPath, error)) {
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            why = std::strerror(errno);
+        }
         return std::nullopt;
     }
-    std::ifstream stream(hostPath, std::ios::binary);
-    store::Bytes bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (!stream && !stream.eof()) {
-        why = std::strerror(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        why = "it is not a file";
+        ::close(fd);
         return std::nullopt;
     }
+    store::Bytes bytes;
+    std::array<std::uint8_t, 8192> buffer{};
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            why = std::strerror(errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + got);
+    }
+    ::close(fd);
     return bytes;
 }
 
@@ -83,11 +105,23 @@ HostFiles& hostFiles() {
     return files;
 }
 
+Result<store::ChangeItem> replaceFileForChange(std::string_view windowsPath, std::string_view bytes,
+                                               const Drives& drives) {
+    return writeForChange(windowsPath, drives, [&]() -> Status {
+        const auto host = drives.toHost(windowsPath);
+        const Status written = replaceFileAtomically(*host, bytes);
+        if (!written) {
+            return Status::failure("Cannot write \"" + ansi::toUtf8(windowsPath) +
+                                   "\": " + written.error());
+        }
+        return written;
+    });
+}
+
 Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
                                                  const std::vector<std::string>& lines,
                                                  const Drives& drives) {
-    return writeForChange(windowsPath, drives,
-                          [&] { return writeTextFile(windowsPath, lines, drives); });
+    return replaceFileForChange(windowsPath, joinLinesCrLf(lines), drives);
 }
 
 Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,

@@ -24,8 +24,11 @@ class HostFiles final : public store::FileAccess {
 // The program's one instance.
 HostFiles& hostFiles();
 
-// writeTextFile() and appendTextLine() of TextFiles.h, with the file's bytes before and after
-// the write as a change item, for the change that writes them.
+// writeTextFile() and appendTextLine() of TextFiles.h, and a whole file replaced by `bytes`,
+// with the file's bytes before and after the write as a change item, for the change that writes
+// them.
+Result<store::ChangeItem> replaceFileForChange(std::string_view windowsPath, std::string_view bytes,
+                                               const Drives& drives = Drives());
 Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
                                                  const std::vector<std::string>& lines,
                                                  const Drives& drives = Drives());

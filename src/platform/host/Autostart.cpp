@@ -1,8 +1,10 @@
 #include "Autostart.h"
 
 #include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <system_error>
+
+#include "platform/files/HostFiles.h"
 
 namespace tunexa::host {
 
@@ -50,49 +52,65 @@ std::string desktopExecValue(const std::filesystem::path& program) {
     return value;
 }
 
-AutostartResult enableAutostart(const std::filesystem::path& program) {
+namespace {
+
+AutostartResult failure(std::string why) {
+    AutostartResult result;
+    result.ok = false;
+    result.error = std::move(why);
+    return result;
+}
+
+// Puts the entry in the given state (written whole, or removed) and says what it held before.
+AutostartResult putEntry(const std::optional<std::string>& content) {
     const auto entry = autostartEntryPath();
     std::error_code ec;
-    std::filesystem::create_directories(entry.parent_path(), ec);
-    if (ec) {
-        return {false, "Cannot create " + entry.parent_path().string() + ": " + ec.message()};
-    }
-    const auto temporary = entry.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << "[Desktop Entry]\n"
-               "Type=Application\n"
-               "Name=Tunexa\n"
-               "Comment=Tune and overclock legacy 3D graphics cards\n"
-               "Exec="
-            << desktopExecValue(program)
-            << "\n"
-               "Icon=tunexa\n"
-               "Terminal=false\n"
-               "X-GNOME-Autostart-enabled=true\n";
-        out.flush();
-        if (!out) {
-            std::filesystem::remove(temporary, ec);
-            return {false, "Cannot write " + temporary};
+    if (content) {
+        std::filesystem::create_directories(entry.parent_path(), ec);
+        if (ec) {
+            return failure("Cannot create " + entry.parent_path().string() + ": " + ec.message());
         }
     }
-    std::filesystem::rename(temporary, entry, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return {false, "Cannot write " + entry.string() + ": " + ec.message()};
+    std::string why;
+    const auto before = files::hostFiles().read(entry.string(), why);
+    if (!why.empty()) {
+        return failure("Cannot read " + entry.string() + ": " + why);
     }
-    return {};
+    std::optional<store::Bytes> after;
+    if (content) {
+        after = store::Bytes(content->begin(), content->end());
+    }
+    if (!files::hostFiles().write(entry.string(), after, why)) {
+        return failure("Cannot " + std::string(content ? "write " : "remove ") + entry.string() +
+                       ": " + why);
+    }
+    const auto image = [](const std::optional<store::Bytes>& bytes) {
+        return bytes ? std::optional(store::RawValue{0, *bytes}) : std::nullopt;
+    };
+    return {true,
+            {},
+            store::ChangeItem{store::ItemKind::File, 0, entry.string(), entry.string(),
+                              image(before), image(after)}};
+}
+
+}  // namespace
+
+AutostartResult enableAutostart(const std::filesystem::path& program) {
+    return putEntry(
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Tunexa\n"
+        "Comment=Tune and overclock legacy 3D graphics cards\n"
+        "Exec=" +
+        desktopExecValue(program) +
+        "\n"
+        "Icon=tunexa\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n");
 }
 
 AutostartResult disableAutostart() {
-    const auto entry = autostartEntryPath();
-    std::error_code ec;
-    std::filesystem::remove(entry, ec);
-    if (ec) {
-        return {false, "Cannot remove " + entry.string() + ": " + ec.message()};
-    }
-    return {};
+    return putEntry(std::nullopt);
 }
 
 }  // namespace tunexa::host

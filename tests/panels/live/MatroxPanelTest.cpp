@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ScriptedMessageBoxes.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QTest>
@@ -47,7 +49,8 @@ class MatroxPanelTest : public ::testing::Test {
     app::Form1 form_;
     MatroxFrame& frame_ = *form_.findChild<MatroxFrame*>();
     QCheckBox& onOff_ = *form_.ui.chkMatroxOnOff;
-    MatroxPanel panel_{frame_, onOff_};
+    test::ScriptedMessageBoxes boxes_;
+    MatroxPanel panel_{frame_, onOff_, boxes_};
 };
 
 TEST_F(MatroxPanelTest, EachBoxWritesItsOwnValueAsTextOnEveryClick) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ScriptedMessageBoxes.h"
+
 #include <QCheckBox>
 #include <QTest>
 
@@ -46,7 +48,8 @@ class UnrealPanelTest : public ::testing::Test {
     test::TempDir dir_;
     app::Form1 form_;
     TntTab& tab_ = *form_.findChild<TntTab*>();
-    UnrealPanel panel_{tab_};
+    test::ScriptedMessageBoxes boxes_;
+    UnrealPanel panel_{tab_, boxes_};
 };
 
 TEST_F(UnrealPanelTest, EachBoxWritesItsCaptionNamedDoubleWord) {
@@ -74,7 +77,8 @@ TEST_F(UnrealPanelTest, TheStoreIsNeverReadForTheBoxes) {
     store::RegSetDword(HKEY_LOCAL_MACHINE, kUnrealKey, "DoTrilinear", 1);
     app::Form1 secondWindow;
     TntTab& tab = *secondWindow.findChild<TntTab*>();
-    const UnrealPanel panel(tab);
+    test::ScriptedMessageBoxes boxes;
+    const UnrealPanel panel(tab, boxes);
     for (const UnrealBox& entry : kBoxes) {
         EXPECT_FALSE((tab.ui.*entry.box)->isChecked()) << entry.valueName;
     }

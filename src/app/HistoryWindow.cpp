@@ -1,0 +1,105 @@
+#include "app/HistoryWindow.h"
+
+#include <QDateTime>
+#include <QPushButton>
+#include <QTreeWidgetItem>
+
+#include "store/Ansi.h"
+#include "store/Undo.h"
+#include "store/ValueText.h"
+
+namespace tunexa::app {
+
+namespace {
+
+constexpr int kIdRole = Qt::UserRole;
+
+QString utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Key and name columns of an item: the key with its root, the value's name or what it is.
+QStringList itemColumns(const store::ChangeItem& item) {
+    switch (item.kind) {
+        case store::ItemKind::Value: {
+            QString key = utf8(std::string(store::rootLongName(item.root)));
+            if (!item.key.empty()) {
+                key += QLatin1Char('\\') + utf8(ansi::toUtf8(item.key));
+            }
+            return {key, item.name.empty() ? QStringLiteral("(Default)")
+                                           : utf8(ansi::toUtf8(item.name))};
+        }
+        case store::ItemKind::Key:
+            return {utf8(store::describeItem(item)), QStringLiteral("(key)")};
+        case store::ItemKind::File:
+            return {utf8(item.name), QStringLiteral("(file)")};
+    }
+    return {};
+}
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(store::Hive& hive, std::function<void(std::int64_t)> undoTo,
+                             QWidget* parent)
+    : QDialog(parent), hive_(hive), undoTo_(std::move(undoTo)) {
+    ui.setupUi(this);
+    connect(ui.lstChanges, &QTreeWidget::currentItemChanged, this,
+            &HistoryWindow::showSelectedChange);
+    connect(ui.cmdUndoToHere, &QPushButton::clicked, this, &HistoryWindow::cmdUndoToHere_Click);
+    connect(ui.cmdCloseHistory, &QPushButton::clicked, this, &QDialog::close);
+    refresh();
+}
+
+void HistoryWindow::refresh() {
+    ui.lstChanges->clear();
+    for (const store::ChangeInfo& info : hive_.changes()) {
+        const QString when = QDateTime::fromSecsSinceEpoch(info.time).toString(
+            QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        QString title = utf8(info.title);
+        if (!info.damage.empty()) {
+            title += QStringLiteral(" (record damaged: %1)").arg(utf8(info.damage));
+        }
+        auto* row = new QTreeWidgetItem(ui.lstChanges, {when, title});
+        row->setData(0, kIdRole, QVariant::fromValue<qlonglong>(info.id));
+    }
+    ui.lstChanges->resizeColumnToContents(0);
+    ui.lstChanges->setCurrentItem(ui.lstChanges->topLevelItem(0));
+    ui.cmdUndoToHere->setEnabled(ui.lstChanges->topLevelItemCount() > 0);
+    showSelectedChange();
+}
+
+void HistoryWindow::showSelectedChange() {
+    ui.lstChangeValues->clear();
+    const QTreeWidgetItem* selected = ui.lstChanges->currentItem();
+    if (selected == nullptr) {
+        return;
+    }
+    const auto record = hive_.changeRecord(selected->data(0, kIdRole).toLongLong());
+    if (!record) {
+        return;
+    }
+    if (!record->info.damage.empty()) {
+        new QTreeWidgetItem(ui.lstChangeValues,
+                            {QStringLiteral("The record of this change is damaged: %1")
+                                 .arg(utf8(record->info.damage))});
+        return;
+    }
+    for (const store::ChangeItem& item : record->items) {
+        QStringList columns = itemColumns(item);
+        columns << utf8(store::describeImage(item, item.before))
+                << utf8(store::describeImage(item, item.after));
+        new QTreeWidgetItem(ui.lstChangeValues, columns);
+    }
+    for (int column = 0; column < ui.lstChangeValues->columnCount(); ++column) {
+        ui.lstChangeValues->resizeColumnToContents(column);
+    }
+}
+
+void HistoryWindow::cmdUndoToHere_Click() {
+    if (const QTreeWidgetItem* selected = ui.lstChanges->currentItem()) {
+        undoTo_(selected->data(0, kIdRole).toLongLong());
+        refresh();
+    }
+}
+
+}  // namespace tunexa::app

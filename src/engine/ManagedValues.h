@@ -1,0 +1,46 @@
+#pragma once
+
+// Every value Tunexa manages, as one table: what a profile saves and puts back. The three cards'
+// driver values (the Banshee clocks under its display-class key, while it is known), the Matrox
+// and Unreal live options, the Voodoo Graphics values, and the Glide batch file they are written
+// into.
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/DriverSettings.h"
+#include "engine/RegMethods.h"
+#include "store/Profiles.h"
+
+namespace tunexa::engine {
+
+inline constexpr std::string_view kMatroxKey = "Software\\Matrox\\PowerDesk\\Current Settings";
+// In the order start-up restores them.
+inline constexpr std::array<std::string_view, 3> kMatroxValues = {"Flip on VBlank", "Anisotropic",
+                                                                  "Use Subpixel"};
+inline constexpr std::string_view kUnrealKey = "Software\\Microsoft\\UnrealD3D";
+inline constexpr std::array<std::string_view, 4> kUnrealValues = {"TrueColor", "DoTrilinear",
+                                                                  "TripleBuffering", "DoFlip"};
+inline constexpr std::string_view kVoodooKey = "Software\\Tunexa\\Tunexa\\3Dfx";
+// In the order they are stored: the core clock first, then VSync, Fast Mem and Fast PCI.
+inline constexpr std::array<std::string_view, 4> kVoodooValues = {
+    "Voodoo GRXCLK", "Voodoo Vsync", "Voodoo FastMem", "Voodoo FastPCI"};
+inline constexpr std::string_view kGlideBatchPath = "c:\\tunexa.bat";
+
+// The managed values below HKEY_LOCAL_MACHINE, each once.
+std::vector<ValueName> managedValues(const DriverSettings& settings);
+
+// The managed files, as Windows paths.
+inline constexpr std::array<std::string_view, 1> kManagedFiles = {kGlideBatchPath};
+
+// What a profile covers: the managed values, and the managed files that `hostPathOf` can place
+// on this machine (a Windows path to its host file, nothing when its drive is not mapped).
+store::ManagedSet managedSet(
+    const DriverSettings& settings,
+    const std::function<std::optional<std::string>(std::string_view)>& hostPathOf);
+
+}  // namespace tunexa::engine
