@@ -4,6 +4,7 @@
 #include <ostream>
 #include <utility>
 
+#include "NameLimits.h"
 #include "store/Ansi.h"
 
 namespace tunexa::regtool::command {
@@ -162,6 +163,12 @@ std::optional<KeyName> keyArgument(Context& c, const std::string& text, int& exi
                       : "ERROR: Invalid key name. A key starts with HKLM, HKCU, HKCR, HKU, HKCC "
                         "or their long names (HKEY_LOCAL_MACHINE, ...).\n");
         exitCode = 1;
+        return std::nullopt;
+    }
+    if (const auto refusal = keyPathRefusal(key->path)) {
+        c.err << "ERROR: Invalid key name: " << *refusal << ".\n";
+        exitCode = 1;
+        return std::nullopt;
     }
     return key;
 }
@@ -174,6 +181,11 @@ std::optional<ValueChoice> valueArgument(Context& c, const Arguments& args, int&
         const auto name = toStoreText(args.value("v"));
         if (!name) {
             exitCode = refuseText(c, "The value name");
+            return std::nullopt;
+        }
+        if (const auto refusal = valueNameRefusal(*name)) {
+            c.err << "ERROR: Invalid value name: " << *refusal << ".\n";
+            exitCode = 1;
             return std::nullopt;
         }
         choice = {true, *name};

@@ -1,7 +1,8 @@
 // IMPORT: a regedit file into the store in one transaction, reporting each skipped line.
-#include <fstream>
+#include <cstdio>
+#include <memory>
+#include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "CommandSupport.h"
 #include "Importer.h"
@@ -13,16 +14,33 @@ namespace {
 
 using namespace command;
 
+// The file's bytes, an empty file included; nothing when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::string& name) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"),
+                                                         std::fclose);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get())) {
+        bytes.append(buffer, got);
+    }
+    if (std::ferror(file.get())) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 int importFile(Context& c, const Arguments& args) {
     const std::string& name = args.positionals[0];
-    std::ifstream stream(name, std::ios::binary);
-    std::ostringstream contents;
-    if (!stream || !(contents << stream.rdbuf())) {
+    const auto contents = readWholeFile(name);
+    if (!contents) {
         c.err << "ERROR: Error opening the file " << name
               << ". There may be a disk or file system error.\n";
         return 1;
     }
-    const auto result = importRegFile(c.hive, contents.str());
+    const auto result = importRegFile(c.hive, *contents);
     if (!result.recognized) {
         c.err << "ERROR: " << name << " is not a registry script: its first line must be \""
               << kRegedit4Header << "\" or \"" << kVersion5Header << "\". Nothing was imported.\n";
