@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{{"delete", "HKLM\\Foo", "/v", "a", "/va"}, "Use only one of /v, /ve and /va."},
         RefusedCase{{"export", "HKLM\\Foo"}, "The file name is missing."},
         RefusedCase{{"import"}, "The file name is missing."},
-        RefusedCase{{"import", "a.reg", "b.reg"}, "Too many arguments"}));
+        RefusedCase{{"import", "a.reg", "HKLM", "c"}, "Too many arguments"}));
 
 struct DwordCase {
     std::string text;

@@ -209,6 +209,7 @@ extern const OperationSpec kAddOperation = {
     .name = "ADD",
     .switches = kSwitches,
     .positionals = 1,
+    .optionalPositionals = 0,
     .fileAt = std::nullopt,
     .usage =
         "tunexa-reg ADD KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]\n"

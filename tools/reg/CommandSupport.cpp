@@ -1,5 +1,6 @@
 #include "CommandSupport.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -106,20 +107,28 @@ std::optional<Arguments> parseArguments(Context& c, const std::vector<std::strin
         const std::string& arg = args[i];
         const bool looksLikeSwitch = arg.size() >= 2 && (arg[0] == '/' || arg[0] == '-');
         if (looksLikeSwitch) {
-            const std::string name = lowerAscii(std::string_view(arg).substr(1));
+            const std::string whole = lowerAscii(std::string_view(arg).substr(1));
+            const std::string beforeColon = whole.substr(0, whole.find(':'));
             const SwitchSpec* known = nullptr;
             for (const auto& candidate : spec.switches) {
-                if (candidate.name == name) {
+                if (candidate.name == (candidate.attached ? beforeColon : whole)) {
                     known = &candidate;
                 }
             }
             if (known != nullptr) {
+                const std::string name(known->name);
                 if (parsed.has(name)) {
                     exitCode = refuse(c, arg + " is given more than once.");
                     return std::nullopt;
                 }
                 std::string value;
-                if (known->takesValue) {
+                if (known->attached) {
+                    value = arg.substr(std::min(arg.size(), name.size() + 2));
+                    if (value.empty()) {
+                        exitCode = refuse(c, arg + " needs a value after a colon.");
+                        return std::nullopt;
+                    }
+                } else if (known->takesValue) {
                     if (i + 1 >= args.size()) {
                         exitCode = refuse(c, arg + " needs a value after it.");
                         return std::nullopt;
@@ -134,7 +143,7 @@ std::optional<Arguments> parseArguments(Context& c, const std::vector<std::strin
                 return std::nullopt;
             }
         }
-        if (parsed.positionals.size() >= spec.positionals) {
+        if (parsed.positionals.size() >= spec.positionals + spec.optionalPositionals) {
             exitCode = refuse(c, "Too many arguments: \"" + arg + "\".");
             return std::nullopt;
         }

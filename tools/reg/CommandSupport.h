@@ -28,6 +28,7 @@ inline constexpr std::string_view kIndent = "    ";
 struct SwitchSpec {
     std::string_view name;  // lower case, without the leading '/' or '-'
     bool takesValue;        // the next argument is its value
+    bool attached = false;  // the value follows a colon in the same argument: /root:HKLM
 };
 
 struct Arguments {
@@ -43,7 +44,8 @@ struct Context;
 struct OperationSpec {
     std::string_view name;  // upper case, as the overview lists it
     std::span<const SwitchSpec> switches;
-    std::size_t positionals;  // KEY, or KEY FILE, or FILE
+    std::size_t positionals;          // KEY, or KEY FILE, or FILE
+    std::size_t optionalPositionals;  // that may follow them
     // The position of the file name among the positionals, if any: it may start with '/'.
     std::optional<std::size_t> fileAt;
     std::string_view usage;

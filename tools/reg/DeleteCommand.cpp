@@ -69,6 +69,7 @@ extern const OperationSpec kDeleteOperation = {
     .name = "DELETE",
     .switches = kSwitches,
     .positionals = 1,
+    .optionalPositionals = 0,
     .fileAt = std::nullopt,
     .usage =
         "tunexa-reg DELETE KEY [/v NAME | /ve | /va] [/f]\n"

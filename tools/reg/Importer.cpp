@@ -487,38 +487,9 @@ ImportResult importRegFile(store::Hive& hive, std::string_view fileBytes) {
     if (!parsed.recognized) {
         return result;
     }
-    hive.beginBatch();
-    bool allDone = true;
-    for (const auto& op : parsed.operations) {
-        bool done = false;
-        switch (op.kind) {
-            case RegOperation::Kind::CreateKey:
-                done = hive.createKey(op.root, op.key);
-                break;
-            case RegOperation::Kind::DeleteKey:
-                done = hive.deleteKeyTree(op.root, op.key);
-                break;
-            case RegOperation::Kind::SetValue:
-                done = hive.setValue(op.root, op.key, op.name, op.type, op.data);
-                break;
-            case RegOperation::Kind::DeleteValue:
-                done = hive.deleteValue(op.root, op.key, op.name);
-                break;
-        }
-        if (!done) {
-            allDone = false;
-            break;
-        }
-    }
-    if (allDone) {
-        result.saved = hive.commitBatch();
-    } else {
-        hive.rollbackBatch();
-    }
-    if (!result.saved) {
-        result.failure = hive.lastFailure() ? hive.lastFailure()->message
-                                            : std::string("the changes could not be saved");
-    }
+    const auto applied = applyOperations(hive, parsed.operations);
+    result.saved = applied.saved;
+    result.failure = applied.failure;
     return result;
 }
 

@@ -21,6 +21,10 @@ std::optional<std::string> keyPathRefusal(std::string_view path) {
         }
         start = end + 1;
     }
+    return keyRefusal(depth, longest);
+}
+
+std::optional<std::string> keyRefusal(std::size_t depth, std::size_t longest) {
     if (depth > store::kMaxKeyDepth) {
         return "the key is " + std::to_string(depth) + " levels deep, more than the " +
                std::to_string(store::kMaxKeyDepth) + " the registry allows";

@@ -132,6 +132,7 @@ extern const OperationSpec kQueryOperation = {
     .name = "QUERY",
     .switches = kSwitches,
     .positionals = 1,
+    .optionalPositionals = 0,
     .fileAt = std::nullopt,
     .usage =
         "tunexa-reg QUERY KEY [/v NAME | /ve] [/s]\n"
