@@ -23,12 +23,10 @@ struct CregKey {
     std::vector<CregKey> subkeys;
 };
 
-// Where the parts of a built file start, for tests that damage them.
-inline constexpr std::size_t kCregKeyRecord = 32;  // "RGKN"
-// An entry's field holding its first subkey, relative to the record: the root's entry comes first.
-inline constexpr std::size_t kCregRootFirstSubkey = kCregKeyRecord + 32 + 16;
-// The data block's offset is stored in the header at this place.
-inline constexpr std::size_t kCregDataBlockField = 8;
+// Where a built file keeps the offset of the root key's first subkey, for tests that damage it:
+// the key record follows the 32-byte file header, its entries its own 32-byte header, and the
+// root's entry, which comes first, names its first subkey at byte 16.
+inline constexpr std::size_t kCregRootFirstSubkey = 32 + 32 + 16;
 
 // The file's bytes; `root` is the file's root key (SYSTEM.DAT calls it "$$$PROTO.HIV").
 std::string buildCregFile(const CregKey& root);
