@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config make
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-    qt6-base-dev libsqlite3-dev libxrandr-dev libcreg-dev libcreg-utils
+    qt6-base-dev libsqlite3-dev libxrandr-dev libcreg-dev libbfio-dev libcreg-utils
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth dbus-daemon fonts-dejavu-core
     clang-14 libclang-rt-14-dev

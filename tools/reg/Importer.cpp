@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "NameLimits.h"
 #include "Roots.h"
 #include "store/Ansi.h"
 
@@ -196,6 +197,7 @@ class Parser {
   private:
     struct CurrentKey {
         bool valid = false;
+        bool overLimit = false;  // refused for the registry's limits; its values go with it
         store::HKEY root = 0;
         std::string path;
     };
@@ -233,13 +235,25 @@ class Parser {
             warn(number, "unknown root key \"" + std::string(rootText) + "\"");
             return;
         }
+        if (slash != std::string_view::npos) {
+            // Checked before the path is built, so a key thousands of levels deep costs no more
+            // than reading its line. One warning stands for the key line and its values.
+            if (const auto refusal = keyPathRefusal(name.substr(slash + 1))) {
+                warn(number, *refusal + "; the key and its values were skipped");
+                current_.overLimit = true;
+                return;
+            }
+        }
         std::string path;
         if (slash != std::string_view::npos) {
             std::string_view rest = name.substr(slash + 1);
             while (!rest.empty()) {
                 const auto next = rest.find('\\');
                 const auto component = rest.substr(0, next);
-                path = component.empty() ? path : joinPath(path, component);
+                if (!component.empty()) {
+                    path += path.empty() ? "" : "\\";
+                    path += component;
+                }
                 rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
             }
         }
@@ -258,7 +272,7 @@ class Parser {
         }
         op.kind = RegOperation::Kind::CreateKey;
         out_.operations.push_back(std::move(op));
-        current_ = {true, *root, std::move(path)};
+        current_ = {.valid = true, .root = *root, .path = std::move(path)};
     }
 
     void valueLine(std::size_t number, std::string_view body) {
@@ -288,7 +302,13 @@ class Parser {
             return;
         }
         if (!current_.valid) {
-            warn(number, "a value with no key above it (missing, skipped or deleted key line)");
+            if (!current_.overLimit) {
+                warn(number, "a value with no key above it (missing, skipped or deleted key line)");
+            }
+            return;
+        }
+        if (const auto refusal = valueNameRefusal(op.name)) {
+            warn(number, *refusal);
             return;
         }
         op.root = current_.root;
@@ -467,38 +487,9 @@ ImportResult importRegFile(store::Hive& hive, std::string_view fileBytes) {
     if (!parsed.recognized) {
         return result;
     }
-    hive.beginBatch();
-    bool allDone = true;
-    for (const auto& op : parsed.operations) {
-        bool done = false;
-        switch (op.kind) {
-            case RegOperation::Kind::CreateKey:
-                done = hive.createKey(op.root, op.key);
-                break;
-            case RegOperation::Kind::DeleteKey:
-                done = hive.deleteKeyTree(op.root, op.key);
-                break;
-            case RegOperation::Kind::SetValue:
-                done = hive.setValue(op.root, op.key, op.name, op.type, op.data);
-                break;
-            case RegOperation::Kind::DeleteValue:
-                done = hive.deleteValue(op.root, op.key, op.name);
-                break;
-        }
-        if (!done) {
-            allDone = false;
-            break;
-        }
-    }
-    if (allDone) {
-        result.saved = hive.commitBatch();
-    } else {
-        hive.rollbackBatch();
-    }
-    if (!result.saved) {
-        result.failure = hive.lastFailure() ? hive.lastFailure()->message
-                                            : std::string("the changes could not be saved");
-    }
+    const auto applied = applyOperations(hive, parsed.operations);
+    result.saved = applied.saved;
+    result.failure = applied.failure;
     return result;
 }
 

@@ -11,21 +11,11 @@
 #include <vector>
 
 #include "RegFile.h"
+#include "RegOperations.h"
 #include "store/Hive.h"
 #include "store/Registry.h"
 
 namespace tunexa::regtool {
-
-struct RegOperation {
-    enum class Kind { CreateKey, DeleteKey, SetValue, DeleteValue };
-    Kind kind = Kind::CreateKey;
-    store::HKEY root = 0;
-    std::string key;
-    std::string name;
-    std::uint32_t type = 0;
-    store::Bytes data;
-    std::size_t line = 0;
-};
 
 // One line the import skipped or changed; line 0 stands for the whole file.
 struct ImportWarning {

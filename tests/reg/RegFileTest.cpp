@@ -1,0 +1,292 @@
+// Regedit files: what the importer makes of each kind of line, the layout the exporter writes,
+// and that the two bring any tree back byte for byte.
+#include <random>
+
+#include "Importer.h"
+#include "RegTestSupport.h"
+#include "Roots.h"
+#include "store/Ansi.h"
+
+namespace tunexa::regtool::test {
+namespace {
+
+using store::HKEY_LOCAL_MACHINE;
+
+std::vector<std::size_t> warnedLines(const ImportResult& result) {
+    std::vector<std::size_t> lines;
+    for (const auto& warning : result.warnings) {
+        lines.push_back(warning.line);
+    }
+    return lines;
+}
+
+class LineBreaks : public RegTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(LineBreaks, ARegeditExportImportsAndExportsAgainUnchanged) {
+    const auto result = importRegFile(hive(), joined(kRegeditExport, GetParam()));
+    EXPECT_TRUE(result.saved && result.warnings.empty());
+    const std::string key = "software\\3DFX INTERACTIVE";
+    EXPECT_EQ(hive().getValue(HKEY_LOCAL_MACHINE, key, "count")->data, bytes("\x1e\0\0\x80"s));
+    // Strings are stored as the store's own writers store them: no terminating NUL.
+    EXPECT_EQ(hive().getValue(HKEY_LOCAL_MACHINE, key, "Path")->data,
+              bytes("C:\\WINDOWS\\SYSTEM \"x\" \xE9"));
+    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, key + "\\c", "CAF\xC9"), "cr\xE8me");
+    EXPECT_EQ(exportRegFile(hive(), {HKEY_LOCAL_MACHINE, key}), joined(kRegeditExport));
+}
+
+INSTANTIATE_TEST_SUITE_P(Breaks, LineBreaks, ::testing::Values("\r\n", "\n", "\r"));
+
+// Each line goes between a value before it and one after it, in key T.
+std::string around(const std::string& line) {
+    return "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\T]\r\n\"before\"=\"1\"\r\n" + line +
+           "\r\n\"after\"=\"2\"\r\n";
+}
+
+TEST_F(RegTest, AMalformedValueLineIsSkippedWithAWarningAndTheRestImported) {
+    for (const std::string line : {"\"n\"=\"unterminated",
+                                   "\"n=\"x\"",
+                                   "\"n\"",
+                                   "\"n\" \"x\"",
+                                   "\"n\"=",
+                                   "\"n\"=text",
+                                   "\"n\"=\"x\" tail",
+                                   "\"n\"=-x",
+                                   "\"n\"=dword:",
+                                   "\"n\"=dword:123456789",
+                                   "\"n\"=dword:12g4",
+                                   "\"n\"=dword:1 2",
+                                   "\"n\"=dword:-1",
+                                   "\"n\"=hex:1,xyz",
+                                   "\"n\"=hex:123",
+                                   "\"n\"=hex:01,,02",
+                                   "\"n\"=hex:,",
+                                   "\"n\"=hex(zz):01",
+                                   "\"n\"=hex(2:01",
+                                   "\"n\"=hex(123456789):01",
+                                   "\"n\"=hex 01",
+                                   "garbage",
+                                   "=\"x\""}) {
+        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "T");
+        const auto result = importRegFile(hive(), around(line));
+        EXPECT_EQ(warnedLines(result), std::vector<std::size_t>{4}) << line;
+        EXPECT_EQ(hive().values(HKEY_LOCAL_MACHINE, "T").size(), 2u) << line;
+    }
+    EXPECT_EQ(warnedLines(importRegFile(hive(), around("\"n\"=\"a\0b\""s))),
+              std::vector<std::size_t>{4});
+}
+
+struct WellFormed {
+    std::string line;
+    std::string name;
+    std::uint32_t type;  // 0: no value
+    std::string data;
+};
+
+TEST_F(RegTest, EachWellFormedValueLineStoresItsTypeAndBytes) {
+    for (const auto& c : std::vector<WellFormed>{
+             {"; a comment", "", 0, ""},
+             {"# a comment", "", 0, ""},
+             {" \t ", "", 0, ""},
+             {"\"c\"=\"a;b\" ; comment", "c", store::REG_SZ, "a;b"},
+             {"\"d\"=DWORD:ff ; comment", "d", store::REG_DWORD, "\xff\0\0\0"s},
+             {"\"h\"=hex:", "h", store::REG_BINARY, ""},
+             {"\"h\"=hex:a,0B, ; comment", "h", store::REG_BINARY, "\x0a\x0b"},
+             {"\"h\"=hex(ffffffff):00", "h", 0xffffffff, "\0"s},
+             {"\"e\"=\"a\\\\b\\\"c\\r\\nd\\q\"", "e", store::REG_SZ, "a\\b\"c\r\nd\\q"},
+             {"  \"i\" = \"spaced\"", "i", store::REG_SZ, "spaced"},
+             {"\"\"=\"default\"", "", store::REG_SZ, "default"},
+             {"\"q\\\"x\"=\"1\"", "q\"x", store::REG_SZ, "1"}}) {
+        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "T");
+        const auto result = importRegFile(hive(), around(c.line));
+        EXPECT_TRUE(result.saved && result.warnings.empty()) << c.line;
+        const auto value = hive().getValue(HKEY_LOCAL_MACHINE, "T", c.name);
+        EXPECT_EQ(hive().values(HKEY_LOCAL_MACHINE, "T").size(), c.type ? 3u : 2u) << c.line;
+        EXPECT_EQ(value ? value->type : 0, c.type) << c.line;
+        EXPECT_EQ(value ? value->data : store::Bytes(), bytes(c.data)) << c.line;
+    }
+}
+
+// A line beyond the registry's limits, or a key line that leaves no key: its values are skipped,
+// each with a warning, unless the key broke a limit, whose one warning stands for them.
+TEST_F(RegTest, LinesThatLeaveNoKeyOrBreakALimitAreSkipped) {
+    for (const auto& [line, warned] : std::vector<std::pair<std::string, std::vector<std::size_t>>>{
+             {"[HKEY_LOCAL_MACHINE\\U", {4, 5}},
+             {"[HKLM\\U]", {4, 5}},
+             {"[-HKEY_LOCAL_MACHINE]", {4, 5}},
+             {"[-HKEY_LOCAL_MACHINE\\U]", {5}},
+             {"[HKEY_LOCAL_MACHINE\\" + keyPath(513) + "]", {4}},
+             {"[HKEY_LOCAL_MACHINE\\U\\" + std::string(256, 'n') + "]", {4}},
+             {"\"" + std::string(16384, 'n') + "\"=\"1\"", {4}}}) {
+        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "T");
+        EXPECT_EQ(warnedLines(importRegFile(hive(), around(line))), warned) << line.substr(0, 30);
+        EXPECT_EQ(hive().values(HKEY_LOCAL_MACHINE, "T").size(), line[0] == '"' ? 2u : 1u);
+    }
+    const std::string longest = "[HKEY_LOCAL_MACHINE\\U\\" + std::string(255, 'n') + "]";
+    const auto result =
+        importRegFile(hive(), around("[HKEY_LOCAL_MACHINE\\" + keyPath(512) + "]\r\n" + longest +
+                                     "\r\n\"" + std::string(16383, 'n') + "\"=\"1\""));
+    EXPECT_TRUE(result.warnings.empty());
+    EXPECT_TRUE(hive().keyExists(HKEY_LOCAL_MACHINE, keyPath(512)));
+    EXPECT_EQ(hive().values(HKEY_LOCAL_MACHINE, "U\\" + std::string(255, 'n')).size(), 2u);
+}
+
+struct Scenario {
+    std::string before;  // imported first
+    std::vector<std::string> lines;
+    std::vector<std::size_t> warned;
+    std::vector<std::string> after;  // HKLM as exported, below its root line
+};
+
+class Scenarios : public RegTest, public ::testing::WithParamInterface<Scenario> {};
+
+TEST_P(Scenarios, LeaveTheStoreAsRegeditWould) {
+    ASSERT_TRUE(importRegFile(hive(), "REGEDIT4\r\n" + GetParam().before).saved);
+    const auto result = importRegFile(hive(), "REGEDIT4\r\n" + joined(GetParam().lines));
+    EXPECT_EQ(warnedLines(result), GetParam().warned);
+    EXPECT_EQ(dump(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n" + joined(GetParam().after));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Scenarios,
+    ::testing::Values(
+        Scenario{"[HKEY_LOCAL_MACHINE\\Old\\Child]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\Keep]\r\n"
+                 "\"Gone\"=\"1\"\r\n@=\"d\"\r\n\"Stays\"=\"1\"\r\n",
+                 {"[-HKEY_LOCAL_MACHINE\\OLD]", "[-HKEY_LOCAL_MACHINE\\Never]",
+                  "[HKEY_LOCAL_MACHINE\\Keep]", "\"gone\"=-", "@=-", "\"NotThere\"=-"},
+                 {},
+                 {"", "[HKEY_LOCAL_MACHINE\\Keep]", "\"Stays\"=\"1\"", ""}},
+        Scenario{
+            "",
+            {"\"lost\"=\"1\"", "[HKEY_LOCAL_MACHINE\\\\ Spaced \\\\]", "\"v\"=\"1\"",
+             "[hkey_local_machine\\A]b] ; the name holds ']'", "\"w\"=hex:\\", "  01,02,\\",
+             "\t03 , 04,\\ ; more follows", "  05", "\"x\"=hex:01,\\", "[HKEY_LOCAL_MACHINE\\H]",
+             "\"y\"=hex(0):ff,\\"},
+            {2, 10},
+            {"", "[HKEY_LOCAL_MACHINE\\ Spaced ]", "\"v\"=\"1\"", "", "[HKEY_LOCAL_MACHINE\\A]b]",
+             "\"w\"=hex:01,02,03,04,05", "", "[HKEY_LOCAL_MACHINE\\H]", "\"y\"=hex(0):ff", ""}}));
+
+TEST_F(RegTest, AnythingButTheTwoHeadersImportsNothing) {
+    for (const std::string header :
+         {"", "regedit4", "REGEDIT4 ", " REGEDIT4", "Windows Registry Editor Version 5.0",
+          "\xEF\xBB\xBFREGEDIT4", "Windows Registry Editor Version 5.00 "}) {
+        const auto result = importRegFile(hive(), header + "\r\n[HKEY_LOCAL_MACHINE\\P]\r\n");
+        EXPECT_FALSE(result.recognized || result.saved) << header;
+    }
+    EXPECT_FALSE(hive().keyExists(HKEY_LOCAL_MACHINE, "P"));
+    EXPECT_TRUE(importRegFile(hive(), "REGEDIT4").saved);
+}
+
+TEST_F(RegTest, Version5FilesAreUtf16AndSoIsTheirTextData) {
+    const std::vector<std::string> five = {"Windows Registry Editor Version 5.00",
+                                           "",
+                                           "[HKEY_LOCAL_MACHINE\\Five]",
+                                           "\"Euro\"=\"\x80\"",
+                                           "\"Expand\"=hex(2):25,00,41,00,25,00,00,00",
+                                           "\"Bin\"=hex:61,00"};
+    const std::string file = "\xFF\xFE" + ansi::toUtf16Le(joined(five) + "\"Far\"=\"") +
+                             "\xE5\x65"s + ansi::toUtf16Le("\"\r\n");  // U+65E5: not in 1252
+    const auto result = importRegFile(hive(), file);
+    EXPECT_EQ(warnedLines(result), std::vector<std::size_t>{7});
+    EXPECT_EQ(dump(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n" +
+                          joined({"", "[HKEY_LOCAL_MACHINE\\Five]", "\"Euro\"=\"\x80\"",
+                                  "\"Expand\"=hex(2):25,41,25,00", "\"Bin\"=hex:61,00",
+                                  "\"Far\"=\"?\"", ""}));
+    hive().deleteValue(HKEY_LOCAL_MACHINE, "Five", "Far");
+    EXPECT_EQ(exportRegFile(hive(), {HKEY_LOCAL_MACHINE, "five"}, RegFileFormat::Version5),
+              "\xFF\xFE" + ansi::toUtf16Le(joined(five) + "\r\n"));
+    EXPECT_FALSE(exportRegFile(hive(), {HKEY_LOCAL_MACHINE, "Nowhere"}));
+}
+
+TEST_F(RegTest, AnImportIsOneTransaction) {
+    // A store that cannot be opened fails every write, so nothing is committed.
+    writeFile(dir_ / "file", "x");
+    const auto broken = store::Hive::open(dir_ / "file" / "registry.db");
+    const auto failed = importRegFile(*broken, joined(kRegeditExport));
+    EXPECT_TRUE(failed.recognized && !failed.saved && !failed.failure.empty());
+    EXPECT_FALSE(broken->inBatch());
+    // Inside a caller's batch the import joins it: rolling that back undoes the whole file.
+    ASSERT_TRUE(hive().beginBatch());
+    EXPECT_TRUE(importRegFile(hive(), joined(kRegeditExport)).saved);
+    hive().rollbackBatch();
+    EXPECT_FALSE(hive().keyExists(HKEY_LOCAL_MACHINE, "Software"));
+}
+
+// Every key and value below Tree, independently of the exporter.
+std::vector<std::string> snapshot(store::Hive& hive, const std::string& key) {
+    std::vector<std::string> shot = {key};
+    for (const auto& value : hive.values(HKEY_LOCAL_MACHINE, key)) {
+        shot.push_back(value.name + "=" + std::to_string(value.type) + ":" +
+                       std::string(value.data.begin(), value.data.end()));
+    }
+    for (const auto& child : hive.subkeys(HKEY_LOCAL_MACHINE, key)) {
+        const auto below = snapshot(hive, joinPath(key, child));
+        shot.insert(shot.end(), below.begin(), below.end());
+    }
+    return shot;
+}
+
+class RoundTrip : public RegTest, public ::testing::WithParamInterface<RegFileFormat> {};
+
+// Export, remove the tree, import the file: the tree comes back byte for byte, and the second
+// export is the same file. Random names and data, every byte and type, empty names and data.
+TEST_P(RoundTrip, AnyTreeComesBackExactly) {
+    std::mt19937 random(20261206);
+    auto text = [&](int minLength, int maxLength, int lowest) {
+        std::string out(std::uniform_int_distribution<int>(minLength, maxLength)(random), '_');
+        for (char& c : out) {
+            c = static_cast<char>(std::uniform_int_distribution<int>(lowest, 255)(random));
+        }
+        return out;
+    };
+    set("Tree", "", store::REG_SZ, "the default");
+    set("Tree", "@", store::REG_SZ, "");
+    ASSERT_TRUE(hive().createKey(HKEY_LOCAL_MACHINE, "Tree\\Empty key"));
+    for (int k = 0; k < 12; ++k) {
+        std::string key = "Tree";
+        for (int d = 0; d <= k % 3; ++d) {
+            std::string name = text(1, 12, 1);
+            // A key name cannot hold a backslash (the separator) or a line break.
+            for (char& c : name) {
+                c = c == '\\' || c == '\r' || c == '\n' ? '_' : c;
+            }
+            key += "\\" + name;
+        }
+        for (int v = 0; v < 12; ++v) {
+            const int pick = std::uniform_int_distribution<int>(0, 9)(random);
+            const auto type = static_cast<std::uint32_t>(pick < 8 ? pick : 17 * (random() % 256));
+            const bool dword = type == store::REG_DWORD && v % 2 == 0;
+            set(key, text(0, 20, 1), type, dword ? text(4, 4, 0) : text(0, 120, 0));
+        }
+    }
+    const auto before = snapshot(hive(), "Tree");
+    const auto file = exportRegFile(hive(), {HKEY_LOCAL_MACHINE, "Tree"}, GetParam());
+    ASSERT_TRUE(file && hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "Tree"));
+    const auto result = importRegFile(hive(), *file);
+    EXPECT_TRUE(result.saved && result.warnings.empty());
+    EXPECT_EQ(snapshot(hive(), "Tree"), before);
+    EXPECT_EQ(exportRegFile(hive(), {HKEY_LOCAL_MACHINE, "Tree"}, GetParam()), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
+                         ::testing::Values(RegFileFormat::Regedit4, RegFileFormat::Version5));
+
+TEST(KeyNames, RootsByTheirLongAndShortNamesInAnyCase) {
+    for (const auto& [root, longName, shortName] :
+         std::vector<std::tuple<store::HKEY, std::string, std::string>>{
+             {HKEY_LOCAL_MACHINE, "hkey_local_machine", "HKLM"},
+             {store::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "hkcu"},
+             {store::HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "HKCR"},
+             {store::HKEY_USERS, "HKEY_USERS", "HKU"},
+             {store::HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "HKCC"},
+             {HKEY_DYN_DATA, "HKEY_DYN_DATA", "HKDD"}}) {
+        EXPECT_EQ(rootFromLongName(longName), root);
+        EXPECT_FALSE(rootFromLongName(shortName));
+        const auto key = parseKeyName(shortName + "\\\\ a \\\\b\\");
+        ASSERT_TRUE(key);
+        EXPECT_EQ(key->fullName(), std::string(longRootName(root)) + "\\ a \\b");
+        EXPECT_EQ(key->root, root);
+    }
+}
+
+}  // namespace
+}  // namespace tunexa::regtool::test

@@ -1,0 +1,34 @@
+#pragma once
+
+// Windows 95/98 registry files ("CREG": SYSTEM.DAT, USER.DAT) for tests, laid out after libyal's
+// public description of the format: a 32-byte header, the key navigation record ("RGKN") with one
+// 28-byte entry per key, and one data block ("RGDB") holding each key's name and values.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tunexa::test {
+
+struct CregValue {
+    std::string name;  // in the file's code page; "" for the default value
+    std::uint32_t type = 0;
+    std::string data;
+};
+
+struct CregKey {
+    std::string name;
+    std::vector<CregValue> values;
+    std::vector<CregKey> subkeys;
+};
+
+// Where a built file keeps the offset of the root key's first subkey, for tests that damage it:
+// the key record follows the 32-byte file header, its entries its own 32-byte header, and the
+// root's entry, which comes first, names its first subkey at byte 16.
+inline constexpr std::size_t kCregRootFirstSubkey = 32 + 32 + 16;
+
+// The file's bytes; `root` is the file's root key (SYSTEM.DAT calls it "$$$PROTO.HIV").
+std::string buildCregFile(const CregKey& root);
+
+}  // namespace tunexa::test

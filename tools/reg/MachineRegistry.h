@@ -1,0 +1,44 @@
+#pragma once
+
+// Reading a Windows 95/98 machine's own driver settings into the hive: from the SYSTEM.DAT of the
+// installation found on drive C:, only the keys of the cards Tunexa manages, the display class
+// and the PCI device list, so the panels show the machine's real settings and the first run can
+// tell which cards are installed.
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "PciCards.h"
+#include "W9xRegistry.h"
+#include "platform/files/WindowsInstallation.h"
+#include "store/Hive.h"
+
+namespace tunexa::regtool {
+
+// The keys taken, below HKEY_LOCAL_MACHINE.
+std::span<const std::string_view> machineKeys();
+
+// What readMachineSettings found: the operations to apply (HKLM\Enum\PCI is replaced whole, so
+// the device list is the machine's), or why there are none.
+W9xReadResult readMachineSettings(const files::WindowsInstallation& windows);
+
+struct MachineImportReport {
+    bool saved = false;   // applied: committed, or part of the caller's open batch
+    std::string failure;  // why not: libcreg's words for a damaged file, or the store's
+    std::size_t keys = 0;
+    std::size_t values = 0;
+    std::vector<std::string> keysFound;  // of machineKeys(), those SYSTEM.DAT holds
+    std::vector<std::string> warnings;   // names skipped or changed, each naming its key
+    std::vector<PciCard> cards;          // the cards HKLM\Enum\PCI names afterwards
+};
+
+// Reads the machine's keys and applies them in one batch on `hive`. Inside a batch the caller
+// opened (a recorded change), the writes join it, so the caller's rollback undoes them; a file
+// that is damaged writes nothing.
+MachineImportReport importMachineSettings(store::Hive& hive,
+                                          const files::WindowsInstallation& windows);
+
+}  // namespace tunexa::regtool
