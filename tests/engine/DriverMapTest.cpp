@@ -246,9 +246,16 @@ TEST_F(DriverMap, SliDetectionGoesIntoBothVoodoo2Keys) {
     EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT"), "text:0");
     EXPECT_EQ(stored(kV2D3D, "SSTV2_SLIDETECT"), "text:0");
 
-    // The driver's text "0" reads back through the dword reader as 0.
-    ReadDriverSettings(kCardVoodoo2, record);
-    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
+    // "Disable SLI" stays ticked after a restart: the text "0", or a dword 0, reads back as 1.
+    DriverSettings restarted;
+    ReadDriverSettings(kCardVoodoo2, restarted);
+    EXPECT_EQ(restarted.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
+    putDword(kV2Glide, "SSTV2_SLIDETECT", 0);
+    ReadDriverSettings(kCardVoodoo2, restarted);
+    EXPECT_EQ(restarted.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
+    WriteDriverSettings(kCardVoodoo2, restarted);
+    EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT"), "text:0");
+    EXPECT_EQ(stored(kV2D3D, "SSTV2_SLIDETECT"), "text:0");
 
     record.V2Glide.SSTV2_SLIDETECT = 2;
     putText(kV2Glide, "SSTV2_SLIDETECT", "0");
@@ -261,6 +268,8 @@ TEST_F(DriverMap, SliDetectionGoesIntoBothVoodoo2Keys) {
     WriteDriverSettings(kCardVoodoo2, record);
     EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT"), "absent");
     EXPECT_EQ(stored(kV2D3D, "SSTV2_SLIDETECT"), "absent");
+    ReadDriverSettings(kCardVoodoo2, restarted);
+    EXPECT_EQ(restarted.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
 }
 
 TEST_F(DriverMap, ReadThenWriteOnAnEmptyStoreNormalisesTheTNTValues) {
