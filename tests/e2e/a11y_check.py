@@ -1,11 +1,10 @@
-"""Accessibility check through AT-SPI, the interface screen readers use.
-
-Walks the first-run window, every tab of the main window and the option pages the 3Dfx tab
-switches between, a message box and the tray menu: every showing control must have a role and
-a name of its own (not just its frame's title). Each window and page is then walked with the
-Tab key, which must reach every showing, enabled control. Reports every offender, then fails if
-there was one. Usage: /usr/bin/python3 a11y_check.py TUNEXA TUNEXA-REG
-"""
+# Accessibility check through AT-SPI, the interface screen readers use.
+#
+# Walks the first-run window, every tab of the main window and the option pages the 3Dfx tab
+# switches between, a message box and the tray menu: every showing control must have a role and
+# a name of its own (not just its frame's title). Each window and page is then walked with the
+# Tab key, which must reach every showing, enabled control. Reports every offender, then fails if
+# there was one. Usage: /usr/bin/python3 a11y_check.py TUNEXA TUNEXA-REG
 
 import sys
 
@@ -30,7 +29,7 @@ class Walk:
         self.offenders, self.seen = [], set()
 
     def names(self, root, where, only_showing=True):
-        """Every control below root has a role and a name of its own."""
+        # Every control below root has a role and a name of its own.
         for node in [root] + e2e.descendants(root, only_showing):
             if e2e.identity(node) in self.seen:
                 continue
@@ -44,8 +43,8 @@ class Walk:
                                       f" in '{node.parent.name}' has no name of its own")
 
     def keyboard_walk(self, page, where):
-        """Tabs round page until the focus comes back; every showing, enabled control must have
-        had it on the way."""
+        # Tabs round page until the focus comes back; every showing, enabled control must have
+        # had it on the way.
         expected = {e2e.identity(node): node for node in e2e.descendants(page)
                     if node.getRole() in self.keyboard and e2e.state(node, "ENABLED")}
         reached, start = set(), None
@@ -103,11 +102,11 @@ def test(session):
     for panel, button, marker, back_panel, back in OPTION_PAGES:
         where = f"3Dfx, {panel} > {button}"
         e2e.press(e2e.find(e2e.find(page, roles.ROLE_PANEL, panel), roles.ROLE_PUSH_BUTTON, button))
-        frame = e2e.wait_for(lambda: e2e.find(page, roles.ROLE_PANEL, back_panel), where)
-        shown = e2e.find(frame, roles.ROLE_CHECK_BOX, marker)
+        frame = lambda: e2e.find(page, roles.ROLE_PANEL, back_panel)  # noqa: E731
+        shown = e2e.wait_for(lambda: e2e.find(frame(), roles.ROLE_CHECK_BOX, marker), where)
         walk.names(window, where)
         walk.keyboard_walk(page, where)
-        e2e.press(e2e.find(frame, roles.ROLE_PUSH_BUTTON, back))
+        e2e.press(e2e.find(frame(), roles.ROLE_PUSH_BUTTON, back))
         e2e.wait_for(lambda: not e2e.showing(shown), f"'{marker}' to go after '{back}'")
 
     page = e2e.select_tab(window, "   Riva TNT")

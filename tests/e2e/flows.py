@@ -1,10 +1,9 @@
-"""The user journeys, one per test: python3 flows.py JOURNEY TUNEXA TUNEXA-REG.
-
-first_run     an empty data root: the first-run window, its OK, the restart notice, the end
-second_start  started minimised: the icon restores the window; a tray clock item is stored
-apply         a panel's Apply, confirmed: the driver's values stored (read with tunexa-reg)
-exit          the tray menu's Exit ends the program and takes its icon out of the tray
-"""
+# The user journeys, one per test: python3 flows.py JOURNEY TUNEXA TUNEXA-REG.
+#
+# first_run     an empty data root: the first-run window, its OK, the restart notice, the end
+# second_start  started minimised: the icon restores the window; a tray clock item is stored
+# apply         a panel's Apply, confirmed: the driver's values stored (read with tunexa-reg)
+# exit          the tray menu's Exit ends the program and takes its icon out of the tray
 
 import sys
 

@@ -274,18 +274,17 @@ class Program:
     def app(self):
         # The program's accessible application, found by its process id.
         def find_app():
-            check(self.process.poll() is None, f"the program ended ({self.process.poll()})")
             desktop = self.pyatspi.Registry.getDesktop(0)
             apps = (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
             return next((a for a in apps if a and a.get_process_id() == self.process.pid), None)
+        check(self.process.poll() is None, f"the program ended ({self.process.poll()})")
         if self._app is None:
             self._app = wait_for(find_app, "the program on the accessibility bus")
             self._app.set_cache_mask(0)
         return self._app
 
     def windows(self):
-        app = self.app()
-        check(self.process.poll() is None, f"the program ended ({self.process.poll()})")
+        app = self.app()  # checks that the program still runs
         return [w for w in map(app.getChildAtIndex, range(app.childCount)) if w and showing(w)]
 
     def window(self, name):
@@ -388,9 +387,7 @@ def run(test):
     # Runs test(session) in a fresh session; argv: tunexa tunexa-reg. Gives the exit code.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # a runner's timeout: clean up
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]
-    try:
-        import pyatspi  # noqa: F401
-    except ImportError:
+    if subprocess.run([sys.executable, "-c", "import pyatspi"]).returncode != 0:
         missing.append("python3-pyatspi")
     if missing:
         log(f"SKIP: missing {', '.join(missing)}")

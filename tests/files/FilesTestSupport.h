@@ -26,8 +26,10 @@ inline void writeBytes(const fs::path& file, std::string_view bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// Drive C is made before each test.
 class DriveTest : public ::testing::Test {
   protected:
+    void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
     // The entries of drive C, so a test sees that no temporary file stayed behind.
     long entriesOnC() const {
         return std::distance(fs::directory_iterator(driveC), fs::directory_iterator());

@@ -21,9 +21,9 @@ class FileSearchTest : public ::testing::Test {
             std::ofstream(driveC / name) << "x";
         }
     }
-    Found search(std::string_view folder, const SearchProgress& progress = {}) {
+    Found search(std::string_view folder) {
         Found found;
-        outcome = SearchFileTree(folder, "hl.exe", found, progress, drives);
+        outcome = SearchFileTree(folder, "hl.exe", found, {}, drives);
         return found;
     }
 
@@ -56,18 +56,6 @@ TEST_F(FileSearchTest, LinksAreFollowedOnceAndForeignNamesPassedOver) {
     fs::create_directory_symlink(driveC, driveC / "Real" / "loop");
     fs::create_directory_symlink(driveC / "missing", driveC / "Real" / "dangling");
     EXPECT_EQ(search("C:\\"), (Found{"C:\\Alias\\hl.exe", "C:\\Caf\xE9\\hl.exe"}));
-}
-
-TEST_F(FileSearchTest, ProgressCountsFoldersAndCancelKeepsWhatWasFound) {
-    files({"A/hl.exe", "B/hl.exe", "C/hl.exe"});
-    std::vector<std::size_t> counts;
-    const auto found = search("C:\\", [&](std::size_t searched) {
-        counts.push_back(searched);
-        return searched < 3;
-    });
-    EXPECT_TRUE(outcome.cancelled);
-    EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2, 3}));
-    EXPECT_EQ(found, (Found{"C:\\A\\hl.exe", "C:\\B\\hl.exe"}));
 }
 
 }  // namespace

@@ -132,47 +132,37 @@ TEST_F(HalfLifePanelTest, SaveAndDeleteTellWhatIsMissing) {
 }
 
 // Every copy, a folder's before its subfolders', under the busy pointer; a letter without a
-// drive finds nothing and says nothing.
-TEST_F(HalfLifePanelTest, FindListsEveryCopyUnderTheBusyPointer) {
+// drive finds nothing and says nothing. Cancel in the progress dialog keeps what was found.
+TEST_F(HalfLifePanelTest, FindListsEveryCopyUnderTheBusyPointerUntilCancelled) {
     for (const char* name : {"Z/hl.exe", "A/B/HL.EXE", "A/hl.exe", "hl.exe", "A/readme.txt"}) {
         file(name);
     }
     std::vector<int> depths;
-    QObject::connect(&panel_, &HalfLifePanel::folderSearched, &panel_,
-                     [&](qulonglong) { depths.push_back(busy_.depth()); });
-    ui_.lstHL->addItem("C:\\Old\\hl.exe");
-    ui_.txtHLdrive->setText("c");
-    ui_.cmdFindHL->click();
-    EXPECT_EQ(items(ui_.lstHL), "c:\\hl.exe|c:\\A\\hl.exe|c:\\A\\B\\HL.EXE|c:\\Z\\hl.exe");
-    EXPECT_EQ(depths, std::vector<int>(4, 1));
-    EXPECT_EQ(busy_.depth(), 0);
-    for (const char* typed : {"C:", "D"}) {
-        ui_.txtHLdrive->setText(typed);
-        ui_.cmdFindHL->click();
-        EXPECT_EQ(ui_.lstHL->count(), 0) << typed;
-    }
-    EXPECT_TRUE(boxes_.shown().empty());
-}
-
-TEST_F(HalfLifePanelTest, CancelKeepsWhatWasFoundSoFar) {
-    for (const char* name : {"hl.exe", "A/hl.exe", "B/hl.exe"}) {
-        file(name);
-    }
-    panel_.setProgressDelay(std::chrono::milliseconds(0));
     QString label;
     QObject::connect(&panel_, &HalfLifePanel::folderSearched, &panel_, [&](qulonglong folders) {
-        if (folders == 2 && label.isEmpty() && panel_.progressDialog() != nullptr) {
-            label = panel_.progressDialog()->labelText();
-            QPushButton* cancel = panel_.progressDialog()->findChild<QPushButton*>();
-            EXPECT_EQ(cancel->text(), "Cancel");
-            QTest::mouseClick(cancel, Qt::LeftButton);
+        depths.push_back(busy_.depth());
+        QProgressDialog* dialog = panel_.progressDialog();
+        if (folders == 2 && dialog != nullptr && label.isEmpty()) {
+            label = dialog->labelText();
+            EXPECT_EQ(dialog->findChild<QPushButton*>()->text(), "Cancel");
+            QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
         }
     });
-    ui_.txtHLdrive->setText("C");
-    ui_.cmdFindHL->click();
+    const auto find = [&](const char* letter) {
+        ui_.txtHLdrive->setText(letter);
+        ui_.cmdFindHL->click();
+        return items(ui_.lstHL);
+    };
+    ui_.lstHL->addItem("C:\\Old\\hl.exe");
+    EXPECT_EQ(find("c"), "c:\\hl.exe|c:\\A\\hl.exe|c:\\A\\B\\HL.EXE|c:\\Z\\hl.exe");
+    EXPECT_EQ(depths, std::vector<int>(4, 1));
+    EXPECT_EQ(find("C:") + find("D"), "");
+    panel_.setProgressDelay(std::chrono::milliseconds(0));
+    EXPECT_EQ(find("C"), "C:\\hl.exe|C:\\A\\hl.exe");  // the root and C:\A were searched
     EXPECT_EQ(label, "Folders searched: 1");
-    EXPECT_EQ(items(ui_.lstHL), "C:\\hl.exe|C:\\A\\hl.exe");
     EXPECT_EQ(panel_.progressDialog(), nullptr);
+    EXPECT_EQ(busy_.depth(), 0);
+    EXPECT_TRUE(boxes_.shown().empty());
 }
 
 // Connect writes c:\tx106hl.bat for the program in view and minimises the window; a refusal is
