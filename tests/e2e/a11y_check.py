@@ -34,10 +34,11 @@ class Walk:
             if e2e.identity(node) in self.seen:
                 continue
             self.seen.add(e2e.identity(node))
-            role, name = node.getRole(), (node.name or "").strip()
+            role = node.getRole()
             if role in (self.roles.ROLE_INVALID, self.roles.ROLE_UNKNOWN):
-                self.offenders.append(f"{where}: '{name}' in '{node.parent.name}' has no role")
-            elif role in self.controls and (not name or name == frame_title(node, self.roles)):
+                self.offenders.append(f"{where}: '{node.name}' in '{node.parent.name}' has no role")
+            elif role in self.controls and (not (node.name or "").strip() or
+                                            node.name.strip() == frame_title(node, self.roles)):
                 # Qt names a control without a name of its own after its group box.
                 self.offenders.append(f"{where}: {node.getRoleName()} #{node.getIndexInParent()}"
                                       f" in '{node.parent.name}' has no name of its own")

@@ -20,6 +20,7 @@ def first_run(session):
     e2e.check(sorted(boxes) == ["3Dfx Banshee", "3Dfx Voodoo", "3Dfx Voodoo2", "NVidia Riva TNT"],
               f"first-run check boxes: {sorted(boxes)}")
     e2e.check(not session.visible_windows(e2e.MAIN_TITLE), "the main window is showing too")
+    e2e.check(not session.query(e2e.TUNEXA_KEY), "settings stored before the first run's OK")
     for name in ("NVidia Riva TNT", "3Dfx Banshee"):
         e2e.press(boxes[name])
         e2e.wait_for(lambda: e2e.state(boxes[name], "CHECKED"), f"'{name}' checked")

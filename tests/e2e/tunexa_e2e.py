@@ -325,7 +325,8 @@ class FocusTracker:
         # The node of the latest focus event after the one numbered since (of role, when
         # given: a late event of another window does not count).
         return wait_for(lambda: next((node for serial, node in reversed(self.events) if serial
-                                      > since and role in (None, node.getRole())), None), what)
+                                      > since and (role is None or node.getRole() == role)),
+                                     None), what)
 
 
 # --- AT-SPI helpers ---
