@@ -49,7 +49,9 @@ std::optional<std::string> keyPath(Key key, const DriverSettings& settings) {
 
 // DwordOrByte: the value the program itself writes as one byte but the driver's own tools keep
 // as a dword; either form reads, so a setting the user applied is not lost at the next start.
-enum class ReadAs { Nothing, Text, Dword, Binary, DwordOrByte };
+// ZeroIsOne: SLI detection, which the program switches off by storing the text "0"; that text
+// (or a dword 0) reads as 1, the field's "switched off", and anything else or nothing as 0.
+enum class ReadAs { Nothing, Text, Dword, Binary, DwordOrByte, ZeroIsOne };
 enum class WriteAs { Text, Dword, Binary };
 
 enum class When {
@@ -134,8 +136,8 @@ constexpr MapEntry kVoodoo2Map[] = {
      ReadAs::Dword, WriteAs::Dword, When::EqualTo, 3},
     {field<groupV2Glide, &VG::SSTV2_TMU_MEMSIZE>, Key::V2Glide, "SSTV2_TMU_MEMSIZE", ReadAs::Dword,
      WriteAs::Dword, When::EqualTo, 2},
-    // The driver enables SLI detection when the value is present (as "0") in both keys.
-    {field<groupV2Glide, &VG::SSTV2_SLIDETECT>, Key::V2Glide, "SSTV2_SLIDETECT", ReadAs::Dword,
+    // "Disable SLI" ticked stores "0" in both keys, which turns the driver's SLI detection off.
+    {field<groupV2Glide, &VG::SSTV2_SLIDETECT>, Key::V2Glide, "SSTV2_SLIDETECT", ReadAs::ZeroIsOne,
      WriteAs::Text, When::SliDetect, 1, "0"},
     {field<groupV2Glide, &VG::SSTV2_SLIDETECT>, Key::V2D3D, "SSTV2_SLIDETECT", ReadAs::Nothing,
      WriteAs::Text, When::SliDetect, 1, "0"},
@@ -208,6 +210,17 @@ void readEntry(const MapEntry& entry, DriverSettings& settings) {
             const bool oneByte = raw && raw->type == store::REG_BINARY && raw->data.size() == 1;
             target = oneByte ? store::RegGetBinary(HKEY_LOCAL_MACHINE, *path, entry.valueName)
                              : store::RegGetDword(HKEY_LOCAL_MACHINE, *path, entry.valueName);
+            break;
+        }
+        case ReadAs::ZeroIsOne: {
+            const auto raw =
+                store::currentHive().getValue(HKEY_LOCAL_MACHINE, *path, entry.valueName);
+            const bool dwordZero =
+                raw && raw->type == store::REG_DWORD &&
+                store::RegGetDword(HKEY_LOCAL_MACHINE, *path, entry.valueName) == 0;
+            const bool textZero =
+                store::RegGetString(HKEY_LOCAL_MACHINE, *path, entry.valueName) == "0";
+            target = (dwordZero || textZero) ? 1 : 0;
             break;
         }
         case ReadAs::Nothing:

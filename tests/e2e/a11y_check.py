@@ -1,230 +1,129 @@
-"""Accessibility check of the built program through AT-SPI, the interface screen readers use.
+# Accessibility check through AT-SPI, the interface screen readers use.
+#
+# Walks the first-run window, every tab of the main window and the option pages the 3Dfx tab
+# switches between, a message box and the tray menu: every showing control must have a role and
+# a name of its own (not just its frame's title). Each window and page is then walked with the
+# Tab key, which must reach every showing, enabled control. Reports every offender, then fails if
+# there was one. Usage: /usr/bin/python3 a11y_check.py TUNEXA TUNEXA-REG
 
-Walks the first-run window, every tab of the main window (and the option pages the 3Dfx tab
-switches between), a message box and, with a tray host, the tray menu; every control that is
-showing must have a role and a non-empty accessible name. Then walks each tab with the Tab key
-and requires that every showing, enabled control takes the keyboard focus. Reports every
-offender, then fails if there was one.
-
-Usage: /usr/bin/python3 a11y_check.py TUNEXA TUNEXA-REG
-"""
-
-import shutil
 import sys
 
 import tunexa_e2e as e2e
 
-# What a screen reader user operates; each needs a name of its own.
-CONTROL_ROLES = ("ROLE_PUSH_BUTTON", "ROLE_CHECK_BOX", "ROLE_RADIO_BUTTON", "ROLE_TOGGLE_BUTTON",
-                 "ROLE_SLIDER", "ROLE_SPIN_BUTTON", "ROLE_LIST", "ROLE_LIST_BOX", "ROLE_TEXT",
-                 "ROLE_ENTRY", "ROLE_PASSWORD_TEXT", "ROLE_COMBO_BOX", "ROLE_MENU_ITEM",
-                 "ROLE_CHECK_MENU_ITEM", "ROLE_RADIO_MENU_ITEM", "ROLE_PAGE_TAB",
-                 "ROLE_TABLE", "ROLE_TREE", "ROLE_TREE_TABLE")
-NO_ROLE = ("ROLE_INVALID", "ROLE_UNKNOWN")
-# Controls the Tab key must reach (a tab bar is reached as a whole, menus by their own keys).
-KEYBOARD_ROLES = ("ROLE_PUSH_BUTTON", "ROLE_CHECK_BOX", "ROLE_RADIO_BUTTON", "ROLE_TOGGLE_BUTTON",
-                  "ROLE_SLIDER", "ROLE_SPIN_BUTTON", "ROLE_LIST", "ROLE_LIST_BOX", "ROLE_TEXT",
-                  "ROLE_ENTRY", "ROLE_PASSWORD_TEXT", "ROLE_COMBO_BOX", "ROLE_TABLE",
-                  "ROLE_TREE", "ROLE_TREE_TABLE")
-
-# Option pages a button on a tab brings up: (tab, panel holding the button, button, a control
-# that shows only on the page, the panel and button that lead back).
-OPTION_PAGES = (
-    (" 3Dfx", "Banshee", "D3D Options", ("ROLE_CHECK_BOX", "Force Anti Aliasing"),
-     ("Banshee - D3D", "Back")),
-    (" 3Dfx", "Banshee", "Glide Options", ("ROLE_CHECK_BOX", "Rush Emulation"),
-     ("Banshee - Glide", "Back")),
-    (" 3Dfx", "Voodoo 2", "Glide Options", ("ROLE_CHECK_BOX", "Limit to 2Mb"),
-     ("Voodoo 2", "D3D Options")),
-)
+# What a screen reader user operates; the Tab key must reach all but the menu items and tabs.
+KEYBOARD_ROLES = ("PUSH_BUTTON", "CHECK_BOX", "RADIO_BUTTON", "TOGGLE_BUTTON", "SLIDER",
+                  "SPIN_BUTTON", "LIST", "LIST_BOX", "TEXT", "ENTRY", "PASSWORD_TEXT",
+                  "COMBO_BOX", "TABLE", "TREE", "TREE_TABLE")
+CONTROL_ROLES = KEYBOARD_ROLES + ("MENU_ITEM", "CHECK_MENU_ITEM", "RADIO_MENU_ITEM", "PAGE_TAB")
+# (panel on the 3Dfx tab, its button, a check box only its page shows, panel and button back)
+OPTION_PAGES = (("Banshee", "D3D Options", "Force Anti Aliasing", "Banshee - D3D", "Back"),
+                ("Banshee", "Glide Options", "Rush Emulation", "Banshee - Glide", "Back"),
+                ("Voodoo 2", "Glide Options", "Limit to 2Mb", "Voodoo 2", "D3D Options"))
 
 
-class Report:
-    def __init__(self, pyatspi):
-        self.pyatspi = pyatspi
-        self.control_roles = {getattr(pyatspi, role) for role in CONTROL_ROLES}
-        self.no_role = {getattr(pyatspi, role) for role in NO_ROLE}
-        self.keyboard_roles = {getattr(pyatspi, role) for role in KEYBOARD_ROLES}
-        self.offenders = []
-        self.seen = set()
-        self.checked = 0
+class Walk:
+    def __init__(self, session):
+        self.session, self.roles = session, session.pyatspi
+        role = lambda names: {getattr(self.roles, "ROLE_" + name) for name in names}  # noqa: E731
+        self.keyboard, self.controls = role(KEYBOARD_ROLES), role(CONTROL_ROLES)
+        self.offenders, self.seen = [], set()
 
-    def place(self, node, stop):
-        """The chain of named containers above node, for the report."""
-        names = []
-        current = node.parent
-        while current is not None and e2e.identity(current) != e2e.identity(stop):
-            if current.name and current.name.strip():
-                names.append(current.name.strip())
-            current = current.parent
-        return " > ".join(reversed(names)) or stop.name
-
-    def check_node(self, node, where, root):
-        key = e2e.identity(node)
-        if key in self.seen:
-            return
-        self.seen.add(key)
-        role = node.getRole()
-        if role in self.no_role:
-            self.offenders.append(f"{where}: '{node.name}' in {self.place(node, root)} has no role")
-        elif role in self.control_roles:
-            self.checked += 1
-            name = (node.name or "").strip()
-            if not name:
-                self.offenders.append(f"{where}: {node.getRoleName()} without a name in "
-                                      f"{self.place(node, root)} (index "
-                                      f"{node.getIndexInParent()})")
-            elif name == enclosing_frame_title(node, self.pyatspi):
-                # Qt names a control without a name of its own after its group box.
-                self.offenders.append(f"{where}: {node.getRoleName()} has only its frame's "
-                                      f"title '{name}' as name, in {self.place(node, root)} "
-                                      f"(index {node.getIndexInParent()})")
-
-    def walk(self, root, where, only_showing=True):
+    def names(self, root, where, only_showing=True):
+        # Every control below root has a role and a name of its own.
         for node in [root] + e2e.descendants(root, only_showing):
-            self.check_node(node, where, root)
+            if e2e.identity(node) in self.seen:
+                continue
+            self.seen.add(e2e.identity(node))
+            role = node.getRole()
+            if role in (self.roles.ROLE_INVALID, self.roles.ROLE_UNKNOWN):
+                self.offenders.append(f"{where}: '{node.name}' in '{node.parent.name}' has no role")
+            elif role in self.controls and (not (node.name or "").strip() or
+                                            node.name.strip() == frame_title(node, self.roles)):
+                # Qt names a control without a name of its own after its group box.
+                self.offenders.append(f"{where}: {node.getRoleName()} #{node.getIndexInParent()}"
+                                      f" in '{node.parent.name}' has no name of its own")
+
+    def keyboard_walk(self, page, where):
+        # Tabs round page until the focus comes back; every showing, enabled control must have
+        # had it on the way.
+        expected = {e2e.identity(node): node for node in e2e.descendants(page)
+                    if node.getRole() in self.keyboard and e2e.state(node, "ENABLED")}
+        reached, start = set(), None
+        for _ in range(len(expected) + 20):
+            since = self.session.focus.serial
+            self.session.xdotool("key", "Tab")
+            node = self.session.focus.wait_change(since, f"the focus to move with Tab on {where}")
+            if node.getRole() in (self.roles.ROLE_LIST_ITEM, self.roles.ROLE_TABLE_CELL,
+                                  self.roles.ROLE_PAGE_TAB):
+                node = node.parent  # an item stands for its list, a tab for the tab bar
+            if e2e.identity(node) == start:
+                break
+            if not e2e.showing(node):
+                self.offenders.append(f"keyboard, {where}: Tab reaches '{node.name}', hidden")
+            start = start or e2e.identity(node)
+            reached.add(e2e.identity(node))
+        else:
+            self.offenders.append(f"keyboard, {where}: the Tab order never comes round")
+        self.offenders += [f"keyboard, {where}: {node.getRoleName()} '{node.name}' cannot be "
+                           f"reached with Tab" for key, node in expected.items()
+                           if key not in reached]
+
+    def focus(self, program, title):
+        window = program.window(title)
+        window_id = min(e2e.wait_for(lambda: self.session.visible_windows(title), title))
+        self.session.xdotool("windowfocus", "--sync", str(window_id))
+        return window
 
 
-def enclosing_frame_title(node, pyatspi):
-    current = node.parent
-    while current is not None:
-        if current.getRole() == pyatspi.ROLE_PANEL and (current.name or "").strip():
-            return current.name.strip()
-        if current.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT,
-                                 pyatspi.ROLE_APPLICATION):
-            return None
-        current = current.parent
+def frame_title(node, roles):
+    while node.parent is not None and node.parent.getRole() != roles.ROLE_FRAME:
+        node = node.parent
+        if node.getRole() == roles.ROLE_PANEL and (node.name or "").strip():
+            return node.name.strip()
     return None
 
 
-def focus_target(pyatspi, node):
-    """The control a focus event stands for: a list for its item, a tab list for its tab."""
-    if node.getRole() in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL,
-                          pyatspi.ROLE_PAGE_TAB):
-        return node.parent
-    return node
+def test(session):
+    roles = session.pyatspi
+    walk = Walk(session)
+    first_run = session.start_program()
+    window = walk.focus(first_run, e2e.FIRST_RUN_TITLE)
+    walk.names(window, "first-run window")
+    walk.keyboard_walk(window, "first-run window")
+    e2e.end_group(first_run.process)
 
-
-def keyboard_walk(session, page, where, report):
-    """Tabs through page (a tab's page or a window) until the focus comes round again; every
-    showing, enabled control of the page must have had it. Returns the controls in Tab order."""
-    pyatspi = session.pyatspi
-    expected = {}
-    for node in [n for n in e2e.descendants(page, only_showing=True)
-                 if n.getRole() in report.keyboard_roles and e2e.enabled(n)]:
-        expected[e2e.identity(node)] = node
-    reached, order = set(), []
-    start = None
-    for _ in range(len(expected) + 20):
-        since = session.focus.serial
-        session.xdotool("key", "Tab")
-        focused = focus_target(pyatspi, session.focus.wait_change(
-            since, f"the focus to move with Tab on {where} after "
-                   f"{order[-1] if order else 'the start'}"))
-        key = e2e.identity(focused)
-        if key == start:
-            break
-        if start is None:
-            start = key
-        if not e2e.showing(focused):
-            report.offenders.append(f"keyboard, {where}: Tab reaches "
-                                    f"'{focused.name}', which is not showing")
-        reached.add(key)
-        order.append(f"{focused.getRoleName()} '{focused.name}'")
-    else:
-        report.offenders.append(f"keyboard, {where}: the Tab order never comes round")
-    for key, node in expected.items():
-        if key not in reached:
-            report.offenders.append(f"keyboard, {where}: {node.getRoleName()} "
-                                    f"'{node.name}' in {report.place(node, page)} cannot be "
-                                    f"reached with Tab")
-    return order
-
-
-def focus_window(session, title):
-    window_ids = e2e.wait_for(lambda: session.visible_windows(title), f"'{title}' on the screen")
-    session.xdotool("windowfocus", "--sync", str(min(window_ids)))
-
-
-def check_first_run(session, report):
+    session.configure(e2e.CARD_FLAGS)
     program = session.start_program()
-    window = program.window(e2e.FIRST_RUN_TITLE)
-    report.walk(window, "first-run window")
-    focus_window(session, e2e.FIRST_RUN_TITLE)
-    order = keyboard_walk(session, window, "the first-run window", report)
-    program.stop()
-    return order
+    window = walk.focus(program, e2e.MAIN_TITLE)
+    for tab in e2e.TAB_NAMES:
+        page = e2e.select_tab(window, tab)
+        walk.names(window, f"tab '{tab.strip()}'")
+        walk.keyboard_walk(page, f"tab '{tab.strip()}'")
+    page = e2e.select_tab(window, " 3Dfx")
+    for panel, button, marker, back_panel, back in OPTION_PAGES:
+        where = f"3Dfx, {panel} > {button}"
+        e2e.press(e2e.find(e2e.find(page, roles.ROLE_PANEL, panel), roles.ROLE_PUSH_BUTTON, button))
+        frame = lambda: e2e.find(page, roles.ROLE_PANEL, back_panel)  # noqa: E731
+        shown = e2e.wait_for(lambda: e2e.find(frame(), roles.ROLE_CHECK_BOX, marker), where)
+        walk.names(window, where)
+        walk.keyboard_walk(page, where)
+        e2e.press(e2e.find(frame(), roles.ROLE_PUSH_BUTTON, back))
+        e2e.wait_for(lambda: not e2e.showing(shown), f"'{marker}' to go after '{back}'")
 
-
-def check_message_box(session, program, window, report):
-    """The Riva TNT Apply question, answered No, and the notice that follows."""
     page = e2e.select_tab(window, "   Riva TNT")
-    e2e.press(e2e.find_button(page, "Apply all settings"))
+    e2e.press(e2e.find(page, roles.ROLE_PUSH_BUTTON, "Apply all settings"))
     question = program.message_box("Are you sure?")
-    report.walk(question, "message box 'Applying Settings'")
-    e2e.press(e2e.find_button(question, "No"))
-    notice = program.message_box("Settings Not Applied")
-    report.walk(notice, "message box 'Settings Not Applied'")
-    e2e.press(e2e.find_button(notice, "OK"))
-    e2e.wait_for(program.no_message_box, "the notice to close", pump=e2e.pump)
-
-
-def check_tray_menu(session, report):
-    menu = session.tray_menu_tree()
-    report.walk(menu, "tray menu", only_showing=False)
+    walk.names(question, "message box 'Applying Settings'")
+    e2e.press(e2e.find(question, roles.ROLE_PUSH_BUTTON, "No"))
+    e2e.press(e2e.find(program.message_box("Settings Not Applied"), roles.ROLE_PUSH_BUTTON, "OK"))
+    e2e.wait_for(program.no_message_box, "the notice to close")
+    walk.names(session.tray_menu().parent, "tray menu", only_showing=False)
     session.close_menus()
 
-
-def test(session):
-    pyatspi = session.pyatspi
-    report = Report(pyatspi)
-    orders = {"first-run window": check_first_run(session, report)}
-
-    session.configure()
-    program = session.start_program()
-    window = program.window(e2e.MAIN_TITLE)
-    focus_window(session, e2e.MAIN_TITLE)
-
-    for tab_name in e2e.TAB_NAMES:
-        page = e2e.select_tab(window, tab_name)
-        where = f"tab '{tab_name.strip()}'"
-        report.walk(window, where)
-        orders[where] = keyboard_walk(session, page, where, report)
-    for tab_name, panel_name, button, marker, back in OPTION_PAGES:
-        page = e2e.select_tab(window, tab_name)
-        panel = e2e.find(page, pyatspi.ROLE_PANEL, panel_name)
-        e2e.check(panel is not None, f"no panel '{panel_name}' on tab '{tab_name.strip()}'")
-        e2e.press(e2e.find_button(panel, button))
-        role, name = marker
-        e2e.wait_for(lambda: e2e.find(page, getattr(pyatspi, role), name),
-                     f"'{name}' after '{panel_name} > {button}'", pump=e2e.pump)
-        report.walk(window, f"tab '{tab_name.strip()}', {panel_name} > {button}")
-        keyboard_walk(session, page, f"tab '{tab_name.strip()}', {panel_name} > {button}",
-                      report)
-        shown = e2e.find(page, getattr(pyatspi, role), name)
-        back_panel, back_button = back
-        back_panel = e2e.find(page, pyatspi.ROLE_PANEL, back_panel)
-        e2e.check(back_panel is not None, f"no panel '{back[0]}' with '{name}' showing")
-        e2e.press(e2e.find_button(back_panel, back_button))
-        e2e.wait_for(lambda: not e2e.showing(shown), f"'{name}' to go after '{back_button}'",
-                     pump=e2e.pump)
-
-    check_message_box(session, program, window, report)
-    if session.tray_host:
-        check_tray_menu(session, report)
-    else:
-        e2e.log("note: no tray host (trayer), the tray menu is not checked")
-
-    e2e.log(f"checked {report.checked} controls")
-    for where, order in orders.items():
-        tab_bars = [index for index, entry in enumerate(order) if entry.startswith("page tab list")]
-        if tab_bars:  # shown from the tab bar on, as the user goes round
-            order = order[tab_bars[0]:] + order[:tab_bars[0]]
-        e2e.log(f"Tab order on {where}: " + ", ".join(order))
-    for offender in report.offenders:
+    for offender in walk.offenders:
         e2e.log(f"OFFENDER {offender}")
-    e2e.check(not report.offenders, f"{len(report.offenders)} accessibility offenders")
+    e2e.check(not walk.offenders, f"{len(walk.offenders)} accessibility offenders")
 
 
 if __name__ == "__main__":
-    sys.exit(e2e.run(test, tray_host=shutil.which("trayer") is not None))
+    sys.exit(e2e.run(test))

@@ -1,32 +1,45 @@
 #pragma once
 
-// Small file helpers shared by the drive and text-file tests.
+// A data root with its drive C made, and file helpers, shared by the drive and text-file tests.
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <string_view>
+
+#include "TempRoot.h"
+#include "platform/files/Drives.h"
 
 namespace tunexa::files::test {
 
-inline std::string readBytes(const std::filesystem::path& file) {
+namespace fs = std::filesystem;
+
+inline std::string readBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void writeBytes(const std::filesystem::path& file, std::string_view bytes) {
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+inline void writeBytes(const fs::path& file, std::string_view bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-inline int entriesIn(const std::filesystem::path& folder) {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
-        ++count;
+// Drive C is made before each test.
+class DriveTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
+    // The entries of drive C, so a test sees that no temporary file stayed behind.
+    long entriesOnC() const {
+        return std::distance(fs::directory_iterator(driveC), fs::directory_iterator());
     }
-    return count;
-}
+
+    tunexa::test::TempDir dir;
+    fs::path root = dir / "data";
+    Drives drives{root};
+    fs::path driveC = root / "drive_c";
+    fs::path c = root / "dosdevices" / "c:";
+};
 
 }  // namespace tunexa::files::test

@@ -1,0 +1,98 @@
+# The user journeys, one per test: python3 flows.py JOURNEY TUNEXA TUNEXA-REG.
+#
+# first_run     an empty data root: the first-run window, its OK, the restart notice, the end
+# second_start  started minimised: the icon restores the window; a tray clock item is stored
+# apply         a panel's Apply, confirmed: the driver's values stored (read with tunexa-reg)
+# exit          the tray menu's Exit ends the program and takes its icon out of the tray
+
+import sys
+
+import tunexa_e2e as e2e
+
+TNT_D3D = r"HKLM\Software\NVIDIA Corporation\Riva TNT\Direct3D"
+
+
+def first_run(session):
+    roles = session.pyatspi
+    program = session.start_program()
+    window = program.window(e2e.FIRST_RUN_TITLE)
+    boxes = {box.name: box for box in e2e.find_all(window, roles.ROLE_CHECK_BOX)}
+    e2e.check(sorted(boxes) == ["3Dfx Banshee", "3Dfx Voodoo", "3Dfx Voodoo2", "NVidia Riva TNT"],
+              f"first-run check boxes: {sorted(boxes)}")
+    e2e.check(not session.visible_windows(e2e.MAIN_TITLE), "the main window is showing too")
+    e2e.check(not session.query(e2e.TUNEXA_KEY), "settings stored before the first run's OK")
+    for name in ("NVidia Riva TNT", "3Dfx Banshee"):
+        e2e.press(boxes[name])
+        e2e.wait_for(lambda: e2e.state(boxes[name], "CHECKED"), f"'{name}' checked")
+    e2e.press(e2e.find(window, roles.ROLE_PUSH_BUTTON, "OK"))
+    notice = program.message_box("Please restart Tunexa.")
+    e2e.check(notice.name == "Restart Tunexa", f"restart notice titled '{notice.name}'")
+    e2e.press(e2e.find(notice, roles.ROLE_PUSH_BUTTON, "OK"))
+    e2e.check(program.wait_ended() == 0, "the program did not end cleanly")
+    e2e.wait_for(lambda: not session.tray_icons(), "the tray icon to go")
+    stored = {name: data for name, (_, data) in session.query(e2e.TUNEXA_KEY).items()}
+    e2e.check(stored == {"Configure": "0", "Start Minimised": "0", "TNT Available": "1",
+                         "Voodoo Available": "0", "Voodoo2 Available": "0",
+                         "Banshee Available": "1"}, f"stored: {stored}")
+
+
+def second_start(session):
+    roles = session.pyatspi
+    session.configure(["TNT Available"], minimised=True)
+    program = session.start_program()
+    program.app()
+    e2e.check(not session.visible_windows(e2e.MAIN_TITLE), "the main window is not minimised")
+    session.click_tray_icon(1)
+    window = program.window(e2e.MAIN_TITLE)
+    e2e.wait_for(lambda: session.visible_windows(e2e.MAIN_TITLE), "the window to be restored")
+    on = [name for name, (_, page) in e2e.tab_pages(window).items() if e2e.state(page, "ENABLED")]
+    e2e.check(on == ["  Main Settings", "   Riva TNT", "  Other Stuff"], f"tabs on: {on}")
+
+    items = session.choose_menu_path(["Riva TNT", "Core Clock", "105 Mhz"])
+    question = program.message_box("Are you sure?")
+    e2e.check(not session.query(TNT_D3D).get("NVCLK"), "NVCLK stored before Yes")
+    e2e.press(e2e.find(question, roles.ROLE_PUSH_BUTTON, "Yes"))
+    e2e.wait_for(lambda: session.query(TNT_D3D).get("NVCLK") == ("REG_SZ", "105"), "NVCLK 105")
+    clocks = e2e.descendants(items[-1].parent, only_showing=False)
+    checked = [item.name for item in clocks if e2e.state(item, "CHECKED")]
+    e2e.check(checked == ["105 Mhz"], f"checked core clock items: {checked}")
+    slider = e2e.find(e2e.select_tab(window, "   Riva TNT"), roles.ROLE_SLIDER, "Core clock")
+    e2e.check(slider.queryValue().currentValue == 15, "the core clock slider did not follow")
+    e2e.check(program.no_message_box(), "a message followed the confirmed clock item")
+
+
+def apply(session):
+    roles = session.pyatspi
+    session.configure(["TNT Available"])
+    program = session.start_program()
+    page = e2e.select_tab(program.window(e2e.MAIN_TITLE), "   Riva TNT")
+    slider = e2e.find(page, roles.ROLE_SLIDER, "Core clock")
+    slider.queryValue().currentValue = 10
+    e2e.wait_for(lambda: slider.queryValue().currentValue == 10, "the core clock slider at 10")
+    e2e.press(e2e.find(page, roles.ROLE_PUSH_BUTTON, "Apply all settings"))
+    question = program.message_box("Are you sure?")
+    e2e.check(question.name == "Applying Settings", f"the question is titled '{question.name}'")
+    e2e.check(not session.query(TNT_D3D).get("NVCLK"), "NVCLK stored before Yes")
+    e2e.press(e2e.find(question, roles.ROLE_PUSH_BUTTON, "Yes"))
+    done = program.message_box("A reboot is needed to force changes")
+    e2e.check(done.name == "TNT Settings Applied", f"the result box is titled '{done.name}'")
+    stored = session.query(TNT_D3D)
+    e2e.check(stored.get("NVCLK") == ("REG_SZ", "100"), f"NVCLK stored as {stored.get('NVCLK')}")
+    e2e.check(stored.get("FOGTABLEENABLE", ("",))[0] == "REG_BINARY", f"stored: {stored}")
+    e2e.press(e2e.find(done, roles.ROLE_PUSH_BUTTON, "OK"))
+    e2e.wait_for(program.no_message_box, "the result box to close")
+
+
+def exit(session):
+    session.configure(["TNT Available", "Banshee Available"], minimised=True)
+    program = session.start_program()
+    program.app()
+    session.choose_menu_path(["Exit"])
+    e2e.check(program.wait_ended() == 0, "Exit did not end the program cleanly")
+    e2e.wait_for(lambda: not session.tray_icons(), "the tray icon to leave the tray host")
+    e2e.check(session.trayer.poll() is None, "the tray host ended with the program")
+
+
+if __name__ == "__main__":
+    journey = {flow.__name__: flow for flow in (first_run, second_start, apply, exit)}
+    sys.exit(e2e.run(journey[sys.argv.pop(1)]))

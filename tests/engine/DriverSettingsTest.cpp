@@ -1,0 +1,238 @@
+// The collect steps and the driver map together, checked against one table of what each control
+// of a card's panel finally does to the store once the card is collected and written.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "EngineTestSupport.h"
+#include "engine/RegMethods.h"
+
+namespace tunexa::engine::test {
+namespace {
+
+constexpr std::string_view kTntD3D = "Software\\NVIDIA Corporation\\Riva TNT\\Direct3D";
+constexpr std::string_view kTntGL = "Software\\NVIDIA Corporation\\Riva TNT\\OpenGL";
+constexpr std::string_view kTntTweak = "Software\\NVIDIA Corporation\\Riva TNT\\NV4Tweak";
+constexpr std::string_view kV2D3D = "Software\\3Dfx Interactive\\Voodoo2\\D3D";
+constexpr std::string_view kV2Glide = "Software\\3Dfx Interactive\\Voodoo2\\Glide";
+constexpr std::string_view kBanD3D = "Software\\3Dfx Interactive\\Banshee\\D3D";
+constexpr std::string_view kBanGlide = "Software\\3Dfx Interactive\\Banshee\\Glide";
+constexpr std::string_view kBanClass = "System\\CurrentControlSet\\Services\\Class\\Display\\0001";
+constexpr std::string_view kDiamond = "Software\\Diamond\\D3D";
+
+// A check box: what the value holds when it is unchecked and when checked ("absent": deleted).
+// A caption or list text: the stored type, followed by the text itself.
+struct Row {
+    std::string_view control, key, name, unchecked;
+    std::string_view checked = {};
+};
+
+const Row kTNT[] = {
+    {"lblTNTMemVal", kTntD3D, "MCLK", "text:"},
+    {"lblTNTCoreVal", kTntD3D, "NVCLK", "text:"},
+    {"lstTNTD3Dmip", kTntD3D, "MIPMAPLEVELS", "dword:"},
+    {"chkTNTD3Daa", kTntD3D, "ANTIALIASENABLE", "dword:0", "dword:1"},
+    {"chkTNTDX6", kTntD3D, "DX6ENABLE", "dword:0", "dword:1"},
+    {"chkTNTD3Ddither", kTntD3D, "MIPMAPDITHERENABLE", "dword:0", "dword:1"},
+    {"chkTNTSetVsync", kTntD3D, "NOVSYNC", "dword:1", "dword:0"},
+    {"chkTNTFogTable", kTntD3D, "FOGTABLEENABLE", "byte:0", "byte:1"},
+    {"chkTNTNV4", kTntTweak, "PowerUser", "dword:0", "dword:1"},
+    {"chkTNTCpuOpt", kTntD3D, "CPUOPTDISABLE", "dword:0", "dword:1"},
+};
+
+const Row kVoodoo2[] = {
+    {"lblV2D3DCoreVal", kV2D3D, "SSTV2_GRXCLK", "text:"},
+    {"lblV2DRGVal", kV2D3D, "SSTV2_RGAMMA", "text:"},
+    {"lblV2DGGVal", kV2D3D, "SSTV2_GGAMMA", "text:"},
+    {"lblV2DBGVal", kV2D3D, "SSTV2_BGAMMA", "text:"},
+    {"chkV2D3Dfa", kV2D3D, "SSTV2_ANTIALIAS", "text:0", "text:1"},
+    {"chkV2D3Dft", kV2D3D, "SSTV2_FORCE_TRILINEAR", "absent", "text:1"},
+    {"chkV2D3Dam", kV2D3D, "SSTV2_AUTOMIPMAP", "absent", "text:1"},
+    {"chkV2D3Dvs", kV2D3D, "SSTV2_SWAPINTERVAL", "dword:0", "dword:1"},
+    {"lblV2GCoreVal", kV2Glide, "SSTV2_GRXCLK", "text:"},
+    {"lblV2GRGVal", kV2Glide, "SSTV2_RGAMMA", "text:"},
+    {"lblV2GGGVal", kV2Glide, "SSTV2_GGAMMA", "text:"},
+    {"lblV2GBGVal", kV2Glide, "SSTV2_BGAMMA", "text:"},
+    {"chkV2GVSync", kV2Glide, "FX_GLIDE_SWAPINTERVAL", "dword:0", "dword:1"},
+    {"chkV2Glimit", kV2Glide, "SSTV2_TMU_MEMSIZE", "absent", "dword:2"},
+    {"chkV2Gadvance", kV2Glide, "FX_GLIDE_LOD_DITHER", "absent", "dword:1"},
+    {"chkV2Gtriple", kV2Glide, "FX_GLIDE_ALLOC_COLOR", "absent", "dword:3"},
+    {"chkV2sli", kV2Glide, "SSTV2_SLIDETECT", "absent", "text:0"},
+    {"chkV2sli", kV2D3D, "SSTV2_SLIDETECT", "absent", "text:0"},
+};
+
+// Each clock goes in a second time under the name that other driver releases read.
+const Row kBanshee[] = {
+    {"lbl3DfxBansheeGrxVal", kBanClass, "grxclock", "text:"},
+    {"lbl3DfxBansheeGrxVal", kBanClass, "GraphicsClock", "text:"},
+    {"lbl3DfxBansheeMemVal", kBanClass, "memclock", "text:"},
+    {"lbl3DfxBansheeMemVal", kBanClass, "MemClocking", "text:"},
+    {"lblBanDRGval", kBanD3D, "SSTH3_RGAMMA", "text:"},
+    {"lblBanDGGval", kBanD3D, "SSTH3_GGAMMA", "text:"},
+    {"lblBanDBGval", kBanD3D, "SSTH3_BGAMMA", "text:"},
+    {"chkBanDantialias", kBanD3D, "SSTH3_ANTIALIAS", "text:0", "text:1"},
+    {"chkBanDauto", kBanD3D, "SSTH3_AUTOMIPMAP", "absent", "text:1"},
+    {"chkBanDVSync", kBanD3D, "SSTH3_SWAPINTERVAL", "dword:0", "dword:1"},
+    {"chkBanDtri", kBanD3D, "SSTH3_FORCE_TRILINEAR", "absent", "text:1"},
+    {"lblBanGRGval", kBanGlide, "SSTH3_RGAMMA", "text:"},
+    {"lblBanGGGval", kBanGlide, "SSTH3_GGAMMA", "text:"},
+    {"lblBanGBGval", kBanGlide, "SSTH3_BGAMMA", "text:"},
+    {"chkBanGtriple", kBanGlide, "FX_GLIDE_ALLOC_COLOR", "absent", "dword:3"},
+    {"chkBanGrush", kBanGlide, "FX_GLIDE_EMUL_RUSH", "dword:0", "dword:1"},
+    {"chkBanGadvance", kBanGlide, "FX_GLIDE_LOD_DITHER", "absent", "dword:1"},
+    {"chkBanGVSync", kBanGlide, "FX_GLIDE_SWAPINTERVAL", "dword:0", "dword:1"},
+};
+
+const std::pair<std::string_view, std::span<const Row>> kCards[] = {
+    {kCardTNT, kTNT}, {kCardVoodoo2, kVoodoo2}, {kCardBanshee, kBanshee}};
+
+class DriverMap : public HiveTest {
+  protected:
+    DriverSettings record;
+    FakeControls panel;
+    void SetUp() override {
+        HiveTest::SetUp();
+        record.BanClock.ClassKey = kBanClass;
+    }
+    // Collects the panel and writes the card, as an Apply does.
+    WriteResult apply(std::string_view card) {
+        CollectDriverSettings(card, panel, record);
+        return WriteDriverSettings(card, record);
+    }
+};
+
+// Five passes give every check box of a card its own pattern of states and every caption its own
+// number, so that two controls or two values mixed up show. After each pass, reading the card
+// into a fresh record and writing it again must leave every value as it was.
+TEST_F(DriverMap, EachControlReachesItsValueAndReadsBackUnchanged) {
+    putText(kDiamond, "Retail", "0");
+    for (const auto& [card, rows] : kCards) {
+        for (int pass = 0; pass < 5; ++pass) {
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                const bool check = rows[i].control.starts_with("chk");
+                panel.shown[std::string(rows[i].control)] =
+                    check ? std::to_string((i + 1) >> pass & 1) : std::to_string(pass * 100 + i);
+            }
+            const auto expected = [&](const Row& row) {
+                const std::string& shown = panel.shown.find(row.control)->second;
+                return !row.control.starts_with("chk") ? std::string(row.unchecked) + shown
+                       : shown == "1"                  ? std::string(row.checked)
+                                                       : std::string(row.unchecked);
+            };
+            const auto result = apply(card);
+            EXPECT_TRUE(result.saved && result.cardRecognised && !result.clocksSkipped) << card;
+            DriverSettings restarted;
+            restarted.BanClock.ClassKey = kBanClass;
+            for (int round = 0; round < 2; ++round) {
+                for (const Row& row : rows) {
+                    EXPECT_EQ(stored(row.key, row.name), expected(row)) << row.control << pass;
+                }
+                ReadDriverSettings(card, restarted);
+                WriteDriverSettings(card, restarted);
+            }
+        }
+    }
+    EXPECT_EQ(stored(kDiamond, "Retail"), "text:1");
+}
+
+// A caption or list text that no mapping table knows keeps the field as it was.
+TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
+    const auto show = [&](const char* control, const char* text, std::string_view name) {
+        panel.shown[control] = text;
+        apply(kCardTNT);
+        return stored(name == "TextureQuality" ? kTntGL : kTntD3D, name);
+    };
+    EXPECT_EQ(show("lblTNTD3DaaVal", "2x1", "AAMETHOD"), "dword:0");
+    EXPECT_EQ(show("lblTNTD3DaaVal", "4x4", "AAMETHOD"), "dword:6");
+    EXPECT_EQ(show("lblTNTD3DaaVal", "8x8", "AAMETHOD"), "dword:6");
+    EXPECT_EQ(show("lstTNTD3Dmipm", "Trilinear", "AUTOMIPMAPMETHOD"), "dword:1");
+    EXPECT_EQ(show("lstTNTD3Dmipd", "Blend", "LODBIASADJUST"), "dword:4");
+    EXPECT_EQ(show("lstTNTD3Dmipd", "blend", "LODBIASADJUST"), "dword:4");
+    EXPECT_EQ(show("lstTNTGLtexq", "Blend", "TextureQuality"), "byte:2");
+}
+
+// A value the store lacks reads as absent (texts) or 0; FOGTABLEENABLE, which the driver's
+// tools keep as a dword and the program writes as one byte, reads in either form.
+TEST_F(DriverMap, ReadsMissingValuesAndTheFogTableInEitherForm) {
+    record.TNT.NVCLK = "90";
+    record.TNT.AAMETHOD = 5;
+    putDword(kTntD3D, "FOGTABLEENABLE", 1);
+    ReadDriverSettings(kCardTNT, record);
+    EXPECT_EQ(record.TNT.NVCLK, SettingValue());
+    EXPECT_EQ(record.TNT.AAMETHOD, SettingValue(0));
+    EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(1));
+    const store::Bytes twoBytes{1, 0};  // neither form
+    store::currentHive().setValue(HKEY_LOCAL_MACHINE, kTntD3D, "FOGTABLEENABLE", store::REG_BINARY,
+                                  twoBytes);
+    ReadDriverSettings(kCardTNT, record);
+    EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(0));
+}
+
+// A numeric text counts by its number; a field that cannot be stored as its type (or compared)
+// leaves its value in the store as it was, and the caller is told.
+TEST_F(DriverMap, TextsCountByNumberAndNonNumbersLeaveTheirValueAlone) {
+    putDword(kTntD3D, "MIPMAPLEVELS", 5);
+    record.TNT.MIPMAPLEVELS = "";  // no list item selected
+    record.TNT.TextureQuality = 256;
+    const auto tnt = WriteDriverSettings(kCardTNT, record);
+    EXPECT_TRUE(tnt.saved);
+    EXPECT_EQ(tnt.valuesLeftAlone, (std::vector<std::string>{"MIPMAPLEVELS", "TextureQuality"}));
+    EXPECT_EQ(stored(kTntD3D, "MIPMAPLEVELS") + stored(kTntGL, "TextureQuality"), "dword:5absent");
+    record.V2D3D.SSTV2_FORCE_TRILINEAR = "01";
+    WriteDriverSettings(kCardVoodoo2, record);
+    record.V2D3D.SSTV2_FORCE_TRILINEAR = "on";
+    EXPECT_EQ(WriteDriverSettings(kCardVoodoo2, record).valuesLeftAlone,
+              std::vector<std::string>{"SSTV2_FORCE_TRILINEAR"});
+    EXPECT_EQ(stored(kV2D3D, "SSTV2_FORCE_TRILINEAR"), "text:01");
+}
+
+// "Disable SLI" ticked is the text "0" (or a dword 0) in the store; it reads back ticked.
+TEST_F(DriverMap, DisableSliReadsBackTickedAndOtherValuesAreLeftAlone) {
+    putText(kV2D3D, "SSTV2_SLIDETECT", "0");
+    putDword(kV2Glide, "SSTV2_SLIDETECT", 0);
+    ReadDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
+    putText(kV2Glide, "SSTV2_SLIDETECT", "1");
+    ReadDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
+    record.V2Glide.SSTV2_SLIDETECT = 2;  // neither ticked nor not: nothing written or deleted
+    WriteDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT") + stored(kV2D3D, "SSTV2_SLIDETECT"),
+              "text:1text:0");
+}
+
+// Without a display-class key the Banshee clocks are skipped, neither written into the root key
+// nor read from it; a store that refuses the writes makes the result say so, and why.
+TEST_F(DriverMap, TheResultSaysWhatWasNotWritten) {
+    record.BanClock.ClassKey.clear();
+    record.BanClock.grxclock = "105";
+    putText("", "memclock", "90");
+    const auto banshee = WriteDriverSettings(kCardBanshee, record);
+    EXPECT_TRUE(banshee.saved && banshee.clocksSkipped);
+    EXPECT_EQ(stored("", "grxclock") + stored("", "GraphicsClock") + stored("", "MemClocking"),
+              "absentabsentabsent");
+    ReadDriverSettings(kCardBanshee, record);
+    EXPECT_EQ(record.BanClock.grxclock.asText() + record.BanClock.memclock.asText(), "105");
+    tunexa::test::TempDir dir;
+    store::useHiveFile(dir / "locked.db");
+    store::useHive(store::Hive::open(dir / "locked.db", store::OpenMode::ReadOnly));
+    const auto tnt = WriteDriverSettings(kCardTNT, record);
+    EXPECT_TRUE(tnt.cardRecognised && !tnt.saved && !tnt.failure.empty());
+    EXPECT_EQ(stored(kTntD3D, "NVCLK"), "absent");
+}
+
+TEST_F(DriverMap, OnlyTheExactCardNamesDoAnything) {
+    putDword(kTntD3D, "AAMETHOD", 5);
+    panel.shown["lblTNTCoreVal"] = "100";
+    for (const std::string_view card : {"tnt", "TNT ", "voodoo2", "BANSHEE", "Voodoo", ""}) {
+        ReadDriverSettings(card, record);
+        EXPECT_FALSE(apply(card).cardRecognised) << card;
+    }
+    EXPECT_EQ(record.TNT, TNTSettings());
+    EXPECT_EQ(store::currentHive().values(HKEY_LOCAL_MACHINE, kTntD3D).size(), 1u);
+    EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "Software\\Diamond"));
+}
+
+}  // namespace
+}  // namespace tunexa::engine::test

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <tuple>
+
+#include "engine/SettingValue.h"
+#include "engine/SliderScales.h"
+
+namespace tunexa::engine {
+namespace {
+
+// Absent counts as 0 and a text by its decimal value; a text that is no number in the 32-bit
+// range converts to nothing and is neither equal nor unequal to a number.
+TEST(SettingValue, ConvertsAndComparesAsTextNumberAndByte) {
+    using Row = std::tuple<SettingValue, const char*, std::optional<int>, std::optional<int>>;
+    for (const auto& [value, text, number, byte] : {
+             Row{SettingValue(), "", 0, 0},
+             Row{-5, "-5", -5, std::nullopt},
+             Row{255, "255", 255, 255},
+             Row{256, "256", 256, std::nullopt},
+             Row{"01", "01", 1, 1},
+             Row{" 7 ", " 7 ", 7, 7},
+             Row{"-2147483648", "-2147483648", INT32_MIN, std::nullopt},
+         }) {
+        EXPECT_EQ(value.asText(), text);
+        EXPECT_EQ(value.asInt32(), number) << text;
+        EXPECT_EQ(value.asByte(), byte) << text;
+        EXPECT_EQ(value.equals(1), number == 1) << text;
+    }
+    for (const char* notANumber : {"", "abc", "1.5", "12abc", "--1", "+", "0x10", "2147483648"}) {
+        EXPECT_EQ(SettingValue(notANumber).asInt32(), std::nullopt) << notANumber;
+        EXPECT_EQ(SettingValue(notANumber).equals(0), std::nullopt) << notANumber;
+    }
+}
+
+TEST(SliderScales, GammaAndClockTextsMapBackOnlyWhenExact) {
+    for (int p = 0; p < kGammaPositions; ++p) {
+        EXPECT_EQ(gammaPosition(gammaText(p)), p) << p;
+    }
+    EXPECT_EQ(gammaText(1) + " " + gammaText(36) + " " + gammaText(40), "0.05 1.80 2.00");
+    EXPECT_EQ(gammaText(41) + gammaText(-1), "");
+    for (const char* text : {"1.8", "1,80", "1.800", " 1.80", "2.05", "1.03", "", "01.80"}) {
+        EXPECT_EQ(gammaPosition(text), std::nullopt) << '"' << text << '"';
+    }
+    EXPECT_EQ(kTNTCoreClock.text(0) + " " + kTNTCoreClock.text(30), "90 120");
+    EXPECT_EQ(kTNTCoreClock.text(31) + kTNTCoreClock.text(-1), "");
+    EXPECT_EQ(kVoodooCoreClock.text(10), "60");
+    EXPECT_EQ(kTNTMemoryClock.position("130"), 20);
+    EXPECT_EQ(kTNTMemoryClock.position("131"), std::nullopt);
+    EXPECT_EQ(kBansheeClock.position("0100"), std::nullopt);
+    EXPECT_EQ(kVoodoo2CoreClock.position("100", 11), 10);
+    EXPECT_EQ(kVoodoo2CoreClock.position("101", 11), std::nullopt);  // beyond the tray's speeds
+}
+
+}  // namespace
+}  // namespace tunexa::engine

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "TempRoot.h"
+#include "platform/host/Autostart.h"
+#include "platform/host/HostFacts.h"
+#include "store/Registry.h"
+
+namespace tunexa::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string stored(const char* key, const char* name) {
+    return store::RegGetString(store::HKEY_LOCAL_MACHINE, key, name).value_or("absent");
+}
+
+class HostTest : public ::testing::Test {
+  protected:
+    void SetUp() override { setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1); }
+    void TearDown() override {
+        setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+        store::useHive(nullptr);
+    }
+    const std::string savedConfig = std::getenv("XDG_CONFIG_HOME");
+    test::TempDir dir;
+};
+
+TEST_F(HostTest, AutostartEntryComesAndGoesWithItsExecLineQuoted) {
+    ASSERT_TRUE(enableAutostart("/opt/My Games/100%/tunexa").ok);
+    std::ifstream in(dir / "config" / "autostart" / "tunexa.desktop");
+    const std::string entry{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(entry.find("[Desktop Entry]\nType=Application\n"), 0u) << entry;
+    EXPECT_NE(entry.find("\nExec=\"/opt/My Games/100%%/tunexa\"\n"), std::string::npos) << entry;
+    EXPECT_EQ(desktopExecValue("/usr/bin/tunexa"), "/usr/bin/tunexa");
+    EXPECT_EQ(desktopExecValue("/opt/a$b\\c"), "\"/opt/a\\\\$b\\\\\\\\c\"");
+    ASSERT_TRUE(disableAutostart().ok);
+    EXPECT_FALSE(fs::exists(autostartEntryPath()));
+    EXPECT_TRUE(disableAutostart().ok);       // nothing to remove is fine
+    std::ofstream(dir / "plainfile") << "x";  // a file where the config folder should be
+    setenv("XDG_CONFIG_HOME", (dir / "plainfile").c_str(), 1);
+    EXPECT_FALSE(enableAutostart("/usr/bin/tunexa").error.empty());
+}
+
+// Windows' words for the first processor; the facts are refreshed when they change, "BootDir"
+// is only written when missing, and unchanged facts write nothing.
+TEST_F(HostTest, FactsComeFromTheFirstProcessorAndArePublishedWhenChanged) {
+    std::ofstream(dir / "cpuinfo") << "vendor_id\t: GenuineIntel\ncpu family\t: 6\nmodel\t\t: 158\n"
+                                      "stepping\t: 10\n\nvendor_id\t: Other\ncpu family\t: 9\n";
+    std::ofstream(dir / "os-release") << "NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n";
+    const auto facts = readHostFacts(dir / "cpuinfo", dir / "os-release");
+    EXPECT_EQ(facts.cpuVendor + "|" + facts.cpuIdentifier + "|" + facts.systemName,
+              "GenuineIntel|x86 Family 6 Model 158 Stepping 10|Debian GNU/Linux");
+    EXPECT_EQ(facts.systemVersion.rfind("12", 0), 0u);
+    const auto none = readHostFacts(dir / "none", dir / "none");
+    EXPECT_EQ(none.cpuVendor + none.cpuIdentifier + "|" + none.systemName, "|Linux");
+
+    store::useHiveFile(dir / "registry.db");
+    const char* processor = "Hardware\\Description\\System\\CentralProcessor\\0";
+    const char* setup = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+    publishHostFacts(facts);
+    EXPECT_EQ(stored(processor, "VendorIdentifier") + stored(setup, "BootDir"), "GenuineIntelC:\\");
+    store::RegSetString(store::HKEY_LOCAL_MACHINE, setup, "BootDir", "D:\\");
+    publishHostFacts({"AuthenticAMD", facts.cpuIdentifier, facts.systemName, "13"});
+    EXPECT_EQ(stored(processor, "VendorIdentifier") + stored(setup, "BootDir"), "AuthenticAMDD:\\");
+    EXPECT_EQ(stored("Software\\Microsoft\\Windows\\CurrentVersion", "VersionNumber"), "13");
+    store::useHive(store::Hive::open(dir / "registry.db", store::OpenMode::ReadOnly));
+    const store::FailureWatch watch;
+    publishHostFacts({"AuthenticAMD", facts.cpuIdentifier, facts.systemName, "13"});
+    EXPECT_FALSE(watch.failed()) << watch.reason();
+    publishHostFacts({"GenuineIntel", facts.cpuIdentifier, facts.systemName, "13"});
+    EXPECT_TRUE(watch.failed());  // as any change would
+    EXPECT_EQ(runningProgramPath().filename(), "host_tests");
+}
+
+}  // namespace
+}  // namespace tunexa::host
