@@ -115,7 +115,9 @@ TEST(LayoutTest, FirstTabOrderFollowsTheLayout) {
     const QStringList expected{"lstMainRes",     "cmdSwitchDisplay", "chkConfTNT",
                                "chkConfBanshee", "chkConfV2",        "chkConfVoodoo",
                                "chkMatroxOnOff", "cmdConfApply",     "chkRunOnStart",
-                               "chkStartMin",    "cmdReboot",        "cmdShutDown"};
+                               "chkStartMin",    "lstProfiles",      "cmdProfileApply",
+                               "cmdProfileDelete", "cmdProfileSave", "cmdUndo",
+                               "cmdHistory",     "cmdReboot",        "cmdShutDown"};
     EXPECT_EQ(tabOrder(&form, form.ui.tabMainSettings), expected);
 }
 

@@ -59,7 +59,10 @@ std::vector<Expected> expectedTree() {
     add(2, "mPopBCoreMain", "Core Clock");
     add(3, "mPopBCoreDefault", "Default");
     clocks(3, "mPopBCore", 100, 110);
+    add(1, "mPopProfiles", "Profiles");
     add(1, "mPopSeperator1", "-");
+    add(1, "mPopUndo", "Undo");
+    add(1, "mPopSeperatorUndo", "-");
     add(1, "mPopReboot", "Reboot");
     add(1, "mPopExitWindows", "Exit Windows");
     add(1, "mPopSeperator2", "-");

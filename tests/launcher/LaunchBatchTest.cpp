@@ -71,7 +71,7 @@ TEST_F(LaunchBatchTest, WritesTheFileWholeOrNotAtAll) {
     fs::remove(dir / "data" / "dosdevices" / "c:");
     fs::create_directory_symlink(dir / "not-mounted", dir / "data" / "dosdevices" / "c:");
     const auto unmounted = writeLaunchBatch("C:\\hl.exe", "1.2.3.4", drives);
-    EXPECT_NE(unmounted.error().find("Cannot write c:\\tx106hl.bat"), std::string::npos);
+    EXPECT_NE(unmounted.error().find("Cannot write \"c:\\tx106hl.bat\""), std::string::npos);
 }
 
 }  // namespace
