@@ -97,6 +97,8 @@ Application::Application(PlatformServices services, QObject* parent)
     connect(form_->ui.SSTab1, &QTabWidget::tabBarClicked, this, &Application::SSTab1_Click);
     connect(control<QPushButton>(form_.get(), "cmdConfApply"), &QPushButton::clicked, this,
             &Application::cmdConfApply_Click);
+    connect(form_->ui.cmdReadDriveC, &QPushButton::clicked, this,
+            &Application::cmdReadDriveC_Click);
     ui::onCheckClick(control<QCheckBox>(form_.get(), "chkStartMin"), this,
                      [this] { chkStartMin_Click(); });
     ui::onCheckClick(control<QCheckBox>(form_.get(), "chkRunOnStart"), this,
@@ -200,6 +202,7 @@ void Application::showFirstRun() {
     firstRun_->installEventFilter(this);
     connect(firstRun_->ui.cmdOKFirstRun, &QPushButton::clicked, this,
             &Application::cmdOKFirstRun_Click);
+    offerMachineSettings();
     firstRun_->show();
 }
 

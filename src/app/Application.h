@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,7 @@
 #include "platform/BusyPointer.h"
 #include "platform/MessageBoxService.h"
 #include "platform/TextQuestions.h"
+#include "platform/files/WindowsInstallation.h"
 #include "platform/display/DisplayModes.h"
 #include "platform/power/PowerService.h"
 #include "platform/tray/TrayIcon.h"
@@ -89,6 +91,8 @@ class Application : public QObject {
     // Card selection: the first-run window's OK and the main window's Apply.
     void cmdOKFirstRun_Click();
     void cmdConfApply_Click();
+    // Main Settings: the driver settings of the Windows installation on drive C:, read again.
+    void cmdReadDriveC_Click();
 
   signals:
     // The last window is gone: the program should end.
@@ -100,6 +104,11 @@ class Application : public QObject {
   private:
     void tellAboutTheStore();
     void showFirstRun();
+    // The first run's offer to read the machine's own registry, when drive C: holds Windows.
+    void offerMachineSettings();
+    // Inside the first run's change: the machine's settings, when the user left the offer
+    // ticked. True when they were read.
+    bool readMachineInFirstRun(QStringList& problems);
     // The card's frames, buttons and tray branch on or off.
     void switchCardControls(const Card& card, bool on);
     void loadCardPanel(const Card& card);
@@ -133,6 +142,7 @@ class Application : public QObject {
     // The two program options are stored the moment they are clicked, like the live boxes.
     panels::LiveWrite options_;
     QPointer<FirstRun> firstRun_;
+    std::optional<files::WindowsInstallation> machine_;
     bool unloaded_ = false;
     bool firstRunDone_ = false;
 };

@@ -59,6 +59,8 @@ void Application::cmdOKFirstRun_Click() {
     {
         // Everything the first run writes is one change: saved whole, or nothing at all.
         store::Change change(store::currentHive(), "First run: cards chosen", &files::hostFiles());
+        // The machine's own settings first: the defaults below then keep what it holds.
+        const bool machineRead = readMachineInFirstRun(problems);
         store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised, "0");
         for (const Card* card : {&kTNTCard, &kVoodooCard, &kVoodoo2Card, &kBansheeCard}) {
             writeFlag(card->availableValue, controlCheck(firstRun, card->firstRunBox));
@@ -75,7 +77,9 @@ void Application::cmdOKFirstRun_Click() {
             setControlCheck(form, card->selectionBox, 1);
             if (card == &kVoodooCard) {
                 for (const auto& [name, value] : kVoodooSeed) {
-                    store::RegSetString(HKEY_LOCAL_MACHINE, k3DfxKey, name, value);
+                    if (!machineRead || !store::RegGetString(HKEY_LOCAL_MACHINE, k3DfxKey, name)) {
+                        store::RegSetString(HKEY_LOCAL_MACHINE, k3DfxKey, name, value);
+                    }
                 }
                 // The boot batch file runs the Glide batch file; "BootDir" ends with a backslash.
                 const std::string autoexec = readText(kSetupKey, "BootDir") + "autoexec.bat";

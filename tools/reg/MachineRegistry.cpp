@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+
+#include "store/Ansi.h"
 
 namespace tunexa::regtool {
 
@@ -41,6 +44,31 @@ W9xReadResult readMachineSettings(const files::WindowsInstallation& windows) {
         result.operations.insert(result.operations.begin(), std::move(replace));
     }
     return result;
+}
+
+std::vector<PciCard> cardsRead(const W9xReadResult& read) {
+    std::vector<bool> named(pciCardIds().size(), false);
+    const std::string prefix = std::string(kEnumPci) + "\\";
+    for (const RegOperation& operation : read.operations) {
+        if (operation.key.size() <= prefix.size() ||
+            !ansi::equalsIgnoringCase(operation.key.substr(0, prefix.size()), prefix)) {
+            continue;
+        }
+        const std::string device = operation.key.substr(prefix.size());
+        if (const auto card = cardOfPciKey(device.substr(0, device.find('\\')))) {
+            for (std::size_t i = 0; i < named.size(); ++i) {
+                named[i] = named[i] || pciCardIds()[i].card == *card;
+            }
+        }
+    }
+    std::vector<PciCard> cards;
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        const PciCard card = pciCardIds()[i].card;
+        if (named[i] && std::find(cards.begin(), cards.end(), card) == cards.end()) {
+            cards.push_back(card);
+        }
+    }
+    return cards;
 }
 
 MachineImportReport importMachineSettings(store::Hive& hive,

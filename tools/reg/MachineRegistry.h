@@ -25,6 +25,10 @@ std::span<const std::string_view> machineKeys();
 // the device list is the machine's), or why there are none.
 W9xReadResult readMachineSettings(const files::WindowsInstallation& windows);
 
+// The cards the PCI devices of what was read name, each once, in the order of pciCardIds(): what
+// the first run ticks before anything is written.
+std::vector<PciCard> cardsRead(const W9xReadResult& read);
+
 struct MachineImportReport {
     bool saved = false;   // applied: committed, or part of the caller's open batch
     std::string failure;  // why not: libcreg's words for a damaged file, or the store's
