@@ -94,8 +94,9 @@ void Application::cmdReadDriveC_Click() {
     }
     if (!saved) {
         const auto& failure = store::currentHive().lastFailure();
-        const std::string reason =
-            !report.failure.empty() ? report.failure : failure ? failure->message : std::string();
+        const std::string reason = !report.failure.empty() ? report.failure
+                                   : failure               ? failure->message
+                                                           : std::string();
         services_.messages.show(QStringLiteral("The settings of %1 were not read: %2")
                                     .arg(folder, QString::fromStdString(reason)),
                                 title, platform::MessageButtons::Ok);

@@ -6,6 +6,7 @@
 #include "CommandSupport.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
+#include "store/ValueText.h"
 
 namespace tunexa::regtool {
 
@@ -22,8 +23,6 @@ struct TypeSpec {
     DataForm form;
 };
 
-constexpr std::uint32_t kRegQword = 11;
-
 constexpr std::array<TypeSpec, 9> kAddTypes = {{
     {"REG_SZ", store::REG_SZ, DataForm::Text},
     {"REG_EXPAND_SZ", store::REG_EXPAND_SZ, DataForm::Text},
@@ -31,7 +30,7 @@ constexpr std::array<TypeSpec, 9> kAddTypes = {{
     {"REG_DWORD", store::REG_DWORD, DataForm::Dword},
     {"REG_DWORD_LITTLE_ENDIAN", store::REG_DWORD, DataForm::Dword},
     {"REG_DWORD_BIG_ENDIAN", store::REG_DWORD_BIG_ENDIAN, DataForm::DwordBigEndian},
-    {"REG_QWORD", kRegQword, DataForm::Qword},
+    {"REG_QWORD", store::REG_QWORD, DataForm::Qword},
     {"REG_BINARY", store::REG_BINARY, DataForm::Hex},
     {"REG_NONE", store::REG_NONE, DataForm::Hex},
 }};
@@ -97,6 +96,7 @@ int add(Context& c, const Arguments& args) {
     const KeyName& key = target->key;
     const ValueChoice& choice = target->choice;
     if (!choice.given && !args.has("t") && !args.has("d") && !args.has("s")) {
+        beginChange(c);
         return c.hive.createKey(key.root, key.path) ? succeed(c) : storeFailed(c);
     }
 
@@ -194,6 +194,7 @@ int add(Context& c, const Arguments& args) {
             return canceled(c);
         }
     }
+    beginChange(c);
     return c.hive.setValue(key.root, key.path, choice.name, type->code, data) ? succeed(c)
                                                                               : storeFailed(c);
 }
@@ -220,7 +221,8 @@ extern const OperationSpec kAddOperation = {
         "        hex digits for REG_BINARY and REG_NONE\n"
         "  /f    overwrite an existing value without asking\n"
         "  Without /v, /ve, /t and /d only the key is created.\n",
-    .run = add};
+    .run = add,
+    .records = true};
 
 }  // namespace command
 

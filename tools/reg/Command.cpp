@@ -18,6 +18,9 @@ extern const OperationSpec kAddOperation;
 extern const OperationSpec kDeleteOperation;
 extern const OperationSpec kExportOperation;
 extern const OperationSpec kImportOperation;
+extern const OperationSpec kHistoryOperation;
+extern const OperationSpec kUndoOperation;
+extern const OperationSpec kProfileOperation;
 
 }  // namespace command
 
@@ -25,8 +28,20 @@ namespace {
 
 using namespace command;
 
-const std::array<const OperationSpec*, 5> kOperations = {
-    &kQueryOperation, &kAddOperation, &kDeleteOperation, &kExportOperation, &kImportOperation};
+const std::array<const OperationSpec*, 8> kOperations = {
+    &kQueryOperation,  &kAddOperation,     &kDeleteOperation, &kExportOperation,
+    &kImportOperation, &kHistoryOperation, &kUndoOperation,   &kProfileOperation};
+
+// "tunexa-reg import voodoo2.reg": the title of the change a command makes, as it was typed.
+std::string commandTitle(const std::vector<std::string>& args) {
+    std::string title(kProgram);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string arg = i == 0 ? lowerAscii(args[i]) : args[i];
+        const bool quote = arg.empty() || arg.find(' ') != std::string::npos;
+        title += quote ? " \"" + arg + "\"" : " " + arg;
+    }
+    return title;
+}
 
 // "QUERY, ADD, DELETE, EXPORT or IMPORT"
 std::string operationList() {
@@ -84,6 +99,9 @@ int run(store::Hive& hive, const std::vector<std::string>& args, std::istream& i
     const auto parsed = parseArguments(c, args, exitCode);
     if (!parsed) {
         return exitCode;
+    }
+    if (c.spec->records) {
+        c.changeTitle = commandTitle(args);
     }
     return c.spec->run(c, *parsed);
 }

@@ -31,7 +31,28 @@ int notFound(Context& c) {
     return 1;
 }
 
+void beginChange(Context& c) {
+    if (!c.changeTitle.empty() && !c.change) {
+        c.change.emplace(c.hive, c.changeTitle);
+    }
+}
+
+bool saveChange(Context& c) {
+    if (!c.change) {
+        return true;
+    }
+    const bool saved = c.change->commit();
+    c.change.reset();
+    if (!saved) {
+        storeFailed(c);
+    }
+    return saved;
+}
+
 int succeed(Context& c) {
+    if (!saveChange(c)) {
+        return 1;
+    }
     c.out << kSuccess << '\n';
     return 0;
 }

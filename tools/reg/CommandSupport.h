@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Roots.h"
+#include "store/Changes.h"
 #include "store/Hive.h"
 
 namespace tunexa::regtool::command {
@@ -50,6 +51,9 @@ struct OperationSpec {
     std::optional<std::size_t> fileAt;
     std::string_view usage;
     int (*run)(Context& c, const Arguments& args);
+    // The operation writes to the store: it runs as one recorded change titled after the
+    // command line, saved by succeed() (or saveChange()).
+    bool records = false;
 };
 
 struct Context {
@@ -58,13 +62,24 @@ struct Context {
     std::ostream& out;
     std::ostream& err;
     const OperationSpec* spec = nullptr;
+    // A recording operation's change: its title, and the change once it has begun.
+    std::string changeTitle = {};
+    std::optional<store::Change> change = {};
 };
+
+// Begins the recording operation's change, just before its first write: questions are asked
+// before it, so the store is not held while the user answers.
+void beginChange(Context& c);
 
 // "ERROR: Invalid syntax. <detail>" and where to find the usage; exit code 1.
 int refuse(Context& c, std::string_view detail);
 // The key or value is not there; exit code 1.
 int notFound(Context& c);
-// "The operation completed successfully."; exit code 0.
+// Saves the operation's change with its record; false, with the store's words written, when the
+// store refused it. Nothing to save outside a recording operation.
+bool saveChange(Context& c);
+// "The operation completed successfully." once the change is saved; exit code 0 (1 when the
+// store refused it).
 int succeed(Context& c);
 // The store's last failure in its own words; exit code 1.
 int storeFailed(Context& c);

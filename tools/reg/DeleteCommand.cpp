@@ -35,6 +35,7 @@ int remove(Context& c, const Arguments& args) {
             !confirm(c, "Delete the registry value " + displayName(choice.name) + " (Yes/No)?")) {
             return canceled(c);
         }
+        beginChange(c);
         return c.hive.deleteValue(key.root, key.path, choice.name) ? succeed(c) : storeFailed(c);
     }
     if (args.has("va")) {
@@ -42,6 +43,7 @@ int remove(Context& c, const Arguments& args) {
             !confirm(c, "Delete all values under the registry key " + shownKey + " (Yes/No)?")) {
             return canceled(c);
         }
+        beginChange(c);
         store::Batch batch(c.hive);
         for (const auto& value : c.hive.values(key.root, key.path)) {
             c.hive.deleteValue(key.root, key.path, value.name);
@@ -55,6 +57,7 @@ int remove(Context& c, const Arguments& args) {
     if (!force && !confirm(c, "Permanently delete the registry key " + shownKey + " (Yes/No)?")) {
         return canceled(c);
     }
+    beginChange(c);
     return c.hive.deleteKeyTree(key.root, key.path) ? succeed(c) : storeFailed(c);
 }
 
@@ -76,7 +79,8 @@ extern const OperationSpec kDeleteOperation = {
         "  /v    the value NAME   /ve   the default value   /va   every value of the key\n"
         "  Without any of them the key and everything below it are deleted.\n"
         "  /f    delete without asking\n",
-    .run = remove};
+    .run = remove,
+    .records = true};
 
 }  // namespace command
 

@@ -119,6 +119,7 @@ int importW9xFile(Context& c, const Arguments& args) {
               << ". Nothing was imported.\n";
         return 1;
     }
+    beginChange(c);
     const auto applied = applyOperations(c.hive, read.operations);
     if (!applied.saved) {
         c.err << "ERROR: Error accessing the registry: " << applied.failure
@@ -132,6 +133,9 @@ int importW9xFile(Context& c, const Arguments& args) {
           << read.values << (read.values == 1 ? " value" : " values") << " from " << name
           << " (a Windows 95/98 registry file) into " << keyDisplay(c, target) << ".\n";
     if (!read.warnings.empty()) {
+        if (!saveChange(c)) {
+            return 1;
+        }
         c.err << "ERROR: Not all data was successfully written to the registry: the names "
                  "above were skipped or changed; the rest was imported.\n";
         return 1;
@@ -156,6 +160,7 @@ int importFile(Context& c, const Arguments& args) {
                       "(SYSTEM.DAT, USER.DAT); " +
                           name + " is not one.");
     }
+    beginChange(c);
     const auto result = importRegFile(c.hive, *contents);
     if (!result.recognized) {
         c.err << "ERROR: " << name << " is not a registry script: its first line must be \""
@@ -172,6 +177,9 @@ int importFile(Context& c, const Arguments& args) {
         return 1;
     }
     if (!result.warnings.empty()) {
+        if (!saveChange(c)) {
+            return 1;
+        }
         c.err << "ERROR: Not all data was successfully written to the registry: the lines named "
                  "above were skipped or changed; the rest was imported.\n";
         return 1;
@@ -199,7 +207,8 @@ extern const OperationSpec kImportOperation = {
         "  for any other name:\n"
         "  /root      the root to read it into instead\n"
         "  /codepage  the code page of its names (default 1252, Windows Western)\n",
-    .run = importFile};
+    .run = importFile,
+    .records = true};
 
 }  // namespace command
 

@@ -1,33 +1,18 @@
 // QUERY: a key's values and subkeys, one value, or the whole tree below a key.
 #include <array>
-#include <cstdio>
 #include <ostream>
 
 #include "Command.h"
 #include "CommandSupport.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
+#include "store/ValueText.h"
 
 namespace tunexa::regtool {
 
 namespace {
 
 using namespace command;
-
-constexpr std::uint32_t kRegQword = 11;
-
-constexpr std::array<std::string_view, 12> kTypeNames = {"REG_NONE",
-                                                         "REG_SZ",
-                                                         "REG_EXPAND_SZ",
-                                                         "REG_BINARY",
-                                                         "REG_DWORD",
-                                                         "REG_DWORD_BIG_ENDIAN",
-                                                         "REG_LINK",
-                                                         "REG_MULTI_SZ",
-                                                         "REG_RESOURCE_LIST",
-                                                         "REG_FULL_RESOURCE_DESCRIPTOR",
-                                                         "REG_RESOURCE_REQUIREMENTS_LIST",
-                                                         "REG_QWORD"};
 
 void printValue(Context& c, const store::NamedValue& value) {
     c.out << kIndent << displayName(value.name) << kIndent << typeName(value.type) << kIndent
@@ -144,65 +129,11 @@ extern const OperationSpec kQueryOperation = {
 }  // namespace command
 
 std::string typeName(std::uint32_t type) {
-    if (type < kTypeNames.size()) {
-        return std::string(kTypeNames[type]);
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", type);
-    return text;
+    return store::typeName(type);
 }
 
 std::string formatQueryData(std::uint32_t type, const store::Bytes& data) {
-    const std::string_view raw(reinterpret_cast<const char*>(data.data()), data.size());
-    char number[24];
-    switch (type) {
-        case store::REG_SZ:
-        case store::REG_EXPAND_SZ:
-            return ansi::toUtf8(raw.substr(0, raw.find('\0')));
-        case store::REG_MULTI_SZ: {
-            std::string joined;
-            std::string_view rest = raw;
-            while (!rest.empty() && rest.front() != '\0') {
-                const auto end = rest.find('\0');
-                if (!joined.empty()) {
-                    joined += "\\0";
-                }
-                joined += ansi::toUtf8(rest.substr(0, end));
-                rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            }
-            return joined;
-        }
-        case store::REG_DWORD:
-        case store::REG_DWORD_BIG_ENDIAN:
-            if (data.size() == 4) {
-                std::uint32_t value = 0;
-                for (std::size_t i = 0; i < 4; ++i) {
-                    const std::size_t at = type == store::REG_DWORD ? 3 - i : i;
-                    value = (value << 8) | data[at];
-                }
-                std::snprintf(number, sizeof number, "0x%x", value);
-                return number;
-            }
-            break;
-        case kRegQword:
-            if (data.size() == 8) {
-                unsigned long long value = 0;
-                for (std::size_t i = 0; i < 8; ++i) {
-                    value = (value << 8) | data[7 - i];
-                }
-                std::snprintf(number, sizeof number, "0x%llx", value);
-                return number;
-            }
-            break;
-        default:
-            break;
-    }
-    std::string hex;
-    for (auto byte : data) {
-        std::snprintf(number, sizeof number, "%02X", byte);
-        hex += number;
-    }
-    return hex;
+    return store::formatData(type, data);
 }
 
 }  // namespace tunexa::regtool

@@ -1,0 +1,57 @@
+// HISTORY: the recorded changes, newest first, each with the index UNDO counts by.
+#include <ctime>
+#include <ostream>
+
+#include "CommandSupport.h"
+
+namespace tunexa::regtool {
+
+namespace {
+
+using namespace command;
+
+std::string localTime(std::int64_t seconds) {
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+int history(Context& c, const Arguments&) {
+    const auto changes = c.hive.changes();
+    if (changes.empty()) {
+        c.out << "No change is recorded.\n";
+        return 0;
+    }
+    std::size_t index = 0;
+    for (const store::ChangeInfo& change : changes) {
+        c.out << ++index << kIndent << localTime(change.time) << kIndent << change.title;
+        if (!change.damage.empty()) {
+            c.out << " (record damaged: " << change.damage << ')';
+        }
+        c.out << '\n';
+    }
+    return 0;
+}
+
+}  // namespace
+
+namespace command {
+
+extern const OperationSpec kHistoryOperation = {
+    .name = "HISTORY",
+    .switches = {},
+    .positionals = 0,
+    .optionalPositionals = 0,
+    .fileAt = std::nullopt,
+    .usage =
+        "tunexa-reg HISTORY\n"
+        "  The changes Tunexa and tunexa-reg made, newest first (the last 500), each with\n"
+        "  its index: \"tunexa-reg UNDO N\" undoes the newest N.\n",
+    .run = history};
+
+}  // namespace command
+
+}  // namespace tunexa::regtool
