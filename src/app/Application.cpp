@@ -78,7 +78,7 @@ Application::Application(PlatformServices services, QObject* parent)
             &Application::mPopRestore_Click);
     connect(menu.item(QStringLiteral("mPopExit")), &QAction::triggered, this,
             &Application::mPopExit_Click);
-    connect(form_->ui.SSTab1, &QTabWidget::tabBarClicked, this, &Application::SSTab1_Click);
+    ui::onTabClick(form_->ui.SSTab1, this, [this] { SSTab1_Click(); });
     connect(control<QPushButton>(form_.get(), "cmdConfApply"), &QPushButton::clicked, this,
             &Application::cmdConfApply_Click);
     ui::onCheckClick(control<QCheckBox>(form_.get(), "chkStartMin"), this,
