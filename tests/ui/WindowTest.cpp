@@ -1,10 +1,11 @@
 // The window services on the program's own window: window state, tabs on and off, the tab-switch
-// behaviour however the user switches.
+// behaviour however the user switches, and what a screen reader announces for each frame.
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QGroupBox>
 #include <QTabBar>
 #include <QTest>
 
@@ -31,6 +32,16 @@ TEST(WindowStateTest, MinimisingAndHidingAreSeparateAndRestoringKeepsAMaximisedW
     setWindowState(&window, WindowState::Normal);
     EXPECT_EQ(window.windowState(), Qt::WindowMaximized);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(WindowFramesTest, EveryFrameIsAnnouncedByItsOwnCaption) {
+    app::Form1 form;
+    for (QGroupBox* frame : form.findChildren<QGroupBox*>()) {
+        EXPECT_EQ(
+            QAccessible::queryAccessibleInterface(frame)->text(QAccessible::Name).toStdString(),
+            frame->title().toStdString())
+            << frame->objectName().toStdString();
+    }
 }
 
 void clickTab(QTabWidget* tabs, int index) {
