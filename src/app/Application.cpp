@@ -62,9 +62,9 @@ Application::Application(PlatformServices services, QObject* parent)
                                             panelEnvironment_, services.busyPointer);
     display_ = std::make_unique<system::DisplayPanel>(frameOf<system::DisplayFrame>(form),
                                                       services.messages, services.displayModes);
-    powerCommands_ = std::make_unique<system::PowerCommands>(*form.ui.cmdReboot,
-                                                             *form.ui.cmdShutDown, form.popupMenu(),
-                                                             services.messages, services.power);
+    powerCommands_ = std::make_unique<system::PowerCommands>(
+        *form.ui.cmdReboot, *form.ui.cmdShutDown, form.popupMenu(), services.messages,
+        services.power, services.busyPointer);
     // Only a reboot or shut-down the system accepted ends the program.
     connect(powerCommands_.get(), &system::PowerCommands::quitRequested, this,
             &Application::unload);
