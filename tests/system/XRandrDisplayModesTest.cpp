@@ -1,19 +1,16 @@
-// Display modes and the screen's size on real X servers started for the test: Xvfb, which has one
-// screen size, and Xorg with the dummy video driver, which has several and really switches.
+// Display modes and the screen's size on real X servers started for the test: Xorg with the dummy
+// video driver, which has several sizes and really switches, and Xvfb at 120 dpi.
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <unistd.h>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
@@ -26,12 +23,9 @@
 // Xlib's macros (Status, Bool, None) clash with Qt's headers: it comes last.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 namespace tunexa {
 namespace {
-
-using platform::DisplayMode;
 
 // An X server on a display number it picks itself; DISPLAY points at it while it runs.
 class XServer {
@@ -39,26 +33,25 @@ class XServer {
     // Null when the server did not come up.
     static std::unique_ptr<XServer> start(const QString& program, QStringList arguments) {
         auto server = std::unique_ptr<XServer>(new XServer);
-        server->process_.start(program, arguments << QStringLiteral("-displayfd") << "1");
+        server->process_.start(program, arguments << "-nolisten"
+                                                  << "tcp"
+                                                  << "-displayfd"
+                                                  << "1");
         QByteArray number;
         while (!number.contains('\n') && server->process_.waitForReadyRead(20000)) {
             number += server->process_.readAllStandardOutput();
         }
-        if (!number.contains('\n')) {
-            return nullptr;
-        }
         server->display_ = ":" + number.trimmed().toStdString();
-        setenv("DISPLAY", server->display_.c_str(), 1);
-        return server;
+        qputenv("DISPLAY", server->display_.c_str());
+        return number.contains('\n') ? std::move(server) : nullptr;
     }
     ~XServer() {
         process_.terminate();
         process_.waitForFinished(20000);
-        unsetenv("DISPLAY");
+        outer_.isNull() ? qunsetenv("DISPLAY") : qputenv("DISPLAY", outer_);
     }
 
     const std::string& display() const { return display_; }
-
     // The screen's size now, as a fresh client sees it.
     std::pair<int, int> currentSize() const {
         Display* x = XOpenDisplay(display_.c_str());
@@ -69,17 +62,14 @@ class XServer {
 
   private:
     XServer() = default;
+    QByteArray outer_ = qgetenv("DISPLAY");
     QProcess process_;
     std::string display_;
 };
 
-DisplayMode request(std::uint32_t width, std::uint32_t height, std::uint16_t bits) {
-    DisplayMode mode;
-    mode.dmPelsWidth = width;
-    mode.dmPelsHeight = height;
-    mode.dmBitsPerPel = bits;
-    mode.dmFields = platform::DM_PELSWIDTH | platform::DM_PELSHEIGHT | platform::DM_BITSPERPEL;
-    return mode;
+platform::DisplayMode request(std::uint32_t width, std::uint32_t height, std::uint16_t bits) {
+    return {width, height, bits,
+            platform::DM_PELSWIDTH | platform::DM_PELSHEIGHT | platform::DM_BITSPERPEL};
 }
 
 std::optional<std::string> storedResolution() {
@@ -87,62 +77,62 @@ std::optional<std::string> storedResolution() {
                                "Resolution");
 }
 
-QStringList listedModes(platform::DisplayModes& modes) {
+// The modes come from the server, the current one first; a switch really changes the screen and
+// is kept as the default; another depth or a size the server lacks is a bad mode.
+TEST(XRandrTest, DummyXorgListsItsModesAndSwitchesTheScreen) {
+    const QString xorg = QStandardPaths::findExecutable(QStringLiteral("Xorg"));
+    if (xorg.isEmpty() || !std::filesystem::exists("/usr/lib/xorg/modules/drivers/dummy_drv.so")) {
+        GTEST_SKIP() << "Xorg with the dummy video driver is not installed";
+    }
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "Xorg with a configuration file of its own needs root";
+    }
+    test::TempDir dir;
+    store::useHiveFile(dir / "registry.db");
+    const auto server = XServer::start(xorg, {"-noreset", "-config", DUMMY_XORG_CONF, "-logfile",
+                                              QString::fromStdString((dir / "xorg.log").string())});
+    ASSERT_NE(server, nullptr) << "Xorg did not start; see its log";
+
+    platform::XRandrDisplayModes modes;
     system::DisplayFrame frame;
-    test::ScriptedMessageBoxes boxes;
+    test::ScriptedMessageBoxes boxes;  // none scripted: a successful switch shows no box
     system::DisplayPanel panel(frame, boxes, modes);
     panel.FillDisplayModeList();
-    QStringList entries;
-    for (int i = 0; i < frame.ui.lstMainRes->count(); ++i) {
-        entries << frame.ui.lstMainRes->item(i)->text();
+    for (const auto& [entry, size] : {std::pair{"640x480x32", std::pair{640, 480}},
+                                      std::pair{"1024x768x32", std::pair{1024, 768}}}) {
+        ASSERT_TRUE(ui::selectText(frame.ui.lstMainRes, QString::fromLatin1(entry))) << entry;
+        frame.ui.cmdSwitchDisplay->click();
+        EXPECT_EQ(server->currentSize(), size);
+        EXPECT_EQ(storedResolution(),
+                  std::to_string(size.first) + "," + std::to_string(size.second));
     }
-    return entries;
-}
-
-class XvfbTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (xvfb.isEmpty()) {
-            GTEST_SKIP() << "Xvfb is not installed";
-        }
-        store::useHiveFile(dir_ / "registry.db");
-        server_ = XServer::start(xvfb, {"-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        ASSERT_NE(server_, nullptr) << "Xvfb did not start";
-    }
-
-    test::TempDir dir_;
-    std::unique_ptr<XServer> server_;
-};
-
-TEST_F(XvfbTest, ListsTheOneSizeAtItsPixelDepthAndSwitchesOnlyToIt) {
-    platform::XRandrDisplayModes modes;
-    ASSERT_TRUE(modes.connected());
-    const QStringList entries = listedModes(modes);
-    ASSERT_FALSE(entries.isEmpty());
-    EXPECT_EQ(entries.filter(QStringLiteral("1024x768x32")), entries);
 
     const struct {
-        DisplayMode mode;
+        platform::DisplayMode mode;
         int result;
-        std::optional<std::string> stored;
+        std::pair<int, int> size;
     } switches[] = {
-        {request(1024, 768, 16), platform::DISP_CHANGE_BADMODE, std::nullopt},
-        {request(640, 480, 32), platform::DISP_CHANGE_BADMODE, std::nullopt},
-        {request(1024, 768, 32), platform::DISP_CHANGE_SUCCESSFUL, "1024,768"},
+        {request(800, 600, 32), platform::DISP_CHANGE_SUCCESSFUL, {800, 600}},
+        {request(1024, 768, 16), platform::DISP_CHANGE_BADMODE, {800, 600}},
+        {request(1600, 1200, 32), platform::DISP_CHANGE_BADMODE, {800, 600}},
+        {request(1024, 768, 32), platform::DISP_CHANGE_SUCCESSFUL, {1024, 768}},
     };
     for (const auto& s : switches) {
         EXPECT_EQ(modes.ChangeDisplayMode(s.mode), s.result) << s.mode.dmPelsWidth;
-        EXPECT_EQ(storedResolution(), s.stored);
-        EXPECT_EQ(server_->currentSize(), (std::pair{1024, 768}));
+        EXPECT_EQ(server->currentSize(), s.size) << s.mode.dmPelsWidth;
     }
+    EXPECT_EQ(storedResolution(), "1024,768");
 }
 
 // At 120 dpi (Xft.dpi) Qt scales by 1.25 and rounds the logical size (1024 -> 819); the label is
 // the device pixels x 96 / 120, with and without Qt's scaling.
-TEST_F(XvfbTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
+TEST(XRandrTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb is not installed";
+    const auto server = XServer::start(xvfb, {"-screen", "0", "1024x768x24"});
+    ASSERT_NE(server, nullptr) << "Xvfb did not start";
     // Set as xrdb does; the connection stays open, or the server would reset and drop it.
-    const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(server_->display().c_str()),
+    const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(server->display().c_str()),
                                                         XCloseDisplay);
     const std::string resources = "Xft.dpi:\t120\n";
     XChangeProperty(x.get(), DefaultRootWindow(x.get()), XA_RESOURCE_MANAGER, XA_STRING, 8,
@@ -162,75 +152,13 @@ TEST_F(XvfbTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
     }
 }
 
-TEST(NoXServerTest, GivesNoModesAndEveryChangeFails) {
-    setenv("DISPLAY", ":32767", 1);
+TEST(XRandrTest, WithoutAnXServerThereAreNoModesAndEveryChangeFails) {
+    qputenv("DISPLAY", ":32767");
     platform::XRandrDisplayModes modes;
-    EXPECT_TRUE(listedModes(modes).isEmpty());
+    platform::DisplayMode mode;
+    EXPECT_FALSE(modes.EnumerateDisplayMode(0, mode));
     EXPECT_EQ(modes.ChangeDisplayMode(request(640, 480, 32)), platform::DISP_CHANGE_FAILED);
-    unsetenv("DISPLAY");
-}
-
-// Xorg with the dummy driver: three sizes at depth 24, switchable. Needs the server, the driver
-// and the right to run it (root).
-constexpr const char* kDummyConfig = R"(Section "Device"
-    Identifier "dummy"
-    Driver "dummy"
-    VideoRam 256000
-EndSection
-Section "Monitor"
-    Identifier "monitor"
-    HorizSync 5.0-1000.0
-    VertRefresh 5.0-200.0
-    Modeline "1024x768" 63.50 1024 1072 1176 1328 768 771 775 798 -hsync +vsync
-    Modeline "800x600" 38.25 800 832 912 1024 600 603 607 624 -hsync +vsync
-    Modeline "640x480" 23.75 640 664 720 800 480 483 487 500 -hsync +vsync
-EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    Monitor "monitor"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Modes "1024x768" "800x600" "640x480"
-        Virtual 1024 768
-    EndSubSection
-EndSection
-)";
-
-TEST(DummyXorgTest, TheFrameListsTheServersModesAndASwitchChangesTheScreen) {
-    const QString xorg = QStandardPaths::findExecutable(QStringLiteral("Xorg"));
-    if (xorg.isEmpty() || !std::filesystem::exists("/usr/lib/xorg/modules/drivers/dummy_drv.so")) {
-        GTEST_SKIP() << "Xorg with the dummy video driver is not installed";
-    }
-    if (geteuid() != 0) {
-        GTEST_SKIP() << "Xorg with a configuration file of its own needs root";
-    }
-    test::TempDir dir;
-    store::useHiveFile(dir / "registry.db");
-    QFile config(QString::fromStdString((dir / "dummy.conf").string()));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write(kDummyConfig);
-    config.close();
-    const auto server =
-        XServer::start(xorg, {"-noreset", "-nolisten", "tcp", "-config", config.fileName(),
-                              "-logfile", QString::fromStdString((dir / "xorg.log").string())});
-    ASSERT_NE(server, nullptr) << "Xorg did not start; see its log";
-
-    platform::XRandrDisplayModes modes;
-    system::DisplayFrame frame;
-    test::ScriptedMessageBoxes boxes;  // none scripted: a successful switch shows no box
-    system::DisplayPanel panel(frame, boxes, modes);
-    panel.FillDisplayModeList();
-    for (const auto& [entry, size] : {std::pair{"800x600x32", std::pair{800, 600}},
-                                      std::pair{"640x480x32", std::pair{640, 480}},
-                                      std::pair{"1024x768x32", std::pair{1024, 768}}}) {
-        ASSERT_TRUE(ui::selectText(frame.ui.lstMainRes, QString::fromLatin1(entry))) << entry;
-        frame.ui.cmdSwitchDisplay->click();
-        EXPECT_EQ(server->currentSize(), size) << entry;
-        EXPECT_EQ(storedResolution(),
-                  std::to_string(size.first) + "," + std::to_string(size.second));
-    }
+    qunsetenv("DISPLAY");
 }
 
 }  // namespace

@@ -44,32 +44,33 @@ TEST(WindowFramesTest, EveryFrameIsAnnouncedByItsOwnCaption) {
     }
 }
 
-void clickTab(QTabWidget* tabs, int index) {
-    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(index).center());
+using TabAction = std::function<void(QTabWidget*)>;
+TabAction click(int tab) {
+    return [tab](QTabWidget* tabs) {
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                          tabs->tabBar()->tabRect(tab).center());
+    };
+}
+TabAction key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}, bool onTabBar = false) {
+    return [=](QTabWidget* tabs) {
+        QTest::keyClick(onTabBar ? static_cast<QWidget*>(tabs->tabBar()) : tabs, key, modifiers);
+    };
 }
 
 // Each from " 3Dfx" (2), with "   Riva TNT" (1) switched off.
-struct TabSwitch {
+const struct {
     const char* way;
-    std::function<void(QTabWidget*)> act;
+    TabAction act;
     int tabAfter;
     int runs;
-};
-
-const TabSwitch kTabSwitches[] = {
-    {"click on another tab", [](QTabWidget* t) { clickTab(t, 0); }, 0, 1},
-    {"click on the current tab", [](QTabWidget* t) { clickTab(t, 2); }, 2, 1},
-    {"click on the tab switched off", [](QTabWidget* t) { clickTab(t, 1); }, 2, 0},
-    {"Ctrl+Tab", [](QTabWidget* t) { QTest::keyClick(t, Qt::Key_Tab, Qt::ControlModifier); }, 3, 1},
-    {"Ctrl+Shift+Tab",
-     [](QTabWidget* t) {
-         QTest::keyClick(t, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-     },
-     0, 1},
-    {"Right on the tab bar", [](QTabWidget* t) { QTest::keyClick(t->tabBar(), Qt::Key_Right); }, 3,
-     1},
-    {"Left on the tab bar", [](QTabWidget* t) { QTest::keyClick(t->tabBar(), Qt::Key_Left); }, 0,
-     1},
+} kTabSwitches[] = {
+    {"click on another tab", click(0), 0, 1},
+    {"click on the current tab", click(2), 2, 1},
+    {"click on the tab switched off", click(1), 2, 0},
+    {"Ctrl+Tab", key(Qt::Key_Tab, Qt::ControlModifier), 3, 1},
+    {"Ctrl+Shift+Tab", key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier), 0, 1},
+    {"Right on the tab bar", key(Qt::Key_Right, {}, true), 3, 1},
+    {"Left on the tab bar", key(Qt::Key_Left, {}, true), 0, 1},
     {"accessibility press",
      [](QTabWidget* t) {
          QAccessible::queryAccessibleInterface(t->tabBar())
@@ -98,7 +99,7 @@ TEST(TabTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) 
     int runs = 0;
     onTabClick(tabs, &form, [&runs] { ++runs; });
 
-    for (const TabSwitch& tabSwitch : kTabSwitches) {
+    for (const auto& tabSwitch : kTabSwitches) {
         SCOPED_TRACE(tabSwitch.way);
         tabs->setCurrentIndex(2);
         glide->show();
@@ -111,7 +112,7 @@ TEST(TabTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) 
         EXPECT_EQ(glide->isHidden(), tabSwitch.runs != 0);
     }
     setTabOn(tabs, 1, true);
-    clickTab(tabs, 1);
+    click(1)(tabs);
     EXPECT_EQ(tabs->currentIndex(), 1);
 }
 
