@@ -124,12 +124,12 @@ TEST(XRandrTest, DummyXorgListsItsModesAndSwitchesTheScreen) {
     EXPECT_EQ(storedResolution(), "1024,768");
 }
 
-// At 120 dpi (Xft.dpi) Qt scales by 1.25 and rounds the logical size (1024 -> 819); the label is
-// the device pixels x 96 / 120, with and without Qt's scaling.
+// At 120 dpi (Xft.dpi) Qt scales by 1.25 and rounds the logical size (1022 -> 818, which times
+// 1.25 is not 1022 again); the label is the device pixels x 96 / 120, with and without scaling.
 TEST(XRandrTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb is not installed";
-    const auto server = XServer::start(xvfb, {"-screen", "0", "1024x768x24"});
+    const auto server = XServer::start(xvfb, {"-screen", "0", "1022x766x24"});
     ASSERT_NE(server, nullptr) << "Xvfb did not start";
     // Set as xrdb does; the connection stays open, or the server would reset and drop it.
     const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(server->display().c_str()),
@@ -140,7 +140,7 @@ TEST(XRandrTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
                     static_cast<int>(resources.size()));
     XFlush(x.get());
     for (const auto& [scaling, expected] :
-         {std::pair{"1", "819.2 x 614.4|1.25"}, std::pair{"0", "819.2 x 614.4|1"}}) {
+         {std::pair{"1", "817.6 x 612.8|1.25"}, std::pair{"0", "817.6 x 612.8|1"}}) {
         QProcess probe;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
