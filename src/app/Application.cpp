@@ -73,9 +73,9 @@ Application::Application(PlatformServices services, QObject* parent)
                                             panelEnvironment_, services.busyPointer);
     display_ = std::make_unique<system::DisplayPanel>(frameOf<system::DisplayFrame>(form),
                                                       services.messages, services.displayModes);
-    powerCommands_ = std::make_unique<system::PowerCommands>(*form.ui.cmdReboot,
-                                                             *form.ui.cmdShutDown, form.popupMenu(),
-                                                             services.messages, services.power);
+    powerCommands_ = std::make_unique<system::PowerCommands>(
+        *form.ui.cmdReboot, *form.ui.cmdShutDown, form.popupMenu(), services.messages,
+        services.power, services.busyPointer);
     changes_ = new ChangeCommands(
         form, services.messages, services.questions,
         ChangeCommands::Hooks{
@@ -94,7 +94,7 @@ Application::Application(PlatformServices services, QObject* parent)
             &Application::mPopRestore_Click);
     connect(menu.item(QStringLiteral("mPopExit")), &QAction::triggered, this,
             &Application::mPopExit_Click);
-    connect(form_->ui.SSTab1, &QTabWidget::tabBarClicked, this, &Application::SSTab1_Click);
+    ui::onTabClick(form_->ui.SSTab1, this, [this] { SSTab1_Click(); });
     connect(control<QPushButton>(form_.get(), "cmdConfApply"), &QPushButton::clicked, this,
             &Application::cmdConfApply_Click);
     connect(form_->ui.cmdReadDriveC, &QPushButton::clicked, this,

@@ -1,7 +1,5 @@
 #include "system/PowerCommands.h"
 
-#include <QAction>
-
 namespace tunexa::system {
 
 namespace {
@@ -33,15 +31,27 @@ constexpr Confirmation kConfirmations[] = {
 
 PowerCommands::PowerCommands(QAbstractButton& cmdReboot, QAbstractButton& cmdShutDown,
                              const ui::MenuItems& menu, platform::MessageBoxService& messages,
-                             platform::PowerService& power)
-    : messages_(messages), power_(power) {
+                             platform::PowerService& power, platform::BusyPointer& busyPointer)
+    : messages_(messages),
+      power_(power),
+      busyPointer_(busyPointer),
+      buttons_{&cmdReboot, &cmdShutDown} {
     connect(&cmdReboot, &QAbstractButton::clicked, this, &PowerCommands::cmdReboot_Click);
     connect(&cmdShutDown, &QAbstractButton::clicked, this, &PowerCommands::cmdShutDown_Click);
     if (QAction* item = menu.item(QStringLiteral("mPopReboot"))) {
         connect(item, &QAction::triggered, this, &PowerCommands::mPopReboot_Click);
+        items_.emplace_back(item);
     }
     if (QAction* item = menu.item(QStringLiteral("mPopExitWindows"))) {
         connect(item, &QAction::triggered, this, &PowerCommands::mPopExitWindows_Click);
+        items_.emplace_back(item);
+    }
+    connect(&power_, &platform::PowerService::answered, this, &PowerCommands::answered);
+}
+
+PowerCommands::~PowerCommands() {
+    if (pending_) {
+        busyPointer_.end();
     }
 }
 
@@ -62,17 +72,47 @@ void PowerCommands::mPopExitWindows_Click() {
 }
 
 void PowerCommands::run(Handler handler) {
+    if (pending_) {
+        return;
+    }
     const Confirmation& box = kConfirmations[static_cast<int>(handler)];
     if (messages_.show(QString::fromLatin1(box.prompt), QString::fromLatin1(box.title),
                        platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
         return;
     }
-    const platform::PowerAnswer answer = power_.ExitWindowsEx(box.flags);
+    // Everything is in place before the request goes: the answer may come at any time after.
+    pending_ = handler;
+    setCommandsEnabled(false);
+    busyPointer_.begin();
+    power_.ExitWindowsEx(box.flags);
+}
+
+void PowerCommands::answered(const platform::PowerAnswer& answer) {
+    if (!pending_) {
+        return;
+    }
+    const Confirmation& box = kConfirmations[static_cast<int>(*pending_)];
+    pending_.reset();
+    busyPointer_.end();
+    setCommandsEnabled(true);
     if (answer.accepted) {
         emit quitRequested();
         return;
     }
     messages_.show(QString::fromLatin1(box.refused) + QStringLiteral("\r\n") + answer.reason);
+}
+
+void PowerCommands::setCommandsEnabled(bool enabled) {
+    for (const auto& button : buttons_) {
+        if (button) {
+            button->setEnabled(enabled);
+        }
+    }
+    for (const auto& item : items_) {
+        if (item) {
+            item->setEnabled(enabled);
+        }
+    }
 }
 
 }  // namespace tunexa::system

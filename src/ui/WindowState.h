@@ -26,6 +26,22 @@ void bringToFront(QWidget* window);
 void setTabOn(QTabWidget* tabs, int index, bool on);
 bool isTabOn(const QTabWidget* tabs, int index);
 
+// Connects `handler` (no arguments) as the tab control's click: it runs once for every change of
+// the current tab, however it comes (mouse, Ctrl+Tab, arrow keys on the tab bar, accessibility,
+// code), and once for a click on the tab that is already current, which changes nothing.
+// `context` ends the connection when destroyed.
+template <typename Handler>
+void onTabClick(QTabWidget* tabs, const QObject* context, Handler handler) {
+    QObject::connect(tabs, &QTabWidget::currentChanged, context, [handler](int) { handler(); });
+    // A press reports its tab before the tab bar switches to it, so only a press on the current
+    // tab is told apart here; a press on another tab comes as the change.
+    QObject::connect(tabs, &QTabWidget::tabBarClicked, context, [tabs, handler](int index) {
+        if (index >= 0 && index == tabs->currentIndex()) {
+            handler();
+        }
+    });
+}
+
 // Shows the busy pointer for the lifetime of the scope.
 class BusyPointerScope {
   public:

@@ -92,8 +92,11 @@ TEST_P(PanelControls, EveryControlExistsOnceWithItsKindCaptionAndTooltip) {
         } else {
             EXPECT_EQ(shownText(child), QString::fromUtf8(control.text));
             // A caption speaks for itself; on a value label an accessible name would hide the
-            // value.
-            EXPECT_TRUE(child->accessibleName().isEmpty());
+            // value. A frame inside another frame repeats its title: Qt would name it after the
+            // outer one.
+            EXPECT_TRUE(child->accessibleName().isEmpty() ||
+                        (qobject_cast<const QGroupBox*>(child->parentWidget()) != nullptr &&
+                         child->accessibleName() == shownText(child)));
         }
         if (control.kind == Kind::Picture) {
             const auto* picture = qobject_cast<const QLabel*>(child);

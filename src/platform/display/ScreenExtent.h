@@ -12,8 +12,9 @@ struct ScreenExtent {
     double dotsPerInchY = 96;
 };
 
-// From Qt's primary screen. With high-DPI scaling on, Qt reports a pixel ratio over 96 logical
-// dpi; both are folded back so that the result does not depend on that setting. No screen: 0 x 0.
+// Qt's primary screen. With high-DPI scaling on, Qt reports a logical size and dpi over a pixel
+// ratio; the dpi is folded back with the ratio, and the size in device pixels is the X server's
+// (the logical size rounds: 1024 pixels at 125 % are 819 logical). No screen: 0 x 0.
 ScreenExtent primaryScreenExtent();
 
 }  // namespace tunexa::platform

@@ -2,6 +2,8 @@
 
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QVariant>
 
 namespace tunexa::platform {
@@ -41,20 +43,35 @@ QString refusalReason(const QDBusError& error) {
 
 }  // namespace
 
-LogindPower::LogindPower(QDBusConnection bus) : bus_(std::move(bus)) {}
+LogindPower::LogindPower(QDBusConnection bus, QObject* parent)
+    : PowerService(parent), bus_(std::move(bus)) {}
 
-PowerAnswer LogindPower::ExitWindowsEx(ExitWindowsFlags flags) {
+void LogindPower::ExitWindowsEx(ExitWindowsFlags flags) {
     const QString method = flags == ExitWindowsFlags::EWX_REBOOT ? QStringLiteral("Reboot")
                                                                  : QStringLiteral("PowerOff");
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     call << QVariant(false);
-    const QDBusMessage reply = bus_.call(call);
-    if (reply.type() == QDBusMessage::ReplyMessage) {
-        return {true, {}};
+    const QDBusPendingCall pending = bus_.asyncCall(call);
+    const auto answer = [this](const QDBusPendingCall& finished) {
+        const QDBusPendingReply<> reply = finished;
+        if (reply.isError()) {
+            emit answered({false, refusalReason(reply.error())});
+        } else {
+            emit answered({true, {}});
+        }
+    };
+    if (pending.isFinished()) {
+        // Not sent at all (no bus): answered from the event loop all the same.
+        QMetaObject::invokeMethod(
+            this, [answer, pending] { answer(pending); }, Qt::QueuedConnection);
+        return;
     }
-    const QDBusError error =
-        reply.type() == QDBusMessage::ErrorMessage ? QDBusError(reply) : bus_.lastError();
-    return {false, refusalReason(error)};
+    auto* watcher = new QDBusPendingCallWatcher(pending, this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [answer](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                answer(*finished);
+            });
 }
 
 }  // namespace tunexa::platform

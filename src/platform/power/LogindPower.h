@@ -2,7 +2,9 @@
 
 // Reboot and shut-down through systemd-logind on the system bus: org.freedesktop.login1.Manager
 // Reboot / PowerOff with interactive = false, so logind neither asks for a password nor
-// overrides inhibitors. A shut-down powers the machine off, as desktops do today.
+// overrides inhibitors. A shut-down powers the machine off, as desktops do today. The call is
+// asynchronous: logind may take its time (up to D-Bus's 25-second limit) without holding up the
+// window.
 
 #include <QDBusConnection>
 
@@ -13,9 +15,10 @@ namespace tunexa::platform {
 class LogindPower final : public PowerService {
   public:
     // The system bus by default (DBUS_SYSTEM_BUS_ADDRESS is honoured).
-    explicit LogindPower(QDBusConnection bus = QDBusConnection::systemBus());
+    explicit LogindPower(QDBusConnection bus = QDBusConnection::systemBus(),
+                         QObject* parent = nullptr);
 
-    PowerAnswer ExitWindowsEx(ExitWindowsFlags flags) override;
+    void ExitWindowsEx(ExitWindowsFlags flags) override;
 
   private:
     QDBusConnection bus_;

@@ -1,6 +1,7 @@
 #pragma once
 
-// The power service for tests: records each request and gives a scripted answer.
+// The power service for tests: records each request and answers it at once with the scripted
+// answer (accepted unless refuse() was called).
 
 #include <vector>
 
@@ -15,9 +16,9 @@ class FakePower final : public platform::PowerService {
     // Every later request is accepted (the default).
     void accept() { answer_ = {true, {}}; }
 
-    platform::PowerAnswer ExitWindowsEx(platform::ExitWindowsFlags flags) override {
+    void ExitWindowsEx(platform::ExitWindowsFlags flags) override {
         requests_.push_back(flags);
-        return answer_;
+        emit answered(answer_);
     }
 
     const std::vector<platform::ExitWindowsFlags>& requests() const { return requests_; }

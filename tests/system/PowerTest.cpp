@@ -1,0 +1,206 @@
+// Reboot and Exit Windows below the window: the real main window's buttons and menu items,
+// scripted confirmation boxes, the Qt busy pointer, and systemd-logind as a stand-in on a private
+// message bus. The stand-in lives on the window's own thread and holds each call until the test
+// answers it: the call reaches it only if the window's thread keeps handling events while the
+// request is pending (a blocking call would deadlock until D-Bus gives up).
+
+#include <gtest/gtest.h>
+
+#include <QCursor>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ScriptedMessageBoxes.h"
+#include "app/Form1.h"
+#include "platform/QtBusyPointer.h"
+#include "platform/power/LogindPower.h"
+#include "system/PowerCommands.h"
+
+namespace tunexa {
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+
+// One private bus for the process, set as its system bus before anything connects to that.
+class PrivateBus : public ::testing::Environment {
+  public:
+    static inline QString address;
+
+    void SetUp() override {
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {"--session", "--nofork", "--print-address=1"});
+        QByteArray line;
+        while (!line.contains('\n') && daemon_.waitForReadyRead(10000)) {
+            line += daemon_.readAllStandardOutput();
+        }
+        address = QString::fromUtf8(line.trimmed());
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", line.trimmed().constData(), 1);
+    }
+    void TearDown() override {
+        daemon_.terminate();
+        daemon_.waitForFinished(10000);
+    }
+
+  private:
+    QProcess daemon_;
+};
+
+[[maybe_unused]] ::testing::Environment* const privateBus =
+    ::testing::AddGlobalTestEnvironment(new PrivateBus);
+
+// systemd-logind's Reboot and PowerOff, recorded as "Reboot false" and held until answer().
+class StandInLogind : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+
+  public:
+    StandInLogind() : bus_(QDBusConnection::connectToBus(PrivateBus::address, "stand-in")) {
+        bus_.registerObject(QStringLiteral("/org/freedesktop/login1"), this,
+                            QDBusConnection::ExportAllSlots);
+        registered_ = bus_.registerService(QStringLiteral("org.freedesktop.login1"));
+    }
+    ~StandInLogind() override {
+        bus_.unregisterService(QStringLiteral("org.freedesktop.login1"));
+        bus_.unregisterObject(QStringLiteral("/org/freedesktop/login1"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("stand-in"));
+    }
+
+    bool registered() const { return registered_; }
+    const std::vector<std::string>& calls() const { return calls_; }
+    bool holding() const { return !held_.isEmpty(); }
+    // Answers the held calls: accepted, or refused with the error `errorName`.
+    void answer(const QString& errorName = {}) {
+        for (const QDBusMessage& call : std::exchange(held_, {})) {
+            bus_.send(errorName.isEmpty()
+                          ? call.createReply()
+                          : call.createErrorReply(errorName, "Not permitted by the stand-in."));
+        }
+    }
+
+  public slots:
+    void Reboot(bool interactive) { hold("Reboot", interactive); }
+    void PowerOff(bool interactive) { hold("PowerOff", interactive); }
+
+  private:
+    void hold(const std::string& method, bool interactive) {
+        setDelayedReply(true);
+        held_ << message();
+        calls_.push_back(method + (interactive ? " true" : " false"));
+    }
+
+    QDBusConnection bus_;
+    bool registered_ = false;
+    QList<QDBusMessage> held_;
+    std::vector<std::string> calls_;
+};
+
+struct Command {
+    std::function<void(app::Form1&)> invoke;
+    const char* title;
+    const char* prompt;
+    const char* call;
+    const char* refusal;  // the error logind refuses with, and the notice that follows
+    const char* notice;
+};
+
+const Command kCommands[] = {
+    {[](app::Form1& form) { form.ui.cmdReboot->click(); }, "Reboot Windows",
+     "Do you want to reboot?", "Reboot false", "org.freedesktop.DBus.Error.AccessDenied",
+     "The system did not accept the reboot.\r\nYou are not allowed to do this. "
+     "(org.freedesktop.DBus.Error.AccessDenied)"},
+    {[](app::Form1& form) { form.popupMenu().item("mPopReboot")->trigger(); }, "Reboot Windows?",
+     "Do you want to reboot?", "Reboot false", "org.freedesktop.login1.OperationInProgress",
+     "The system did not accept the reboot.\r\nNot permitted by the stand-in. "
+     "(org.freedesktop.login1.OperationInProgress)"},
+    {[](app::Form1& form) { form.ui.cmdShutDown->click(); }, "Exit Windows?",
+     "Do you want to exit Windows?", "PowerOff false", "org.freedesktop.DBus.Error.AccessDenied",
+     "The system did not accept the shut-down.\r\nYou are not allowed to do this. "
+     "(org.freedesktop.DBus.Error.AccessDenied)"},
+    {[](app::Form1& form) { form.popupMenu().item("mPopExitWindows")->trigger(); }, "Exit Windows?",
+     "Do you want to exit Windows?", "PowerOff false",
+     "org.freedesktop.DBus.Error.InteractiveAuthorizationRequired",
+     "The system did not accept the shut-down.\r\nNot permitted by the stand-in. "
+     "(org.freedesktop.DBus.Error.InteractiveAuthorizationRequired)"},
+};
+
+// Each command answered No, then Yes with logind accepting, then Yes with logind refusing.
+TEST(PowerTest, EachCommandConfirmsThenAsksLogindWithoutWaitingAndActsOnTheAnswer) {
+    for (const Command& command : kCommands) {
+        SCOPED_TRACE(command.title);
+        app::Form1 form;
+        test::ScriptedMessageBoxes boxes;
+        platform::LogindPower power;
+        platform::QtBusyPointer pointer;
+        system::PowerCommands commands(*form.ui.cmdReboot, *form.ui.cmdShutDown, form.popupMenu(),
+                                       boxes, power, pointer);
+        QSignalSpy quit(&commands, &system::PowerCommands::quitRequested);
+        StandInLogind logind;
+        ASSERT_TRUE(logind.registered());
+        const platform::MessageBox confirmation{command.prompt, command.title,
+                                                MessageButtons::YesNo};
+
+        boxes.answer(MessageAnswer::No);
+        command.invoke(form);
+        for (const QString& refusal : {QString(), QString::fromLatin1(command.refusal)}) {
+            boxes.answer(MessageAnswer::Yes);
+            command.invoke(form);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return logind.holding(); }));
+            // Pending: the busy pointer shows and no second request can start.
+            ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+            EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            EXPECT_FALSE(form.ui.cmdReboot->isEnabled() || form.ui.cmdShutDown->isEnabled() ||
+                         form.popupMenu().item("mPopReboot")->isEnabled() ||
+                         form.popupMenu().item("mPopExitWindows")->isEnabled());
+            command.invoke(form);
+
+            if (!refusal.isEmpty()) {
+                boxes.answer(MessageAnswer::Ok);
+            }
+            logind.answer(refusal);
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return refusal.isEmpty() ? quit.count() == 1 : boxes.pending() == 0; }));
+            EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+            EXPECT_TRUE(form.ui.cmdReboot->isEnabled() && form.ui.cmdShutDown->isEnabled());
+        }
+        EXPECT_EQ(logind.calls(), std::vector<std::string>(2, command.call));
+        EXPECT_EQ(quit.count(), 1);
+        EXPECT_EQ(
+            boxes.shown(),
+            (std::vector{confirmation, confirmation, confirmation,
+                         platform::MessageBox{command.notice, "Tunexa", MessageButtons::Ok}}));
+    }
+}
+
+TEST(PowerTest, WithoutLogindOrWithoutABusTheRequestIsRefusedAndSaysWhy) {
+    for (const auto& [address, reason] :
+         {std::pair{PrivateBus::address,
+                    "systemd-logind is not running. (org.freedesktop.DBus.Error.ServiceUnknown)"},
+          std::pair{
+              QStringLiteral("unix:path=/nonexistent/tunexa-no-bus"),
+              "The system bus is not available. (org.freedesktop.DBus.Error.Disconnected)"}}) {
+        platform::LogindPower power(QDBusConnection::connectToBus(address, address));
+        QSignalSpy answered(&power, &platform::PowerService::answered);
+        power.ExitWindowsEx(platform::ExitWindowsFlags::EWX_REBOOT);
+        ASSERT_TRUE(answered.wait(10000)) << reason;
+        const auto answer = answered.front().front().value<platform::PowerAnswer>();
+        EXPECT_FALSE(answer.accepted);
+        EXPECT_EQ(answer.reason.toStdString(), reason);
+    }
+}
+
+}  // namespace
+}  // namespace tunexa
+
+#include "PowerTest.moc"
