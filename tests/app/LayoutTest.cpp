@@ -114,7 +114,7 @@ TEST(LayoutTest, FirstTabOrderFollowsTheLayout) {
     Form1 form;
     const QStringList expected{"lstMainRes",     "cmdSwitchDisplay", "chkConfTNT",
                                "chkConfBanshee", "chkConfV2",        "chkConfVoodoo",
-                               "chkMatroxOnOff", "cmdConfApply",     "chkRunOnStart",
+                               "chkMatroxOnOff", "cmdConfApply",     "cmdReadDriveC", "chkRunOnStart",
                                "chkStartMin",    "lstProfiles",      "cmdProfileApply",
                                "cmdProfileDelete", "cmdProfileSave", "cmdUndo",
                                "cmdHistory",     "cmdReboot",        "cmdShutDown"};
@@ -123,8 +123,8 @@ TEST(LayoutTest, FirstTabOrderFollowsTheLayout) {
 
 TEST(LayoutTest, FirstRunTabOrderFollowsTheLayout) {
     FirstRun window;
-    const QStringList expected{"chkRivaTNT", "chkVoodoo", "chkVoodoo2", "chkBanshee",
-                               "cmdOKFirstRun"};
+    const QStringList expected{"chkRivaTNT",     "chkVoodoo",     "chkVoodoo2",
+                               "chkBanshee",     "chkReadMachine", "cmdOKFirstRun"};
     EXPECT_EQ(tabOrder(&window, &window), expected);
 }
 

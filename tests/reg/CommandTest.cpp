@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"", "ERROR: Invalid syntax. An operation is missing.\nType \"tunexa-reg /?\""},
         Refusal{"COPY|HKLM\\Foo",
                 "\"COPY\" is not an operation tunexa-reg knows: use QUERY, "
-                "ADD, DELETE, EXPORT or IMPORT."},
+                "ADD, DELETE, EXPORT, IMPORT, HISTORY, UNDO or PROFILE."},
         Refusal{"query", "The key name is missing.\nType \"tunexa-reg QUERY /?\" for usage."},
         Refusal{"query|HKXX\\Foo", "ERROR: Invalid key name. A key starts with HKLM,"},
         Refusal{"query|\\\\pc\\HKLM\\Foo", "Remote machines are not supported"},

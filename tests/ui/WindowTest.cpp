@@ -15,6 +15,7 @@
 #include "FakeDisplayModes.h"
 #include "FakePower.h"
 #include "ScriptedMessageBoxes.h"
+#include "ScriptedTextQuestions.h"
 #include "app/Application.h"
 #include "platform/tray/QtTrayIcon.h"
 #include "ui/WindowState.h"
@@ -88,7 +89,9 @@ TEST(TabTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) 
     test::FakeBusyPointer pointer;
     test::FakeDisplayModes modes;
     test::FakePower power;
-    app::Application program(app::PlatformServices{boxes, tray, pointer, modes, power});
+    test::ScriptedTextQuestions questions;
+    app::Application program(
+        app::PlatformServices{boxes, tray, pointer, modes, power, questions});
     app::Form1& form = program.window();
     QTabWidget* tabs = form.ui.SSTab1;
     setTabOn(tabs, 1, false);

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/TextQuestions.h"
@@ -15,23 +16,31 @@ namespace tunexa::test {
 
 class ScriptedTextQuestions final : public platform::TextQuestions {
   public:
-    ScriptedTextQuestions& answer(std::optional<QString> next) {
-        answers_.push_back(std::move(next));
+    // The next question is answered with `text`, or cancelled.
+    ScriptedTextQuestions& answer(const QString& text) {
+        answers_.push_back({true, text});
+        return *this;
+    }
+    ScriptedTextQuestions& cancel() {
+        answers_.push_back({false, {}});
         return *this;
     }
     std::optional<QString> ask(const QString& prompt, const QString&) override {
         asked_.push_back(prompt);
-        if (answers_.empty()) {
+        if (answers_.empty() || !answers_.front().first) {
+            if (!answers_.empty()) {
+                answers_.pop_front();
+            }
             return std::nullopt;
         }
-        auto next = answers_.front();
+        const QString text = answers_.front().second;
         answers_.pop_front();
-        return next;
+        return text;
     }
     const std::vector<QString>& asked() const { return asked_; }
 
   private:
-    std::deque<std::optional<QString>> answers_;
+    std::deque<std::pair<bool, QString>> answers_;
     std::vector<QString> asked_;
 };
 
