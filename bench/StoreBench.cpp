@@ -1,13 +1,18 @@
 // The store against bare SQLite on a hive of 50,000 values in 5,000 keys: point reads of
-// existing and missing values, a single write, and one card's whole write.
+// existing and missing values, a single write, one card's whole write with and without its change
+// record, and undoing that write. Then what a 512-deep key costs the hive, level by level.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
 
 #include "BenchHive.h"
+#include "Importer.h"
 #include "RatioReporter.h"
 #include "engine/RegMethods.h"
+#include "store/Limits.h"
 #include "store/Registry.h"
+#include "store/Undo.h"
 
 namespace {
 
@@ -140,7 +145,7 @@ void BM_BareTransactionBansheeSized(benchmark::State& state) {
     }
 }
 
-void BM_WriteDriverSettingsBanshee(benchmark::State& state) {
+engine::DriverSettings& bansheeSettings() {
     fixture();
     auto& settings = engine::driverSettings();
     settings.BanClock.ClassKey =
@@ -148,11 +153,85 @@ void BM_WriteDriverSettingsBanshee(benchmark::State& state) {
     engine::ReadDriverSettings("Banshee");
     settings.BanD3D.SSTH3_AUTOMIPMAP = 1;
     settings.BanGlide.FX_GLIDE_ALLOC_COLOR = 3;
+    return settings;
+}
+
+// Each write changes the clock, so each is a real change with a sync.
+void writeBanshee(std::int64_t i, const std::string& title) {
+    auto& settings = engine::driverSettings();
+    settings.BanClock.grxclock = std::to_string(100 + (i % 11));
+    settings.BanD3D.SSTH3_RGAMMA = std::to_string(i);
+    benchmark::DoNotOptimize(engine::WriteDriverSettings("Banshee", title));
+}
+
+void BM_WriteDriverSettingsBanshee(benchmark::State& state) {
+    bansheeSettings();
     std::int64_t i = 0;
     for (auto _ : state) {
-        settings.BanClock.grxclock = std::to_string(100 + (i++ % 11));
-        benchmark::DoNotOptimize(engine::WriteDriverSettings("Banshee"));
+        writeBanshee(i++, {});
     }
+}
+
+void BM_WriteDriverSettingsBansheeRecorded(benchmark::State& state) {
+    bansheeSettings();
+    std::int64_t i = 0;
+    for (auto _ : state) {
+        writeBanshee(i++, "Banshee: Apply");
+    }
+}
+
+// Undoing the Banshee Apply just made (the Apply itself outside the timing).
+void BM_UndoBansheeApply(benchmark::State& state) {
+    bansheeSettings();
+    std::int64_t i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        writeBanshee(i++, "Banshee: Apply");
+        state.ResumeTiming();
+        auto& hive = store::currentHive();
+        benchmark::DoNotOptimize(
+            store::applyUndo(hive, nullptr, store::planUndoLast(hive, nullptr)));
+    }
+}
+
+// The hive's bytes for `keys` keys whose names are as long as the registry allows, each below
+// the one before (`nested`) or all side by side, imported from a regedit file.
+std::uintmax_t hiveBytesFor(std::size_t keys, bool nested) {
+    const auto folder = bench::benchFolder();
+    std::string file = "REGEDIT4\r\n\r\n";
+    std::string path = "HKEY_LOCAL_MACHINE";
+    for (std::size_t level = 0; level < keys; ++level) {
+        std::string name = std::to_string(level);
+        name.append(store::kMaxKeyNameLength - name.size(), 'k');
+        if (nested) {
+            path += "\\" + name;
+            continue;
+        }
+        file += "[HKEY_LOCAL_MACHINE\\" + name + "]\r\n\r\n";
+    }
+    if (nested) {
+        file += "[" + path + "]\r\n\r\n";
+    }
+    {
+        auto hive = store::Hive::open(folder / "deep.db");
+        if (!regtool::importRegFile(*hive, file).saved) {
+            std::printf("the import of %zu keys failed\n", keys);
+        }
+    }
+    const std::uintmax_t bytes = std::filesystem::file_size(folder / "deep.db");
+    std::filesystem::remove_all(folder);
+    return bytes;
+}
+
+void printDeepKeyCost() {
+    const std::size_t levels = store::kMaxKeyDepth;
+    const auto nested = hiveBytesFor(levels, true);
+    const auto sideBySide = hiveBytesFor(levels, false);
+    std::printf("\n%-44s %-40s %7.2fx\n", "hive bytes per level, 512-deep key",
+                "512 keys side by side",
+                static_cast<double>(nested) / static_cast<double>(sideBySide));
+    std::printf("  (%ju bytes for the deep key, %.0f a level; %ju side by side)\n", nested,
+                static_cast<double>(nested) / static_cast<double>(levels), sideBySide);
 }
 
 BENCHMARK(BM_BarePointQueryExisting);
@@ -165,16 +244,22 @@ BENCHMARK(BM_BareTransactionOneWrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RegSetString)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BareTransactionBansheeSized)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteDriverSettingsBanshee)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WriteDriverSettingsBansheeRecorded)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UndoBansheeApply)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    return tunexa::bench::runWithRatios(
+    const int result = tunexa::bench::runWithRatios(
         argc, argv,
         {{"BM_RegGetStringExisting", "BM_BarePointQueryExisting"},
          {"BM_RegGetDwordExisting", "BM_BarePointQueryExisting"},
          {"BM_RegGetStringMissing", "BM_BarePointQueryMissing"},
          {"BM_RegGetDwordMissing", "BM_BarePointQueryMissing"},
          {"BM_RegSetString", "BM_BareTransactionOneWrite"},
-         {"BM_WriteDriverSettingsBanshee", "BM_BareTransactionBansheeSized"}});
+         {"BM_WriteDriverSettingsBanshee", "BM_BareTransactionBansheeSized"},
+         {"BM_WriteDriverSettingsBansheeRecorded", "BM_WriteDriverSettingsBanshee"},
+         {"BM_UndoBansheeApply", "BM_WriteDriverSettingsBansheeRecorded"}});
+    printDeepKeyCost();
+    return result;
 }

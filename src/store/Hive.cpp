@@ -82,7 +82,7 @@ CREATE TABLE IF NOT EXISTS change_items(
 
 constexpr const char* kFindKeySql = TUNEXA_WALK_KEY "SELECT id FROM walk WHERE rest = x''";
 constexpr const char* kGetValueSql = TUNEXA_WALK_KEY
-    "SELECT v.type, v.data FROM walk JOIN vals v ON v.key = walk.id "
+    "SELECT v.type, v.data, v.name FROM walk JOIN vals v ON v.key = walk.id "
     "WHERE walk.rest = x'' AND v.fold = ?3";
 #undef TUNEXA_WALK_KEY
 
@@ -568,7 +568,7 @@ constexpr std::size_t kJoinedDepth = 16;
 std::string joinedPathSql(std::size_t depth, bool value) {
     const auto alias = [](std::size_t level) { return "k" + std::to_string(level); };
     std::string sql = "SELECT ";
-    sql.append(value ? "v.type, v.data" : alias(depth) + ".id").append(" FROM keys k0");
+    sql.append(value ? "v.type, v.data, v.name" : alias(depth) + ".id").append(" FROM keys k0");
     for (std::size_t level = 1; level <= depth; ++level) {
         const std::string k = alias(level);
         sql.append(" JOIN keys ").append(k).append(" ON ").append(k).append(".root=?1 AND ");
@@ -699,7 +699,7 @@ std::optional<std::int64_t> Hive::ensureKey(RootKey root, std::string_view key) 
         parent = sqlite3_last_insert_rowid(db_);
         spelled = detail::joinedPath(spelled + "\\" + std::string(name));
         if (!fold.empty()) {
-            noteKey(root, spelled, false);
+            noteKeyCreated(root, spelled);
         }
         return true;
     };
@@ -750,6 +750,15 @@ bool Hive::writeTransaction(std::string_view operation, Work&& work) {
 }
 
 std::optional<RawValue> Hive::getValue(RootKey root, std::string_view key, std::string_view name) {
+    auto value = getNamedValue(root, key, name);
+    if (!value) {
+        return std::nullopt;
+    }
+    return RawValue{value->type, std::move(value->data)};
+}
+
+std::optional<NamedValue> Hive::getNamedValue(RootKey root, std::string_view key,
+                                              std::string_view name) {
     Statement stmt(pathStatement(components(key).size(), true));
     if (!stmt) {
         fail("read");
@@ -759,7 +768,8 @@ std::optional<RawValue> Hive::getValue(RootKey root, std::string_view key, std::
     bindPath(stmt, root, key, name, bound);
     const int rc = stmt.step();
     if (rc == SQLITE_ROW) {
-        return RawValue{static_cast<std::uint32_t>(stmt.columnInt(0)), stmt.columnBytes(1)};
+        return NamedValue{stmt.columnText(2), static_cast<std::uint32_t>(stmt.columnInt(0)),
+                          stmt.columnBytes(1)};
     }
     if (rc != SQLITE_DONE) {
         fail("read");
@@ -775,11 +785,16 @@ bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, s
                                  std::to_string(kMaxValueNameLength));
     }
     return writeTransaction("write", [&] {
+        // Inside a change the value as it stands is known: writing it again changes nothing.
+        const auto noted = noteValue(root, key, name);
+        RawValue next{type, Bytes(data.begin(), data.end())};
+        if (noted && recording_->items[*noted].after == next) {
+            return true;
+        }
         const auto id = ensureKey(root, key);
         if (!id) {
             return false;
         }
-        noteValue(root, key, name);
         // A new value goes after the key's others; an existing one keeps its place and spelling.
         Statement stmt(statement(
             detail::kUpsertValue,
@@ -795,7 +810,13 @@ bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, s
         stmt.bindBlob(3, name);
         stmt.bindInt(4, type);
         stmt.bindBlob(5, data);
-        return stmt.step() == SQLITE_DONE;
+        if (stmt.step() != SQLITE_DONE) {
+            return false;
+        }
+        if (noted) {
+            recording_->items[*noted].after = std::move(next);
+        }
+        return true;
     });
 }
 
@@ -805,7 +826,7 @@ bool Hive::deleteValue(RootKey root, std::string_view key, std::string_view name
         if (!id) {
             return true;  // nothing to delete; the key is not created
         }
-        noteValue(root, key, name);
+        const auto noted = noteValue(root, key, name);
         Statement stmt(
             statement(detail::kDeleteValue, "DELETE FROM vals WHERE key=?1 AND fold=?2"));
         if (!stmt) {
@@ -814,7 +835,13 @@ bool Hive::deleteValue(RootKey root, std::string_view key, std::string_view name
         const std::string foldedName = ansi::fold(name);
         stmt.bindInt(1, *id);
         stmt.bindBlob(2, std::string_view(foldedName));
-        return stmt.step() == SQLITE_DONE;
+        if (stmt.step() != SQLITE_DONE) {
+            return false;
+        }
+        if (noted) {
+            recording_->items[*noted].after = std::nullopt;
+        }
+        return true;
     });
 }
 
@@ -832,7 +859,7 @@ bool Hive::deleteKeyTree(RootKey root, std::string_view key) {
         if (!id) {
             return true;
         }
-        noteSubtree(root, key);
+        noteSubtreeDeleted(root, key);
         for (const auto& [slot, sql] : {std::pair{detail::kDeleteTreeValues, kDeleteTreeValuesSql},
                                         std::pair{detail::kDeleteTreeKeys, kDeleteTreeKeysSql}}) {
             Statement stmt(statement(slot, sql));

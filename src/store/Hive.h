@@ -136,6 +136,7 @@ class Hive {
         FileAccess* files = nullptr;
         std::map<std::string, std::size_t> index;
         std::vector<ChangeItem> items;
+        std::map<std::string, std::string> spelledKeys;  // by root and folded path
     };
 
     bool openFile(const std::filesystem::path& file, OpenMode mode);
@@ -153,15 +154,23 @@ class Hive {
     void bindPath(detail::Statement& stmt, RootKey root, std::string_view key,
                   std::optional<std::string_view> valueName, std::vector<std::string>& keep);
     std::optional<std::int64_t> findKey(RootKey root, std::string_view key);
+    // The value with its name as stored.
+    std::optional<NamedValue> getNamedValue(RootKey root, std::string_view key,
+                                            std::string_view name);
+    // The key's path as stored, or as given when it does not exist; remembered for the change.
+    std::string spelledPath(RootKey root, std::string_view key);
     std::optional<std::int64_t> ensureKey(RootKey root, std::string_view key);
     template <typename Work>
     bool writeTransaction(std::string_view operation, Work&& work);
     void finishBatch(bool committed);
 
     // Recording (HiveRecord.cpp).
-    void noteValue(RootKey root, std::string_view key, std::string_view name);
-    void noteKey(RootKey root, std::string_view key, bool existedBefore);
-    void noteSubtree(RootKey root, std::string_view key);
+    // The item of the value in the open change (its after-image is the value as it stands now),
+    // noted with its before-image on first touch; nothing when no change is open.
+    std::optional<std::size_t> noteValue(RootKey root, std::string_view key, std::string_view name);
+    // A key the change creates, and everything below a key it deletes, with their after-images.
+    void noteKeyCreated(RootKey root, std::string_view key);
+    void noteSubtreeDeleted(RootKey root, std::string_view key);
     bool writeRecord();
     void putFilesBack();
 

@@ -63,7 +63,6 @@ enum StatementId {
     kFindKey,
     kFindChild,
     kGetValue,
-    kGetNamedValue,
     kInsertKey,
     kUpsertValue,
     kDeleteValue,

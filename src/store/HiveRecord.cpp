@@ -62,89 +62,84 @@ void Hive::recordFile(ChangeItem file) {
     recording_->items.push_back(std::move(file));
 }
 
-void Hive::noteValue(RootKey root, std::string_view key, std::string_view name) {
+std::optional<std::size_t> Hive::noteValue(RootKey root, std::string_view key,
+                                           std::string_view name) {
     if (!recording_) {
-        return;
+        return std::nullopt;
     }
     const std::string id = itemId(ItemKind::Value, root, key, name);
-    if (recording_->index.contains(id)) {
-        return;
+    if (const auto known = recording_->index.find(id); known != recording_->index.end()) {
+        return known->second;
     }
-    ChangeItem item{
-        ItemKind::Value,   root,         storedPath(root, key).value_or(detail::joinedPath(key)),
-        std::string(name), std::nullopt, std::nullopt};
-    if (const auto keyId = findKey(root, key)) {
-        Statement stmt(statement(detail::kGetNamedValue,
-                                 "SELECT name, type, data FROM vals WHERE key=?1 AND fold=?2"));
-        const std::string folded = ansi::fold(name);
-        if (stmt) {
-            stmt.bindInt(1, *keyId);
-            stmt.bindBlob(2, std::string_view(folded));
-            if (stmt.step() == SQLITE_ROW) {
-                item.name = stmt.columnText(0);
-                item.before =
-                    RawValue{static_cast<std::uint32_t>(stmt.columnInt(1)), stmt.columnBytes(2)};
-            }
-        }
+    ChangeItem item{ItemKind::Value,   root,         spelledPath(root, key),
+                    std::string(name), std::nullopt, std::nullopt};
+    if (auto value = getNamedValue(root, key, name)) {
+        item.name = std::move(value->name);
+        item.before = RawValue{value->type, std::move(value->data)};
     }
+    item.after = item.before;
     recording_->index.emplace(id, recording_->items.size());
     recording_->items.push_back(std::move(item));
+    return recording_->items.size() - 1;
 }
 
-void Hive::noteKey(RootKey root, std::string_view key, bool existedBefore) {
+std::string Hive::spelledPath(RootKey root, std::string_view key) {
+    const std::string id = std::to_string(root) + ':' + detail::foldedPath(key);
+    auto& known = recording_->spelledKeys;
+    if (const auto found = known.find(id); found != known.end()) {
+        return found->second;
+    }
+    return known[id] = storedPath(root, key).value_or(detail::joinedPath(key));
+}
+
+void Hive::noteKeyCreated(RootKey root, std::string_view key) {
     if (!recording_) {
         return;
     }
     const std::string id = itemId(ItemKind::Key, root, key, {});
-    if (recording_->index.contains(id)) {
+    if (const auto known = recording_->index.find(id); known != recording_->index.end()) {
+        recording_->items[known->second].after = kPresentKey;  // deleted earlier in the change
         return;
     }
     recording_->index.emplace(id, recording_->items.size());
     recording_->items.push_back(
-        ChangeItem{ItemKind::Key,
-                   root,
-                   detail::joinedPath(key),
-                   {},
-                   existedBefore ? std::optional(kPresentKey) : std::nullopt,
-                   std::nullopt});
+        ChangeItem{ItemKind::Key, root, detail::joinedPath(key), {}, std::nullopt, kPresentKey});
 }
 
-void Hive::noteSubtree(RootKey root, std::string_view key) {
+void Hive::noteSubtreeDeleted(RootKey root, std::string_view key) {
     if (!recording_) {
         return;
     }
     const std::string path = storedPath(root, key).value_or(detail::joinedPath(key));
-    if (!path.empty()) {
-        noteKey(root, path, true);
-    }
-    for (const NamedValue& value : values(root, path)) {
-        const std::string id = itemId(ItemKind::Value, root, path, value.name);
-        if (!recording_->index.contains(id)) {
-            recording_->index.emplace(id, recording_->items.size());
-            recording_->items.push_back(ChangeItem{ItemKind::Value, root, path, value.name,
-                                                   RawValue{value.type, value.data}, std::nullopt});
+    const auto gone = [this](ChangeItem item) {
+        const std::string id = itemId(item.kind, item.root, item.key, item.name);
+        if (const auto known = recording_->index.find(id); known != recording_->index.end()) {
+            recording_->items[known->second].after = std::nullopt;
+            return;
         }
+        item.after = std::nullopt;
+        recording_->index.emplace(id, recording_->items.size());
+        recording_->items.push_back(std::move(item));
+    };
+    if (!path.empty()) {
+        gone(ChangeItem{ItemKind::Key, root, path, {}, kPresentKey, std::nullopt});
+    }
+    for (NamedValue& value : values(root, path)) {
+        gone(ChangeItem{ItemKind::Value, root, path, value.name,
+                        RawValue{value.type, std::move(value.data)}, std::nullopt});
     }
     for (const std::string& child : subkeys(root, path)) {
-        noteSubtree(root, path.empty() ? child : path + "\\" + child);
+        noteSubtreeDeleted(root, path.empty() ? child : path + "\\" + child);
     }
 }
 
 bool Hive::writeRecord() {
-    const std::uint64_t failuresBefore = failureCount_;
+    // Every write kept its item's after-image up to date: nothing needs reading again.
     std::vector<const ChangeItem*> changed;
-    for (ChangeItem& item : recording_->items) {
-        if (item.kind == ItemKind::Value) {
-            item.after = getValue(item.root, item.key, item.name);
-        } else if (item.kind == ItemKind::Key) {
-            item.after = findKey(item.root, item.key) ? std::optional(kPresentKey) : std::nullopt;
-        }
+    for (const ChangeItem& item : recording_->items) {
         if (item.before != item.after) {
             changed.push_back(&item);
         }
-    }
-    if (failureCount_ != failuresBefore) {
-        return false;
     }
     if (changed.empty()) {
         return true;  // an action that altered nothing leaves no record
