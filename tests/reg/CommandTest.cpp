@@ -299,3 +299,51 @@ TEST(RegBinary, WorksOnTheDefaultHive) {
 
 }  // namespace
 }  // namespace tunexa::regtool::test
+
+namespace tunexa::regtool::test {
+namespace {
+
+// Every write is a recorded change: HISTORY lists it, UNDO puts it back (asking before it
+// overwrites what changed since), PROFILE keeps and restores the managed values.
+TEST_F(RegTest, HistoryUndoAndProfilesWorkOnTheRecord) {
+    const std::string key = "HKLM\\Software\\3Dfx Interactive\\Voodoo2\\D3D";
+    const auto clock = [&] {
+        return store::RegGetString(HKEY_LOCAL_MACHINE, key.substr(5), "SSTV2_GRXCLK");
+    };
+    EXPECT_EQ(reg({"history"}).out, "No change is recorded.\n");
+    ASSERT_EQ(reg({"add", key, "/v", "SSTV2_GRXCLK", "/d", "95", "/f"}).code, 0);
+    EXPECT_NE(reg({"history"}).out.find("1    "), std::string::npos);
+    EXPECT_NE(reg({"history"}).out.find("tunexa-reg add \"" + key + "\" /v SSTV2_GRXCLK /d 95 /f"),
+              std::string::npos);
+    ASSERT_EQ(reg({"profile", "save", "Quake"}).code, 0);
+    ASSERT_EQ(reg({"add", key, "/v", "SSTV2_GRXCLK", "/d", "100", "/f"}).code, 0);
+    EXPECT_EQ(reg({"profile", "list"}).out, "  Quake\n");
+    ASSERT_EQ(reg({"profile", "apply", "QUAKE"}).code, 0);
+    EXPECT_EQ(clock(), "95");
+    EXPECT_EQ(reg({"profile", "list"}).out, "* Quake\n");
+
+    const auto undone = reg({"undo"});
+    EXPECT_EQ(undone.out, "Undone: Apply profile \"Quake\"\n" + kDone);
+    EXPECT_EQ(clock(), "100");
+    ASSERT_EQ(reg({"undo"}).code, 0);  // undoing the undo redoes
+    EXPECT_EQ(clock(), "95");
+
+    set(key.substr(5), "SSTV2_GRXCLK", store::REG_SZ, "99");  // another program
+    const auto asked = reg({"undo", "2"}, "n\n");
+    EXPECT_NE(asked.out.find("SSTV2_GRXCLK: now REG_SZ 99, the change left REG_SZ 95"),
+              std::string::npos)
+        << asked.out;
+    EXPECT_EQ(clock(), "99");
+    EXPECT_EQ(reg({"undo", "0"}).code, 1);
+    EXPECT_EQ(reg({"undo", "99"}).code, 1);
+    ASSERT_EQ(reg({"undo", "2", "/f"}).code, 0);  // back to before the undo and its redo
+    EXPECT_EQ(clock(), "95");
+
+    EXPECT_NE(reg({"profile", "save", "a\\b"}).err.find("backslash"), std::string::npos);
+    EXPECT_EQ(reg({"profile", "delete", "nope", "/f"}).code, 1);
+    ASSERT_EQ(reg({"profile", "delete", "quake"}, "y\n").code, 0);
+    EXPECT_EQ(reg({"profile", "list"}).out, "");
+}
+
+}  // namespace
+}  // namespace tunexa::regtool::test
