@@ -26,7 +26,15 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 trayer --edge top --align right --widthtype pixel --width 64 --heighttype pixel --height 28 \
     >/dev/null 2>&1 & pids+=($!)
-"$build/bin/tunexa-reg" import "$here/sample-settings.reg" >/dev/null
+reg="$build/bin/tunexa-reg"
+"$reg" import "$here/sample-settings.reg" >/dev/null
+# Two profiles and a few changes, so the Profiles frame, the tray branch and History show some.
+tnt='HKLM\Software\NVIDIA Corporation\Riva TNT\Direct3D'
+"$reg" profile save Safe >/dev/null
+"$reg" add "$tnt" /v NVCLK /d 110 /f >/dev/null
+"$reg" add "$tnt" /v MCLK /d 125 /f >/dev/null
+"$reg" profile save Quake >/dev/null
+"$reg" profile apply Safe >/dev/null
 "$build/bin/tunexa" >/dev/null 2>&1 & pids+=($!)
 
 window=""
@@ -48,11 +56,28 @@ for i in "${!tabs[@]}"; do
     import -window "$window" "$out/${names[$i]}.png"
 done
 
-# The tray icon sits at the right end of the tray; its menu opens on a right click.
+# History, opened from Main Settings.
+xdotool mousemove --window "$window" "${tabs[0]}" 24 click 1
+sleep 0.5
+xdotool mousemove --window "$window" 598 440 click 1
+history=""
+for _ in $(seq 50); do
+    history=$(xdotool search --name '^History$' 2>/dev/null | head -1) || true
+    [ -n "$history" ] && break
+    sleep 0.1
+done
+[ -n "$history" ] || { echo "the History window did not appear" >&2; exit 1; }
+xdotool windowmove "$history" 0 0
+sleep 0.5
+import -window "$history" "$out/history.png"
+xdotool windowclose "$history" 2>/dev/null || xdotool windowunmap "$history" 2>/dev/null || true
+
+# The tray icon sits at the right end of the tray; its menu opens on a right click. The
+# Profiles branch (the fourth item) opens when the pointer rests on it.
 read -r width _ < <(xdotool getdisplaygeometry)
 xdotool mousemove $((width - 14)) 14 click 3
 sleep 0.5
-xdotool mousemove $((width - 100)) 24
-sleep 0.5
-import -window root -crop 420x240+$((width - 420))+0 "$out/tray-menu.png"
+xdotool mousemove $((width - 120)) 90
+sleep 1
+import -window root -crop 560x240+$((width - 560))+0 "$out/tray-menu.png"
 echo "screenshots in $out"

@@ -79,8 +79,13 @@ HistoryWindow* ChangeCommands::historyWindow() const {
 void ChangeCommands::refresh() {
     const auto newest = hive().changes(1);
     QAction* undoItem = form_.popupMenu().item(QStringLiteral("mPopUndo"));
-    undoItem->setText(newest.empty() ? kUndoTitle
-                                     : QStringLiteral("Undo %1").arg(utf8(newest.front().title)));
+    // A long title (a command line, a file path) is shortened in the menu; History shows it whole.
+    constexpr qsizetype kShownTitle = 48;
+    QString title = newest.empty() ? QString() : utf8(newest.front().title);
+    if (title.size() > kShownTitle) {
+        title = title.left(kShownTitle - 1) + QChar(0x2026);
+    }
+    undoItem->setText(newest.empty() ? kUndoTitle : QStringLiteral("Undo %1").arg(title));
     undoItem->setEnabled(!newest.empty());
 
     const QString selected = selectedProfile();
