@@ -37,13 +37,19 @@ tnt='HKLM\Software\NVIDIA Corporation\Riva TNT\Direct3D'
 "$reg" profile apply Safe >/dev/null
 "$build/bin/tunexa" >/dev/null 2>&1 & pids+=($!)
 
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^Tunexa v1.0.7 for Win95/98 - Public Beta$' 2>/dev/null | head -1) || true
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || { echo "the window did not appear" >&2; exit 1; }
+# The window of that title, waited for up to 10 s.
+find_window() {
+    local found=""
+    for _ in $(seq 100); do
+        found=$(xdotool search --name "$1" 2>/dev/null | head -1) || true
+        [ -n "$found" ] && break
+        sleep 0.1
+    done
+    [ -n "$found" ] || { echo "the window $1 did not appear" >&2; exit 1; }
+    echo "$found"
+}
+
+window=$(find_window '^Tunexa v1.0.7 for Win95/98 - Public Beta$')
 xdotool windowmove "$window" 0 0
 sleep 1
 
@@ -60,13 +66,7 @@ done
 xdotool mousemove --window "$window" "${tabs[0]}" 24 click 1
 sleep 0.5
 xdotool mousemove --window "$window" 598 440 click 1
-history=""
-for _ in $(seq 50); do
-    history=$(xdotool search --name '^History$' 2>/dev/null | head -1) || true
-    [ -n "$history" ] && break
-    sleep 0.1
-done
-[ -n "$history" ] || { echo "the History window did not appear" >&2; exit 1; }
+history=$(find_window '^History$')
 xdotool windowmove "$history" 0 0
 sleep 0.5
 import -window "$history" "$out/history.png"

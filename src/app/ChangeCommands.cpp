@@ -185,6 +185,15 @@ QString ChangeCommands::selectedProfile() const {
     return item != nullptr ? item->text() : QString();
 }
 
+QString ChangeCommands::chosenProfile() {
+    const QString name = selectedProfile();
+    if (name.isEmpty()) {
+        messages_.show(QStringLiteral("Choose a profile first."), kProfilesTitle,
+                       MessageButtons::Ok);
+    }
+    return name;
+}
+
 void ChangeCommands::tellFailure(const QString& what, const QString& title) {
     messages_.show(QStringLiteral("%1: %2").arg(what, lastFailure()), title, MessageButtons::Ok);
 }
@@ -227,10 +236,8 @@ void ChangeCommands::cmdProfileSave_Click() {
 }
 
 void ChangeCommands::cmdProfileApply_Click() {
-    const QString name = selectedProfile();
+    const QString name = chosenProfile();
     if (name.isEmpty()) {
-        messages_.show(QStringLiteral("Choose a profile first."), kProfilesTitle,
-                       MessageButtons::Ok);
         return;
     }
     if (applyProfile(name)) {
@@ -268,10 +275,8 @@ void ChangeCommands::reloadNewestChange() {
 }
 
 void ChangeCommands::cmdProfileDelete_Click() {
-    const QString name = selectedProfile();
+    const QString name = chosenProfile();
     if (name.isEmpty()) {
-        messages_.show(QStringLiteral("Choose a profile first."), kProfilesTitle,
-                       MessageButtons::Ok);
         return;
     }
     if (messages_.show(QStringLiteral("Delete the profile \"%1\"?").arg(name), kProfilesTitle,

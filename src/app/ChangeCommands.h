@@ -58,6 +58,8 @@ class ChangeCommands : public QObject {
     void reloadNewestChange();
     void fillProfilesBranch();
     QString selectedProfile() const;
+    // The selected profile, or empty after asking the user to choose one.
+    QString chosenProfile();
     void tellFailure(const QString& what, const QString& title);
 
     Form1& form_;
