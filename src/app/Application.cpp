@@ -449,28 +449,26 @@ void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items)
         engine::ReadDriverSettings(card);
         load();
     };
-    const bool displayClasses = touches("System\\CurrentControlSet\\Services\\Class\\Display");
-    if (touches("Software\\NVIDIA Corporation\\Riva TNT") || displayClasses) {
-        reloadCard(engine::kCardTNT, [this] { tnt_->LoadTNTPanel(); });
-    }
-    if (touches("Software\\3Dfx Interactive\\Voodoo2")) {
-        reloadCard(engine::kCardVoodoo2, [this] { voodoo2_->LoadVoodoo2Panel(); });
-    }
-    if (touches("Software\\3Dfx Interactive\\Banshee") || touches("Software\\Diamond\\D3D") ||
-        displayClasses) {
-        reloadCard(engine::kCardBanshee, [this] { banshee_->LoadBansheePanel(); });
-    }
-    if (touches(engine::kVoodooKey)) {
-        voodoo_->LoadVoodooPanel();
-    }
-    if (touches(engine::kMatroxKey)) {
-        matrox_->RestoreMatroxSettings();
-    }
-    if (touches(engine::kUnrealKey)) {
-        unreal_->showStoredValues();
-    }
-    if (touches(std::string(kProgramKey) + "\\Half Life")) {
-        halfLife_->LoadHLFavourites("Half Life");
+    constexpr std::string_view kDisplayClasses =
+        "System\\CurrentControlSet\\Services\\Class\\Display";
+    const std::string halfLifeKey = std::string(kProgramKey) + "\\Half Life";
+    // Each panel with the keys it shows: a panel is loaded again when the change touched any.
+    const std::pair<std::vector<std::string_view>, std::function<void()>> panels[] = {
+        {{"Software\\NVIDIA Corporation\\Riva TNT", kDisplayClasses},
+         [&] { reloadCard(engine::kCardTNT, [this] { tnt_->LoadTNTPanel(); }); }},
+        {{"Software\\3Dfx Interactive\\Voodoo2"},
+         [&] { reloadCard(engine::kCardVoodoo2, [this] { voodoo2_->LoadVoodoo2Panel(); }); }},
+        {{"Software\\3Dfx Interactive\\Banshee", "Software\\Diamond\\D3D", kDisplayClasses},
+         [&] { reloadCard(engine::kCardBanshee, [this] { banshee_->LoadBansheePanel(); }); }},
+        {{engine::kVoodooKey}, [this] { voodoo_->LoadVoodooPanel(); }},
+        {{engine::kMatroxKey}, [this] { matrox_->RestoreMatroxSettings(); }},
+        {{engine::kUnrealKey}, [this] { unreal_->showStoredValues(); }},
+        {{halfLifeKey}, [this] { halfLife_->LoadHLFavourites("Half Life"); }},
+    };
+    for (const auto& [keys, reload] : panels) {
+        if (std::any_of(keys.begin(), keys.end(), touches)) {
+            reload();
+        }
     }
     // The program's own flags: the card selection, its tabs, and the two options.
     const bool ownFlags =
