@@ -124,6 +124,9 @@ std::string writeProtection(const std::filesystem::path& file) {
     const std::filesystem::path folder = file.parent_path();
     int error = 0;
     if (!canWrite(folder, error)) {
+        if (error == ENOENT) {
+            return "its folder " + folder.string() + " does not exist and cannot be made";
+        }
         return error == EROFS ? "its folder " + folder.string() + " is on a read-only file system"
                               : "its folder " + folder.string() + " is write-protected";
     }
