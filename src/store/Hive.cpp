@@ -34,6 +34,9 @@ constexpr int kBusyTimeoutMs = 15000;
 // A key is found by its parent and its own folded name, so a key's row holds only its own name
 // and the hive grows linearly however deep the keys go. The root key of each root is the row
 // with parent 0 and the empty name.
+constexpr const char* kFindChildSql =
+    "SELECT id, name FROM keys WHERE root=?1 AND parent=?2 AND fold=?3";
+
 std::string keysTable(std::string_view name) {
     return "CREATE TABLE " + std::string(name) +
            "(id INTEGER PRIMARY KEY, root INTEGER NOT NULL, parent INTEGER NOT NULL,"
@@ -66,25 +69,6 @@ CREATE TABLE IF NOT EXISTS change_items(
     after_data BLOB,
     PRIMARY KEY(change, seq)) WITHOUT ROWID;
 )sql";
-
-// Walks a folded path ("a\b\c", bound as ?2) down from the root key of root ?1, one indexed step
-// a component, inside the database; `walk` ends with the key's id and an empty rest.
-#define TUNEXA_WALK_KEY                                                     \
-    "WITH RECURSIVE walk(id, rest) AS ("                                    \
-    " SELECT id, ?2 FROM keys WHERE root=?1 AND parent=0 AND fold=x''"      \
-    " UNION ALL"                                                            \
-    " SELECT k.id, CASE instr(walk.rest, x'5c') WHEN 0 THEN x''"            \
-    "   ELSE substr(walk.rest, instr(walk.rest, x'5c') + 1) END"            \
-    " FROM walk JOIN keys k ON k.root=?1 AND k.parent=walk.id AND k.fold =" \
-    "   CASE instr(walk.rest, x'5c') WHEN 0 THEN walk.rest"                 \
-    "   ELSE substr(walk.rest, 1, instr(walk.rest, x'5c') - 1) END"         \
-    " WHERE walk.rest <> x'') "
-
-constexpr const char* kFindKeySql = TUNEXA_WALK_KEY "SELECT id FROM walk WHERE rest = x''";
-constexpr const char* kGetValueSql = TUNEXA_WALK_KEY
-    "SELECT v.type, v.data, v.name FROM walk JOIN vals v ON v.key = walk.id "
-    "WHERE walk.rest = x'' AND v.fold = ?3";
-#undef TUNEXA_WALK_KEY
 
 // Every key at or below key ?1 of root ?2.
 #define TUNEXA_SUBTREE                               \
@@ -563,7 +547,7 @@ sqlite3_stmt* Hive::statement(int id, const char* sql) {
 namespace {
 
 // A key of up to this depth is found by one query joining its components, each an indexed step;
-// deeper ones by a recursive walk inside the database.
+// a deeper one by that query for its first components and one lookup for each further one.
 constexpr std::size_t kJoinedDepth = 16;
 
 // Finds the key whose folded components are bound as ?2, ?3, ... below the root key of root ?1;
@@ -591,10 +575,6 @@ sqlite3_stmt* Hive::pathStatement(std::size_t depth, bool value) {
     if (db_ == nullptr) {
         return nullptr;
     }
-    if (depth > kJoinedDepth) {
-        return value ? statement(detail::kGetValue, kGetValueSql)
-                     : statement(detail::kFindKey, kFindKeySql);
-    }
     pathStatements_.resize(2 * (kJoinedDepth + 1), nullptr);
     auto& slot = pathStatements_[2 * depth + (value ? 1 : 0)];
     if (slot == nullptr) {
@@ -607,22 +587,13 @@ sqlite3_stmt* Hive::pathStatement(std::size_t depth, bool value) {
     return slot;
 }
 
-// Binds root and path (and a value name) the way pathStatement()'s query for that depth wants.
-void Hive::bindPath(Statement& stmt, RootKey root, std::string_view key,
+// Binds root and the path's first components (and a value name) the way pathStatement()'s query
+// for that depth wants.
+void Hive::bindPath(Statement& stmt, RootKey root, std::span<const std::string_view> parts,
                     std::optional<std::string_view> valueName, std::vector<std::string>& keep) {
-    const auto parts = components(key);
     stmt.bindInt(1, root);
     keep.clear();
     keep.reserve(parts.size() + 1);
-    if (parts.size() > kJoinedDepth) {
-        keep.push_back(foldedPath(key));
-        stmt.bindBlob(2, std::string_view(keep.back()));
-        if (valueName) {
-            keep.push_back(ansi::fold(*valueName));
-            stmt.bindBlob(3, std::string_view(keep.back()));
-        }
-        return;
-    }
     int index = 2;
     for (auto part : parts) {
         keep.push_back(ansi::fold(part));
@@ -635,16 +606,32 @@ void Hive::bindPath(Statement& stmt, RootKey root, std::string_view key,
 }
 
 std::optional<std::int64_t> Hive::findKey(RootKey root, std::string_view key) {
-    Statement stmt(pathStatement(components(key).size(), false));
-    if (!stmt) {
-        return std::nullopt;
+    const auto parts = components(key);
+    const auto joined = std::span(parts).first(std::min(parts.size(), kJoinedDepth));
+    std::optional<std::int64_t> id;
+    {
+        Statement stmt(pathStatement(joined.size(), false));
+        if (!stmt) {
+            return std::nullopt;
+        }
+        std::vector<std::string> bound;
+        bindPath(stmt, root, joined, std::nullopt, bound);
+        if (stmt.step() == SQLITE_ROW) {
+            id = stmt.columnInt(0);
+        }
     }
-    std::vector<std::string> bound;
-    bindPath(stmt, root, key, std::nullopt, bound);
-    if (stmt.step() == SQLITE_ROW) {
-        return stmt.columnInt(0);
+    for (std::size_t level = joined.size(); id && level < parts.size(); ++level) {
+        Statement child(statement(detail::kFindChild, kFindChildSql));
+        if (!child) {
+            return std::nullopt;
+        }
+        const std::string fold = ansi::fold(parts[level]);
+        child.bindInt(1, root);
+        child.bindInt(2, *id);
+        child.bindBlob(3, std::string_view(fold));
+        id = child.step() == SQLITE_ROW ? std::optional(child.columnInt(0)) : std::nullopt;
     }
-    return std::nullopt;
+    return id;
 }
 
 std::optional<std::int64_t> Hive::ensureKey(RootKey root, std::string_view key) {
@@ -671,9 +658,7 @@ std::optional<std::int64_t> Hive::ensureKey(RootKey root, std::string_view key) 
     auto step = [&](std::string_view name) -> bool {
         const std::string fold = ansi::fold(name);
         {
-            Statement find(statement(detail::kFindChild,
-                                     "SELECT id, name FROM keys WHERE root=?1 AND parent=?2 AND "
-                                     "fold=?3"));
+            Statement find(statement(detail::kFindChild, kFindChildSql));
             if (!find) {
                 return false;
             }
@@ -762,13 +747,29 @@ std::optional<RawValue> Hive::getValue(RootKey root, std::string_view key, std::
 
 std::optional<NamedValue> Hive::getNamedValue(RootKey root, std::string_view key,
                                               std::string_view name) {
-    Statement stmt(pathStatement(components(key).size(), true));
+    const auto parts = components(key);
+    std::optional<std::int64_t> deepKey;
+    if (parts.size() > kJoinedDepth) {
+        deepKey = findKey(root, key);
+        if (!deepKey) {
+            return std::nullopt;
+        }
+    }
+    Statement stmt(deepKey ? statement(detail::kValueOfKey,
+                                       "SELECT type, data, name FROM vals WHERE key=?1 AND fold=?2")
+                           : pathStatement(parts.size(), true));
     if (!stmt) {
         fail("read");
         return std::nullopt;
     }
     std::vector<std::string> bound;
-    bindPath(stmt, root, key, name, bound);
+    if (deepKey) {
+        bound.push_back(ansi::fold(name));
+        stmt.bindInt(1, *deepKey);
+        stmt.bindBlob(2, std::string_view(bound.back()));
+    } else {
+        bindPath(stmt, root, parts, name, bound);
+    }
     const int rc = stmt.step();
     if (rc == SQLITE_ROW) {
         return NamedValue{stmt.columnText(2), static_cast<std::uint32_t>(stmt.columnInt(0)),

@@ -151,7 +151,7 @@ class Hive {
     bool fail(std::string_view operation, std::string message);
     sqlite3_stmt* statement(int id, const char* sql);
     sqlite3_stmt* pathStatement(std::size_t depth, bool value);
-    void bindPath(detail::Statement& stmt, RootKey root, std::string_view key,
+    void bindPath(detail::Statement& stmt, RootKey root, std::span<const std::string_view> parts,
                   std::optional<std::string_view> valueName, std::vector<std::string>& keep);
     std::optional<std::int64_t> findKey(RootKey root, std::string_view key);
     // The value with its name as stored.

@@ -60,9 +60,8 @@ class Statement {
 };
 
 enum StatementId {
-    kFindKey,
     kFindChild,
-    kGetValue,
+    kValueOfKey,
     kInsertKey,
     kUpsertValue,
     kDeleteValue,
