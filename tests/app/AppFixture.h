@@ -149,11 +149,12 @@ class AppFixture : public testing::Test {
     QAction* menuItem(const char* name) {
         return app_->window().popupMenu().item(QString::fromLatin1(name));
     }
-    // A control's or tray item's own state: on a tab switched off, a frame is greyed either way.
+    // Whether a control or tray item was switched off itself: on a tab switched off, every frame
+    // is greyed either way.
     bool enabled(const char* name) {
         return std::string_view(name).starts_with("mPop")
                    ? menuItem(name)->isEnabled()
-                   : !control(name)->testAttribute(Qt::WA_Disabled);
+                   : !control(name)->testAttribute(Qt::WA_ForceDisabled);
     }
     Form1& form() { return app_->window(); }
     bool tabOn(int index) { return ui::isTabOn(form().ui.SSTab1, index); }
