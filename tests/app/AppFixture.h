@@ -1,7 +1,8 @@
 #pragma once
 
-// The program on its real windows with fake platform services, a fresh hive and a drive C of its
-// own: what every application test starts from.
+// The program on its real windows with fake platform services, a fresh hive and a data and
+// config root of its own (drive C, the autostart entry): what every application test starts from.
+// Stored names are spelled out here rather than taken from the program, so a misspelt one shows.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,8 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "FakeBusyPointer.h"
 #include "FakeDisplayModes.h"
@@ -24,14 +27,38 @@
 #include "ScriptedTextQuestions.h"
 #include "TempRoot.h"
 #include "app/Application.h"
-#include "app/ProgramKeys.h"
 #include "engine/DriverSettings.h"
 #include "platform/files/Drives.h"
 #include "store/Registry.h"
+#include "ui/CheckBox.h"
+#include "ui/WindowState.h"
 
 namespace tunexa::app::test {
 
 using namespace tunexa::test;
+using platform::MessageAnswer;
+using store::HKEY_LOCAL_MACHINE;
+
+inline constexpr const char* kOwnKey = "Software\\Tunexa\\Tunexa";
+inline constexpr int kTNTTab = 1;
+inline constexpr int k3DfxTab = 2;
+
+// Each card's flag, its box on the first tab and what the flag switches on and off, in the order
+// the first run writes the flags.
+struct CardControls {
+    const char* flag;
+    const char* box;
+    std::vector<const char*> switched;  // frames, buttons and the tray branch ("mPop...")
+};
+inline const CardControls kCards[] = {
+    {"TNT Available",
+     "chkConfTNT",
+     {"frameTNTOC", "frameTNTSettings", "frameTNTD3D", "frameTNTGL", "cmdTNTdefaults",
+      "cmdTNTapply", "mPopRivaMain"}},
+    {"Voodoo Available", "chkConfVoodoo", {"frame3DfxV"}},
+    {"Voodoo2 Available", "chkConfV2", {"frame3DfxV2", "mPopV2Main"}},
+    {"Banshee Available", "chkConfBanshee", {"frame3DfxBanshee", "mPopBansheeMain"}},
+};
 
 inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,13 +70,32 @@ inline void writeFile(const std::filesystem::path& path, const std::string& byte
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// A text value under HKEY_LOCAL_MACHINE, "(absent)" when there is none.
+inline std::string text(const char* key, const std::string& name) {
+    return store::RegGetString(HKEY_LOCAL_MACHINE, key, name).value_or("(absent)");
+}
+
+// What the newest change wrote under `key`, in the order it first wrote each: "name=text".
+inline std::vector<std::string> written(const char* key) {
+    auto& hive = store::currentHive();
+    const auto change = hive.changeRecord(hive.changes(1).at(0).id);
+    std::vector<std::string> values;
+    for (const auto& item : change->items) {
+        if (item.key == key && !item.name.empty()) {
+            values.push_back(item.name + "=" + text(key, item.name));
+        }
+    }
+    return values;
+}
+
 class AppFixture : public testing::Test {
   protected:
     void SetUp() override {
-        previousDataHome_ = std::getenv("XDG_DATA_HOME");
-        setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
-        store::useHiveFile(dir_ / "registry.db");
-        engine::driverSettings() = {};
+        for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            previous_.emplace_back(variable, std::getenv(variable));
+            setenv(variable, (dir_ / variable).c_str(), 1);
+        }
+        freshStore("registry");
         files::Drives drives;
         ASSERT_TRUE(drives.ensureDriveC().ok());
         driveC_ = *drives.driveRoot('C');
@@ -57,23 +103,29 @@ class AppFixture : public testing::Test {
     void TearDown() override {
         app_.reset();
         store::useHive(nullptr);
-        setenv("XDG_DATA_HOME", previousDataHome_.c_str(), 1);
+        for (const auto& [variable, value] : previous_) {
+            setenv(variable, value.c_str(), 1);
+        }
     }
 
+    // A hive of its own, for each row of a table-driven case.
+    void freshStore(const std::string& name) {
+        app_.reset();
+        store::useHiveFile(dir_ / (name + ".db"));
+        engine::driverSettings() = {};
+    }
     static void setFlag(const char* name, const char* value) {
-        store::RegSetString(store::HKEY_LOCAL_MACHINE, kProgramKey, name, value);
+        store::RegSetString(HKEY_LOCAL_MACHINE, kOwnKey, name, value);
     }
-    static std::string flag(const char* name) {
-        return store::RegGetString(store::HKEY_LOCAL_MACHINE, kProgramKey, name)
-            .value_or("(absent)");
-    }
-    // A configured machine with every card available.
-    static void configured(const char* startMinimised = "0") {
-        setFlag(kConfigure, "0");
-        setFlag(kStartMinimised, startMinimised);
-        for (const char* card :
-             {kTNTAvailable, kVoodooAvailable, kVoodoo2Available, kBansheeAvailable}) {
-            setFlag(card, "1");
+    static std::string flag(const char* name) { return text(kOwnKey, name); }
+    // A configured machine, each card's flag `cards` ("Start Minimised" absent for null).
+    static void configured(const char* startMinimised = "0", const char* cards = "1") {
+        setFlag("Configure", "0");
+        if (startMinimised != nullptr) {
+            setFlag("Start Minimised", startMinimised);
+        }
+        for (const auto& card : kCards) {
+            setFlag(card.flag, cards);
         }
     }
 
@@ -93,13 +145,23 @@ class AppFixture : public testing::Test {
     Widget* firstRunControl(const char* name) {
         return app_->firstRun()->findChild<Widget*>(QString::fromLatin1(name));
     }
+    int check(const char* name) { return ui::checkValue(control<QCheckBox>(name)); }
     QAction* menuItem(const char* name) {
         return app_->window().popupMenu().item(QString::fromLatin1(name));
     }
+    // Whether a control or tray item was switched off itself: on a tab switched off, every frame
+    // is greyed either way.
+    bool enabled(const char* name) {
+        return std::string_view(name).starts_with("mPop")
+                   ? menuItem(name)->isEnabled()
+                   : !control(name)->testAttribute(Qt::WA_ForceDisabled);
+    }
     Form1& form() { return app_->window(); }
+    bool tabOn(int index) { return ui::isTabOn(form().ui.SSTab1, index); }
+    bool normal() { return ui::windowState(&form()) == ui::WindowState::Normal; }
 
     test::TempDir dir_;
-    std::string previousDataHome_;
+    std::vector<std::pair<const char*, std::string>> previous_;
     std::filesystem::path driveC_;
     test::ScriptedMessageBoxes boxes_;
     test::FakeTrayIcon tray_;

@@ -1,374 +1,153 @@
 // Start-up, the tray icon and the window state, on the real window with fake platform services.
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 
-#include <fstream>
+#include <functional>
+#include <tuple>
 
-#include "FakeBusyPointer.h"
-#include "FakeDisplayModes.h"
-#include "FakePower.h"
-#include "FakeTrayIcon.h"
-#include "ScriptedMessageBoxes.h"
-#include "ScriptedTextQuestions.h"
-#include "TempRoot.h"
-#include "app/Application.h"
-#include "app/ProgramKeys.h"
-#include "engine/DriverSettings.h"
+#include "AppFixture.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
-#include "store/Registry.h"
-#include "ui/CheckBox.h"
-#include "ui/WindowState.h"
 
-namespace tunexa::app {
+namespace tunexa::app::test {
 namespace {
 
-using platform::MessageAnswer;
 using platform::TrayClick;
-using store::HKEY_LOCAL_MACHINE;
 
-class StartupTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        store::useHiveFile(dir_ / "registry.db");
-        engine::driverSettings() = {};
-    }
-    void TearDown() override { store::useHive(nullptr); }
+class StartupTest : public AppFixture {};
 
-    static void setFlag(const char* name, const char* value) {
-        store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, name, value);
-    }
-    static void configured(const char* startMinimised = nullptr) {
-        setFlag(kConfigure, "0");
-        if (startMinimised != nullptr) {
-            setFlag(kStartMinimised, startMinimised);
-        }
-    }
-
-    Application& start() {
-        app_ = std::make_unique<Application>(
-            PlatformServices{boxes_, tray_, busy_, modes_, power_, questions_});
-        app_->start();
-        QCoreApplication::processEvents();
-        return *app_;
-    }
-
-    template <typename Widget = QWidget>
-    Widget* control(const char* name) {
-        return app_->window().findChild<Widget*>(QString::fromLatin1(name));
-    }
-    QAction* menuItem(const char* name) {
-        return app_->window().popupMenu().item(QString::fromLatin1(name));
-    }
-    bool tabOn(int index) { return ui::isTabOn(app_->window().ui.SSTab1, index); }
-    Form1& form() { return app_->window(); }
-
-    test::TempDir dir_;
-    test::ScriptedMessageBoxes boxes_;
-    test::FakeTrayIcon tray_;
-    test::FakeBusyPointer busy_;
-    test::FakeDisplayModes modes_;
-    test::FakePower power_;
-    test::ScriptedTextQuestions questions_;
-    std::unique_ptr<Application> app_;
-};
-
-TEST_F(StartupTest, FirstStartShowsTheFirstRunWindowOverAnInactiveMinimisedWindow) {
-    start();
-    ASSERT_NE(app_->firstRun(), nullptr);
-    EXPECT_TRUE(app_->firstRun()->isVisible());
-    EXPECT_FALSE(form().isEnabled());
-    EXPECT_EQ(ui::windowState(&form()), ui::WindowState::Minimised);
-    EXPECT_FALSE(form().isVisible());
-    EXPECT_TRUE(tray_.isAdded());
-    // No flag was read: the card boxes keep their design state (unchecked), so both card tabs
-    // are off.
-    EXPECT_FALSE(tabOn(kRivaTNTTab));
-    EXPECT_FALSE(tabOn(k3DfxTab));
-}
-
-TEST_F(StartupTest, TrayTooltipAndVersionLabelAreTheWindowCaption) {
-    configured("0");
-    start();
-    EXPECT_EQ(tray_.tooltip(), QStringLiteral("Tunexa v1.0.7 for Win95/98 - Public Beta"));
-    EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), form().windowTitle());
-    EXPECT_FALSE(tray_.icon().isNull());
-    EXPECT_EQ(form().ui.SSTab1->currentIndex(), kMainSettingsTab);
-    EXPECT_FALSE(control("frameV2Glide")->isVisible());
-}
-
-TEST_F(StartupTest, StartMinimisedDecidesTheWindowState) {
+// Not configured yet: the first-run window over a disabled minimised window, and no flag read
+// (each card's flag says "1", yet both card tabs stay off as designed).
+TEST_F(StartupTest, TheFirstRunAndStartMinimisedDecideTheWindowState) {
     const struct {
-        const char* flag;  // null: value absent
-        bool visible;
-        int box;
-    } cases[] = {{nullptr, false, 0}, {"0", true, 0}, {"1", false, 1}, {"yes", false, 0}};
-    for (const auto& c : cases) {
-        store::useHiveFile(dir_ / (std::string("hive-") + (c.flag ? c.flag : "absent") + ".db"));
-        configured(c.flag);
-        start();
-        EXPECT_EQ(form().isVisible(), c.visible) << (c.flag ? c.flag : "absent");
-        EXPECT_EQ(ui::windowState(&form()) == ui::WindowState::Normal, c.visible);
-        EXPECT_EQ(ui::checkValue(control<QCheckBox>("chkStartMin")), c.box);
-        EXPECT_EQ(app_->firstRun(), nullptr);
-    }
-}
-
-TEST_F(StartupTest, WithoutANotificationAreaAMinimisedWindowStaysOnTheTaskBar) {
-    configured("1");
-    tray_.setHostAvailable(false);
-    start();
-    EXPECT_TRUE(form().isVisible());
-    EXPECT_EQ(ui::windowState(&form()), ui::WindowState::Minimised);
-}
-
-TEST_F(StartupTest, AllCardsUnavailableSwitchesTabsAndTrayBranchesOff) {
-    configured("0");
-    for (const char* flag :
-         {kVoodooAvailable, kVoodoo2Available, kBansheeAvailable, kTNTAvailable}) {
-        setFlag(flag, "0");
-    }
-    start();
-    EXPECT_FALSE(tabOn(kRivaTNTTab));
-    EXPECT_FALSE(tabOn(k3DfxTab));
-    EXPECT_EQ(control<QLabel>("lblTNTdriverVal")->text(), QStringLiteral("No TNT Available"));
-    for (const char* branch : {"mPopRivaMain", "mPopV2Main", "mPopBansheeMain"}) {
-        EXPECT_FALSE(menuItem(branch)->isEnabled()) << branch;
-    }
-    for (const char* frame :
-         {"frame3DfxV", "frame3DfxV2", "frame3DfxBanshee", "frameTNTOC", "frameTNTSettings",
-          "frameTNTD3D", "frameTNTGL", "cmdTNTdefaults", "cmdTNTapply"}) {
-        EXPECT_FALSE(control(frame)->isEnabled()) << frame;
-    }
-    for (const char* box : {"chkConfVoodoo", "chkConfV2", "chkConfBanshee", "chkConfTNT"}) {
-        EXPECT_EQ(ui::checkValue(control<QCheckBox>(box)), 0) << box;
-    }
-}
-
-TEST_F(StartupTest, EachAvailableCardKeepsItsTabAndTrayBranch) {
-    const struct {
-        const char* flag;
-        const char* box;
-        const char* branch;  // may be null
-        int tab;
-    } cards[] = {{kVoodooAvailable, "chkConfVoodoo", nullptr, k3DfxTab},
-                 {kVoodoo2Available, "chkConfV2", "mPopV2Main", k3DfxTab},
-                 {kBansheeAvailable, "chkConfBanshee", "mPopBansheeMain", k3DfxTab},
-                 {kTNTAvailable, "chkConfTNT", "mPopRivaMain", kRivaTNTTab}};
-    for (const auto& card : cards) {
-        store::useHiveFile(dir_ / (std::string(card.box) + ".db"));
-        configured("0");
-        for (const auto& other : cards) {
-            setFlag(other.flag, other.flag == card.flag ? "1" : "0");
+        bool configure;
+        const char* startMinimised;  // null: absent
+        bool notificationArea, visible, normal;
+    } rows[] = {{false, "0", true, false, false},
+                {true, nullptr, true, false, false},
+                {true, "0", true, true, true},
+                {true, "1", true, false, false},
+                {true, "1", false, true, false}};  // no tray to hide in: on the task bar
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& row = rows[i];
+        SCOPED_TRACE(i);
+        freshStore("row" + std::to_string(i));
+        configured(row.startMinimised);
+        if (!row.configure) {
+            store::RegDeleteValue(HKEY_LOCAL_MACHINE, kOwnKey, "Configure");
         }
+        tray_.setHostAvailable(row.notificationArea);
         start();
-        EXPECT_EQ(ui::checkValue(control<QCheckBox>(card.box)), 1) << card.box;
-        if (card.branch != nullptr) {
-            EXPECT_TRUE(menuItem(card.branch)->isEnabled()) << card.branch;
-        }
-        EXPECT_TRUE(tabOn(card.tab)) << card.box;
-        EXPECT_EQ(tabOn(kRivaTNTTab), card.tab == kRivaTNTTab) << card.box;
-        EXPECT_EQ(tabOn(k3DfxTab), card.tab == k3DfxTab) << card.box;
+        EXPECT_EQ(form().isVisible(), row.visible);
+        EXPECT_EQ(normal(), row.normal);
+        EXPECT_EQ(check("chkStartMin"),
+                  row.configure && row.startMinimised && row.startMinimised[0] == '1');
+        EXPECT_EQ(app_->firstRun() != nullptr && app_->firstRun()->isVisible(), !row.configure);
+        EXPECT_EQ(form().isEnabled(), row.configure);
+        EXPECT_EQ(tabOn(kTNTTab), row.configure);
+        EXPECT_EQ(tabOn(k3DfxTab), row.configure);
+        EXPECT_TRUE(tray_.isAdded());
     }
 }
 
-TEST_F(StartupTest, BansheeFlagHidesItsOptionPagesEitherWay) {
-    configured("0");
-    setFlag(kBansheeAvailable, "1");
+TEST_F(StartupTest, StartWithWindowsRewritesTheEntriesOfAMovedProgramAndTheBoxesStoreAtOnce) {
+    const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    configured();
+    setFlag("Start with Windows", "1");
+    store::RegSetString(HKEY_LOCAL_MACHINE, runKey, "Tunexa", "/old/place/tunexa");
+    writeFile(host::autostartEntryPath(), "[Desktop Entry]\nExec=/old/place/tunexa\n");
     start();
-    EXPECT_FALSE(control("frameBansheeD3D")->isVisible());
-    EXPECT_FALSE(control("frameBansheeGlide")->isVisible());
-    EXPECT_TRUE(control("frame3DfxBanshee")->isEnabled());
+    const std::string program = host::runningProgramPath().string();
+    EXPECT_EQ(check("chkRunOnStart"), 1);
+    EXPECT_EQ(text(runKey, "Tunexa"), program);
+    EXPECT_NE(readFile(host::autostartEntryPath()).find(program), std::string::npos);
+
+    control<QCheckBox>("chkRunOnStart")->click();
+    EXPECT_EQ(text(runKey, "Tunexa") + flag("Start with Windows"), "(absent)0");
+    EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
+    control<QCheckBox>("chkStartMin")->click();
+    EXPECT_EQ(flag("Start Minimised"), "1");
+    EXPECT_TRUE(form().isVisible());  // at the next start only
 }
 
-TEST_F(StartupTest, DisplayModesAreListedAndTheResolutionShown) {
-    configured("0");
+TEST_F(StartupTest, TheWindowShowsTheCaptionTheMachineAndTheMatroxSettings) {
+    configured();
+    setFlag("Matrox Enable", "1");
+    store::RegSetString(HKEY_LOCAL_MACHINE, "Software\\Matrox\\PowerDesk\\Current Settings",
+                        "Flip on VBlank", "1");
     start();
-    // Mode 0 is fetched and never listed; the fake has none, so the list stays empty.
-    EXPECT_EQ(modes_.enumerated().front(), 0);
-    EXPECT_EQ(control<QListWidget>("lstMainRes")->count(), 0);
-    EXPECT_TRUE(control<QLabel>("lblCurrentRes")->text().contains(QStringLiteral(" x ")));
-}
-
-TEST_F(StartupTest, AnAcceptedRebootEndsTheProgramARefusedOneDoesNot) {
-    configured("0");
-    start();
-    QSignalSpy ended(app_.get(), &Application::ended);
-    power_.refuse(QStringLiteral("not allowed"));
-    boxes_.answer(MessageAnswer::Yes).answer(MessageAnswer::Ok);
-    control<QPushButton>("cmdReboot")->click();
-    EXPECT_EQ(ended.count(), 0);
-    EXPECT_TRUE(tray_.isAdded());
-    power_.accept();
-    boxes_.answer(MessageAnswer::Yes);
-    control<QPushButton>("cmdReboot")->click();
-    EXPECT_EQ(ended.count(), 1);
-    EXPECT_FALSE(tray_.isAdded());
-}
-
-TEST_F(StartupTest, SystemInformationComesFromTheMachine) {
-    configured("0");
-    start();
+    const QString caption = QStringLiteral("Tunexa v1.0.7 for Win95/98 - Public Beta");
+    EXPECT_EQ(tray_.tooltip(), caption);
+    EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), caption);
+    EXPECT_EQ(check("chkG200V"), 1);
+    EXPECT_TRUE(control("frameMatrox")->isEnabled());
     const auto facts = host::readHostFacts();
     EXPECT_EQ(form().lblAboutTX(2)->text().toStdString(),
               facts.cpuVendor + " " + facts.cpuIdentifier);
     EXPECT_EQ(form().lblAboutTX(4)->text().toStdString(),
               facts.systemName + " " + facts.systemVersion);
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE,
-                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "BootDir"),
-              "C:\\");
+    EXPECT_EQ(modes_.enumerated().front(), 0);
+    EXPECT_TRUE(control<QLabel>("lblCurrentRes")->text().contains(QStringLiteral(" x ")));
+    EXPECT_EQ(form().ui.SSTab1->currentIndex(), 0);
+    control("frameV2Glide")->show();
+    form().ui.SSTab1->setCurrentIndex(k3DfxTab);  // a tab switch: Voodoo2 back on its D3D page
+    EXPECT_TRUE(control("frameV2Glide")->isHidden());
 }
 
-TEST_F(StartupTest, ADamagedStoreIsReplacedAndTheUserToldWhere) {
-    store::useHive(nullptr);
-    const auto file = dir_ / "damaged.db";
-    std::ofstream(file) << "certainly not a database";
-    store::useHiveFile(file);
-    boxes_.answer(MessageAnswer::Ok);
-    start();
-    ASSERT_EQ(boxes_.shown().size(), 1u);
-    EXPECT_TRUE(boxes_.shown()[0].prompt.contains(QStringLiteral(".damaged-")));
-    EXPECT_EQ(boxes_.shown()[0].title, QStringLiteral("Tunexa"));
-}
-
-class TrayTest : public StartupTest {};
-
-TEST_F(TrayTest, LeftOrDoubleClickRestoresTheWindow) {
-    for (TrayClick click : {TrayClick::Left, TrayClick::Double}) {
-        configured("1");
+TEST_F(StartupTest, ADamagedOrReadOnlyStoreIsToldAtStartUp) {
+    writeFile(dir_ / "damaged.db", "certainly not a database");
+    for (const auto& [file, mode, told] :
+         {std::tuple{"damaged.db", store::OpenMode::ReadWrite, ".damaged-"},
+          std::tuple{"registry.db", store::OpenMode::ReadOnly, "read-only"}}) {
+        store::useHive(store::Hive::open(dir_ / file, mode));
+        boxes_.answer(MessageAnswer::Ok);
         start();
-        ASSERT_FALSE(form().isVisible());
-        tray_.click(click);
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(form().isVisible());
-        EXPECT_EQ(ui::windowState(&form()), ui::WindowState::Normal);
-        // Again while normal and visible: it only comes to the front.
-        tray_.click(click);
-        EXPECT_TRUE(form().isVisible());
+        EXPECT_NE(boxes_.shown().back().prompt.indexOf(QLatin1String(told)), -1)
+            << boxes_.shown().back().prompt.toStdString();
     }
+    EXPECT_EQ(boxes_.shown().size(), 2u);
 }
 
-TEST_F(TrayTest, RightClickOpensTheMenuAndLeavesAHiddenWindowHidden) {
+TEST_F(StartupTest, TheTrayRestoresTheWindowOrOpensTheMenuAndMinimisingHidesIt) {
     configured("1");
     start();
     tray_.click(TrayClick::Right);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(tray_.popUps(), 1);
-    EXPECT_EQ(tray_.lastMenu(), form().popupMenu().menu());
-    EXPECT_FALSE(form().isVisible());
-}
-
-TEST_F(TrayTest, MinimisingHidesAndRestoreBringsItBack) {
-    configured("0");
-    start();
-    ASSERT_TRUE(form().isVisible());
-    form().setWindowState(Qt::WindowMinimized);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(form().isVisible());
-    menuItem("mPopRestore")->trigger();
-    EXPECT_TRUE(form().isVisible());
-    EXPECT_EQ(ui::windowState(&form()), ui::WindowState::Normal);
-}
-
-TEST_F(TrayTest, MinimisingWithoutANotificationAreaKeepsTheWindowReachable) {
-    configured("0");
-    tray_.setHostAvailable(false);
-    start();
+    EXPECT_EQ(tray_.poppedUp(), form().popupMenu().menu());
+    EXPECT_FALSE(form().isVisible());  // brought forward, still hidden
+    const std::function<void()> restores[] = {[this] { tray_.click(TrayClick::Left); },
+                                              [this] { tray_.click(TrayClick::Double); },
+                                              [this] { menuItem("mPopRestore")->trigger(); }};
+    for (const auto& restore : restores) {
+        restore();
+        EXPECT_TRUE(form().isVisible() && normal());
+        form().setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(form().isVisible());
+    }
+    tray_.setHostAvailable(false);  // nowhere to hide: minimised on the task bar
+    restores[0]();
     form().setWindowState(Qt::WindowMinimized);
     QCoreApplication::processEvents();
     EXPECT_TRUE(form().isVisible());
-    // A tray that appears later is used from then on.
-    tray_.setHostAvailable(true);
-    form().setWindowState(Qt::WindowNoState);
-    form().setWindowState(Qt::WindowMinimized);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(form().isVisible());
 }
 
-TEST_F(TrayTest, ExitAndCloseRemoveTheIconAndEndTheProgram) {
-    for (bool viaMenu : {true, false}) {
-        configured("0");
+TEST_F(StartupTest, ExitCloseAndAnAcceptedRebootRemoveTheIconAndEndTheProgram) {
+    configured();
+    const std::function<void()> ways[] = {[this] { menuItem("mPopExit")->trigger(); },
+                                          [this] { form().close(); },
+                                          [this] {
+                                              boxes_.answer(MessageAnswer::Yes);
+                                              control<QPushButton>("cmdReboot")->click();
+                                          }};
+    for (const auto& way : ways) {
         start();
         QSignalSpy ended(app_.get(), &Application::ended);
-        if (viaMenu) {
-            menuItem("mPopExit")->trigger();
-        } else {
-            form().close();
-        }
+        way();
         EXPECT_EQ(ended.count(), 1);
-        EXPECT_FALSE(tray_.isAdded());
-        EXPECT_TRUE(app_->isUnloaded());
-        EXPECT_FALSE(form().isVisible());
+        EXPECT_FALSE(tray_.isAdded() || form().isVisible());
     }
 }
 
-TEST_F(TrayTest, AnyTabClickReturnsTheVoodoo2PanelToItsDirect3DPage) {
-    configured("0");
-    start();
-    control("frameV2D3D")->hide();
-    control("frameV2Glide")->show();
-    auto* tabs = form().ui.SSTab1;
-    const QPoint onFirstTab = tabs->tabBar()->tabRect(kMainSettingsTab).center();
-    QSignalSpy clicks(tabs, &QTabWidget::tabBarClicked);
-    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, onFirstTab);
-    ASSERT_EQ(clicks.count(), 1) << onFirstTab.x() << "," << onFirstTab.y();
-    EXPECT_TRUE(control("frameV2Glide")->isHidden());
-    EXPECT_FALSE(control("frameV2D3D")->isHidden());
-}
-
-class OptionsTest : public StartupTest {};
-
-TEST_F(OptionsTest, StartMinimisedIsStoredOnClick) {
-    configured("0");
-    start();
-    control<QCheckBox>("chkStartMin")->click();
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised), "1");
-    EXPECT_TRUE(form().isVisible());  // takes effect at the next start only
-    control<QCheckBox>("chkStartMin")->click();
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised), "0");
-}
-
-TEST_F(OptionsTest, RunWithWindowsWritesTheRunEntryAndTheAutostartFile) {
-    configured("0");
-    start();
-    control<QCheckBox>("chkRunOnStart")->click();
-    const auto program = host::runningProgramPath().string();
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), program);
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartWithWindows), "1");
-    ASSERT_TRUE(std::filesystem::exists(host::autostartEntryPath()));
-
-    control<QCheckBox>("chkRunOnStart")->click();
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartWithWindows), "0");
-    EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
-}
-
-TEST_F(OptionsTest, StartUpRewritesTheRunEntryOfAMovedProgram) {
-    configured("0");
-    setFlag(kStartWithWindows, "1");
-    store::RegSetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, "/old/place/tunexa");
-    start();
-    EXPECT_EQ(ui::checkValue(control<QCheckBox>("chkRunOnStart")), 1);
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue),
-              host::runningProgramPath().string());
-    host::disableAutostart();
-}
-
-TEST_F(OptionsTest, StartWithWindowsOffLeavesEverythingAlone) {
-    configured("0");
-    setFlag(kStartWithWindows, "0");
-    start();
-    EXPECT_EQ(ui::checkValue(control<QCheckBox>("chkRunOnStart")), 0);
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
-    EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
-}
-
 }  // namespace
-}  // namespace tunexa::app
+}  // namespace tunexa::app::test

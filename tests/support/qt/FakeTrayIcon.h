@@ -8,34 +8,26 @@ namespace tunexa::test {
 
 class FakeTrayIcon final : public platform::TrayIcon {
   public:
-    void add(const QIcon& icon, const QString& tooltip) override {
+    void add(const QIcon&, const QString& tooltip) override {
         added_ = true;
-        icon_ = icon;
         tooltip_ = tooltip;
     }
     void remove() override { added_ = false; }
     bool isAdded() const override { return added_; }
     bool hostAvailable() const override { return hostAvailable_; }
-    void popUp(QMenu* menu) override {
-        ++popUps_;
-        lastMenu_ = menu;
-    }
+    void popUp(QMenu* menu) override { poppedUp_ = menu; }
 
     void setHostAvailable(bool available) { hostAvailable_ = available; }
     void click(platform::TrayClick kind) { emit clicked(kind); }
-
     const QString& tooltip() const { return tooltip_; }
-    const QIcon& icon() const { return icon_; }
-    int popUps() const { return popUps_; }
-    QMenu* lastMenu() const { return lastMenu_; }
+    // The menu opened last, if any.
+    QMenu* poppedUp() const { return poppedUp_; }
 
   private:
     bool added_ = false;
     bool hostAvailable_ = true;
-    QIcon icon_;
     QString tooltip_;
-    int popUps_ = 0;
-    QMenu* lastMenu_ = nullptr;
+    QMenu* poppedUp_ = nullptr;
 };
 
 }  // namespace tunexa::test
