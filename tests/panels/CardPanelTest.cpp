@@ -1,11 +1,13 @@
 // What every card panel does, run on each card's data: load, Apply, Defaults, the slider labels,
 // the questions answered No, a store that refuses, and the tray items.
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QSlider>
 
 #include "PanelFixture.h"
 #include "engine/DriverSettings.h"
+#include "ui/CheckBox.h"
 
 namespace tunexa::test {
 namespace {
@@ -72,6 +74,33 @@ TEST_P(CardPanel, SliderLabelsFollowThePosition) {
         for (const int position : {row.maximum, 1, 0}) {
             slider->setValue(position);
             EXPECT_EQ(find<QLabel>(row.label)->text(), sliderText(row, position)) << row.slider;
+        }
+    }
+}
+
+// Each check box loads from its own value only: its two values tick and untick it, a value it
+// does not know leaves it as it was.
+TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
+    for (const QString row : card().checks) {
+        for (const int value : {1, 0}) {
+            SCOPED_TRACE(row.toStdString() + (value ? " ticks" : " unticks"));
+            for (const QString other : card().checks) {
+                ui::setCheckValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1()), 1 - value);
+                const QString type = other.section('|', 2, 2).left(1);
+                seedStore({(other.section('|', 1, 1) + "=" + type +
+                            (type == "s"   ? "x"
+                             : type == "b" ? "07"
+                                           : "7"))
+                               .toStdString()});
+            }
+            seedStore({(row.section('|', 1, 1) + "=" + row.section('|', 3 - value, 3 - value))
+                           .toStdString()});
+            load();
+            for (const QString other : card().checks) {
+                EXPECT_EQ(ui::checkValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1())),
+                          other == row ? value : 1 - value)
+                    << other.toStdString();
+            }
         }
     }
 }

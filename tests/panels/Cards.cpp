@@ -58,7 +58,11 @@ const Card& tntCard() {
          {"mPopRivaCoreDefaults", {"lblTNTCoreVal=90", "mPopRivaCoreSpeed=30", "N:NVCLK=s120"}},
          {"mPopTNTV_0", {"chkTNTSetVsync=0", "mPopTNTV=0", "N:NOVSYNC=d1", "N:NVCLK=s90"}},
          {"mPopRivaMemSpeed_20",
-          {"sldTNTMemClk=20", "lblTNTMemVal=130", "mPopRivaMemSpeed=20", "N:MCLK=s130"}}}};
+          {"sldTNTMemClk=20", "lblTNTMemVal=130", "mPopRivaMemSpeed=20", "N:MCLK=s130"}}},
+        {"chkTNTDX6|N:DX6ENABLE|d1|d0", "chkTNTCpuOpt|N:CPUOPTDISABLE|d1|d0",
+         "chkTNTNV4|NT:PowerUser|d1|d0", "chkTNTFogTable|N:FOGTABLEENABLE|b01|b00",
+         "chkTNTD3Ddither|N:MIPMAPDITHERENABLE|d1|d0", "chkTNTSetVsync|N:NOVSYNC|d0|d1",
+         "chkTNTD3Daa|N:ANTIALIASENABLE|d1|d0"}};
     return card;
 }
 
@@ -115,6 +119,11 @@ const Card& voodoo2Card() {
          {"mPopV2D3DCoreClock_5",
           {"sldV2D3DCore=5", "mPopV2D3DCoreClock=5", "VD:SSTV2_GRXCLK=s95",
            "VG:SSTV2_GRXCLK=s90"}}},
+        {"chkV2D3Dfa|VD:SSTV2_ANTIALIAS|s1|s0", "chkV2D3Dft|VD:SSTV2_FORCE_TRILINEAR|s1|s0",
+         "chkV2D3Dam|VD:SSTV2_AUTOMIPMAP|s1|s0", "chkV2D3Dvs|VD:SSTV2_SWAPINTERVAL|d1|d0",
+         "chkV2GVSync|VG:FX_GLIDE_SWAPINTERVAL|d1|d0", "chkV2Gadvance|VG:FX_GLIDE_LOD_DITHER|d1|d0",
+         "chkV2Gtriple|VG:FX_GLIDE_ALLOC_COLOR|d3|d2", "chkV2Glimit|VG:SSTV2_TMU_MEMSIZE|d2|d4",
+         "chkV2sli|VG:SSTV2_SLIDETECT|d1|d0"},
         {"cmdV2SwitchGlide>frameV2Glide", "cmdV2SwitchGlide>frameV2Glide",
          "cmdV2SwitchD3D>frameV2D3D"}};
     return card;
@@ -168,6 +177,11 @@ const Card& bansheeCard() {
          {"mPopBCore_5",
           {"sld3DfxBansheeGrx=5", "mPopBCore=5", "C3D:grxclock=s105", "C3D:GraphicsClock=s105"}},
          {"mPopBMemDefault", {"lbl3DfxBansheeMemVal=100", "mPopBMem=10", "C3D:memclock=s110"}}},
+        {"chkBanDantialias|BD:SSTH3_ANTIALIAS|s1|s0", "chkBanDtri|BD:SSTH3_FORCE_TRILINEAR|s1|s0",
+         "chkBanDauto|BD:SSTH3_AUTOMIPMAP|s1|s0", "chkBanDVSync|BD:SSTH3_SWAPINTERVAL|d1|d0",
+         "chkBanGVSync|BG:FX_GLIDE_SWAPINTERVAL|d1|d0",
+         "chkBanGadvance|BG:FX_GLIDE_LOD_DITHER|d1|d0",
+         "chkBanGtriple|BG:FX_GLIDE_ALLOC_COLOR|d3|d2", "chkBanGrush|BG:FX_GLIDE_EMUL_RUSH|d1|d0"},
         {"cmdShowBanGlide>frameBansheeGlide", "cmdBanGback>frame3DfxBanshee",
          "cmdShowBanD3D>frameBansheeD3D", "cmdBanDback>frame3DfxBanshee",
          "cmdShowBanD3D>frameBansheeD3D"}};
@@ -196,7 +210,9 @@ const Card& voodooCard() {
         {"lbl3DfxVCoreVal="},
         {{"sld3DfxVCore", "lbl3DfxVCoreVal", 50, 10}},
         {"chk3DfxVFastPCI=1", "sld3DfxVCore=3"},
-        {}};
+        {},
+        {"chk3DfxVVsync|3D:Voodoo Vsync|s1|s0", "chk3DfxVFastMem|3D:Voodoo FastMem|s1|s0",
+         "chk3DfxVFastPCI|3D:Voodoo FastPCI|s1|s0"}};
     return card;
 }
 
