@@ -1,0 +1,90 @@
+// The live settings: Matrox G100/G200 and Unreal boxes written the moment they are clicked, and
+// the Matrox values read back at start-up.
+
+#include <QCheckBox>
+
+#include <set>
+
+#include "PanelFixture.h"
+#include "panels/live/MatroxPanel.h"
+#include "panels/live/UnrealPanel.h"
+
+namespace tunexa::test {
+namespace {
+
+// A live box, the store entry it writes, its checked and unchecked data, and the frame it
+// switches on and off.
+struct LiveBox {
+    const char* box;
+    const char* entry;
+    const char* checked;
+    const char* unchecked;
+    const char* frame = nullptr;
+};
+
+const LiveBox kLiveBoxes[] = {{"chkG200sub", "MX:Use Subpixel", "s1", "s0"},
+                              {"chkG200aniso", "MX:Anisotropic", "s1", "s0"},
+                              {"chkG200V", "MX:Flip on VBlank", "s1", "s0"},
+                              {"chkMatroxOnOff", "TX:Matrox Enable", "s1", "s0", "frameMatrox"},
+                              {"chkUnrealTrueC", "UR:TrueColor", "d1", "d0"},
+                              {"chkUnrealDoTri", "UR:DoTrilinear", "d1", "d0"},
+                              {"chkUnrealTB", "UR:TripleBuffering", "d1", "d0"},
+                              {"chkUnrealDoFlip", "UR:DoFlip", "d1", "d0"}};
+
+class LiveSettings : public PanelFixture {
+  protected:
+    StoreEntries stored() const { return storeEntries({"MX", "TX", "UR"}); }
+
+    panels::MatroxPanel matrox{*find<panels::MatroxFrame>("panelMatrox"), *form.ui.chkMatroxOnOff};
+    panels::UnrealPanel unreal{*find<panels::TntTab>("panelTNT")};
+};
+
+TEST_F(LiveSettings, EachClickWritesItsBoxsValueAndNothingElse) {
+    std::set<std::string> expected;
+    for (const LiveBox& row : kLiveBoxes) {
+        for (const bool checked : {true, false}) {
+            SCOPED_TRACE(std::string(row.box) + (checked ? " ticked" : " unticked"));
+            find<QCheckBox>(row.box)->click();
+            expected.erase(std::string(row.entry) + "=" + (checked ? row.unchecked : row.checked));
+            expected.insert(std::string(row.entry) + "=" + (checked ? row.checked : row.unchecked));
+            EXPECT_EQ(stored(), StoreEntries(expected.begin(), expected.end()));
+            if (row.frame != nullptr) {
+                EXPECT_EQ(controlState(form, row.frame), checked ? "enabled" : "disabled");
+            }
+        }
+    }
+}
+
+TEST_F(LiveSettings, StartUpTicksTheMatroxBoxesOnlyFromTheTextsZeroAndOne) {
+    const std::pair<StoreEntries, std::vector<const char*>> cases[] = {
+        {{"MX:Flip on VBlank=s1", "MX:Anisotropic=s0", "MX:Use Subpixel=s1", "TX:Matrox Enable=s0"},
+         {"chkG200V=1", "chkG200aniso=0", "chkG200sub=1", "chkMatroxOnOff=0",
+          "frameMatrox=disabled"}},
+        {{"MX:Flip on VBlank=syes", "MX:Anisotropic=d1", "MX:Use Subpixel=s 1",
+          "TX:Matrox Enable=son"},
+         {"chkG200V=1", "chkG200aniso=1", "chkG200sub=1", "chkMatroxOnOff=1",
+          "frameMatrox=enabled"}}};
+    for (const auto& [values, after] : cases) {
+        set({"chkG200V=1", "chkG200aniso=1", "chkG200sub=1", "chkMatroxOnOff=1"});
+        seedStore(values);
+        matrox.RestoreMatroxSettings();
+        expect(after);
+        // A tick writes back what was read; anything else writes nothing.
+        auto written = values;
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(stored(), written);
+    }
+}
+
+TEST_F(LiveSettings, UnrealBoxesStartUntickedWhateverTheStoreHolds) {
+    seedStore({"UR:DoTrilinear=d1", "UR:DoFlip=d1"});
+    app::Form1 window;
+    const panels::UnrealPanel panel(*window.findChild<panels::TntTab*>());
+    for (const char* name :
+         {"chkUnrealTrueC", "chkUnrealDoTri", "chkUnrealTB", "chkUnrealDoFlip"}) {
+        EXPECT_FALSE(window.findChild<QCheckBox*>(name)->isChecked()) << name;
+    }
+}
+
+}  // namespace
+}  // namespace tunexa::test

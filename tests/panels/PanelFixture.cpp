@@ -1,0 +1,79 @@
+#include "PanelFixture.h"
+
+#include <algorithm>
+#include <map>
+
+#include "engine/RegMethods.h"
+#include "store/Registry.h"
+
+namespace tunexa::test {
+
+using platform::MessageButtons;
+
+QString sliderText(const SliderRow& row, int position) {
+    if (row.offset == kGamma) {
+        return QString::number(position / 20.0, 'f', 2);
+    }
+    return row.offset == kAntiAliasing ? QString("2x1 2x2 3x2 3x3 4x2 4x3 4x4").split(' ')[position]
+                                       : QString::number(row.offset + position);
+}
+
+platform::MessageBox notice(const char* text) {
+    return {QString::fromLatin1(text), QString::fromLatin1(text), MessageButtons::Ok};
+}
+
+platform::MessageBox question(const char* title) {
+    return {QStringLiteral("Are you sure?"), QString::fromLatin1(title), MessageButtons::YesNo};
+}
+
+PanelFixture::PanelFixture() : env{boxes, form, engine::driverSettings(), form.popupMenu()} {
+    store::useHiveFile(dir / "registry.db");
+    engine::driverSettings() = {};
+}
+
+PanelFixture::~PanelFixture() {
+    EXPECT_EQ(boxes.pending(), 0U) << "scripted answers left over";
+    engine::driverSettings() = {};
+    store::useHive(nullptr);
+}
+
+void PanelFixture::load() {
+    engine::ReadDriverSettings(card_->name);
+    load_();
+}
+
+void PanelFixture::answer(std::initializer_list<platform::MessageAnswer> answers) {
+    for (const auto next : answers) {
+        boxes.answer(next);
+    }
+}
+
+void PanelFixture::expect(const std::vector<const char*>& expected) const {
+    for (const std::string entry : expected) {
+        const std::string name = entry.substr(0, entry.find('='));
+        EXPECT_EQ(name.find(':') == std::string::npos ? name + "=" + controlState(form, name)
+                                                      : storeEntry(name),
+                  entry);
+    }
+}
+
+void PanelFixture::expectStore(const StoreEntries& base, const StoreEntries& changes) const {
+    std::map<std::string, std::string> expected;  // by key and value name
+    for (const StoreEntries* entries : {&base, &changes}) {
+        for (const std::string& entry : *entries) {
+            if (std::count(card_->keys.begin(), card_->keys.end(),
+                           entry.substr(0, entry.find(':')))) {
+                expected[entry.substr(0, entry.find('='))] = entry;
+            }
+        }
+    }
+    StoreEntries present;
+    for (const auto& [name, entry] : expected) {
+        if (entry.back() != '=') {
+            present.push_back(entry);
+        }
+    }
+    EXPECT_EQ(store(), present);
+}
+
+}  // namespace tunexa::test
