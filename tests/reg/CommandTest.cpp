@@ -57,7 +57,6 @@ TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
              {"delete|HKLM|/f", "ERROR: Invalid key name. A root key cannot be deleted."},
              {"delete|HKLM\\Foo|/v|a|/va", "Use only one of /v, /ve and /va."},
              {"export|HKLM\\Foo", "The file name is missing."},
-             {"import", "The file name is missing."},
              {"import|a.reg|HKLM|c", "Too many arguments: \"c\"."},
              {"import|a.dat|/root:", "/root: needs a value after a colon."},
              {"undo|0", "N must be a number of changes from 1 to 500."},

@@ -235,11 +235,11 @@ TEST_F(RegTest, AnyTreeComesBackExactlyThroughEitherFormat) {
     for (int k = 0; k < 12; ++k) {
         std::string key = "Tree";
         for (int d = 0; d <= k % 3; ++d) {
-            std::string name = text(1, 12, 1);
             // A key name cannot hold a backslash (the separator) or a line break.
-            for (char& c : name) {
-                c = c == '\\' || c == '\r' || c == '\n' ? '_' : c;
-            }
+            std::string name = text(1, 12, 1);
+            std::replace_if(
+                name.begin(), name.end(),
+                [](char c) { return c == '\\' || c == '\r' || c == '\n'; }, '_');
             key += "\\" + name;
         }
         for (int v = 0; v < 12; ++v) {
