@@ -3,13 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "Command.h"
 #include "Exporter.h"
@@ -95,9 +90,8 @@ class RegTest : public ::testing::Test {
     store::Hive& hive() { return store::currentHive(); }
 
     struct Outcome {
-        int code = -1;
-        std::string out;
-        std::string err;
+        int code;
+        std::string out, err;
     };
 
     // "DIR/" in a text stands for the test's folder.

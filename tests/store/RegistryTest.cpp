@@ -1,187 +1,118 @@
-#include <gtest/gtest.h>
-
-#include "TempRoot.h"
-#include "store/Registry.h"
+// The seven operations, names, roots and batches, and the code page they keep text in.
+#include "StoreTestSupport.h"
+#include "store/Ansi.h"
 
 namespace tunexa::store {
 namespace {
 
-constexpr HKEY HKLM = HKEY_LOCAL_MACHINE;
-constexpr const char* kKey = "Software\\Test\\Sub";
-
-class RegistryTest : public testing::Test {
-  protected:
-    void SetUp() override { useHiveFile(dir_ / "registry.db"); }
-
-    void putRaw(std::string_view key, std::string_view name, std::uint32_t type, Bytes data) {
-        ASSERT_TRUE(currentHive().setValue(HKLM, key, name, type, data));
+TEST(Ansi, FoldsAndConvertsWindows1252) {
+    // ÄÖÜ Š Œ Ž Ÿ have lower-case partners; × and ß do not.
+    EXPECT_EQ(ansi::fold("NVIDIA \xC4\xD6\xDC\x8A\x8C\x8E\x9F\xD7\xDF"),
+              "nvidia \xE4\xF6\xFC\x9A\x9C\x9E\xFF\xD7\xDF");
+    std::string all;
+    for (int c = 1; c < 256; ++c) {
+        all += static_cast<char>(c);
     }
-    std::optional<RawValue> raw(std::string_view key, std::string_view name) {
-        return currentHive().getValue(HKLM, key, name);
+    bool lossless = false;
+    EXPECT_EQ(ansi::fromUtf8(ansi::toUtf8(all), &lossless), all);
+    EXPECT_TRUE(lossless);
+    for (const char* lacking : {"\xE4\xB8\xAD", "ab\xC3"}) {  // a CJK character, a cut-off one
+        EXPECT_EQ(ansi::fromUtf8(lacking, &lossless).back(), '?');
+        EXPECT_FALSE(lossless);
     }
+}
 
-    test::TempDir dir_;
-};
-
-// What RegGetString gives for data another program stored.
-struct StringReadCase {
-    const char* label;
-    std::uint32_t type;
-    Bytes data;
-    std::optional<std::string> expected;
-};
-
-TEST_F(RegistryTest, StringReadsFollowTheNulAndTypeRules) {
-    const StringReadCase cases[] = {
-        {"plain", REG_SZ, {'1', '1', '0'}, "110"},
-        {"terminating NUL", REG_SZ, {'a', 'b', 0}, "ab"},
-        {"two NULs", REG_SZ, {'a', 0, 'b', 0}, "a"},
-        {"empty text", REG_SZ, {}, ""},
-        {"only a NUL", REG_SZ, {0}, ""},
-        {"dword", REG_DWORD, {1, 0, 0, 0}, std::nullopt},
-        {"binary", REG_BINARY, {'1'}, std::nullopt},
-        {"expandable text", REG_EXPAND_SZ, {'%', 'x', '%'}, std::nullopt},
+// What each reader gives for data another program stored: text before the first NUL, a double
+// word of at most four bytes, exactly one byte of binary; anything else nothing, or 0.
+TEST_F(StoreTest, ReadersFollowTheTypeNulAndSizeRules) {
+    using Case = std::tuple<std::uint32_t, Bytes, std::optional<std::string>, std::int32_t, int>;
+    const Case cases[] = {
+        {REG_SZ, bytes("110"), "110", 0, 0},
+        {REG_SZ, {'a', 'b', 0}, "ab", 0, 0},
+        {REG_SZ, {'a', 0, 'b', 0}, "a", 0, 0},
+        {REG_SZ, {}, "", 0, 0},
+        {REG_SZ, {0}, "", 0, 0},
+        {REG_EXPAND_SZ, bytes("%x%"), std::nullopt, 0, 0},
+        {REG_DWORD, {0x78, 0x56, 0x34, 0x12}, std::nullopt, 0x12345678, 0},
+        {REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}, std::nullopt, -1, 0},
+        {REG_DWORD, {1, 0, 0, 0, 0}, std::nullopt, 0, 0},
+        {REG_BINARY, {0xFF}, std::nullopt, 0, 255},
+        {REG_BINARY, {1, 2}, std::nullopt, 0, 0},
+        {REG_BINARY, {}, std::nullopt, 0, 0},
     };
-    for (const auto& c : cases) {
-        putRaw(kKey, c.label, c.type, c.data);
-        EXPECT_EQ(RegGetString(HKLM, kKey, c.label), c.expected) << c.label;
-    }
-    EXPECT_EQ(RegGetString(HKLM, kKey, "missing"), std::nullopt);
-    EXPECT_EQ(RegGetString(HKLM, "Software\\Nowhere", "x"), std::nullopt);
-}
-
-struct NumberReadCase {
-    const char* label;
-    std::uint32_t type;
-    Bytes data;
-    std::int32_t dword;
-    int binary;
-};
-
-TEST_F(RegistryTest, NumberReadsGiveZeroForAnythingButTheirOwnShape) {
-    const NumberReadCase cases[] = {
-        {"dword", REG_DWORD, {0x78, 0x56, 0x34, 0x12}, 0x12345678, 0},
-        {"negative dword", REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}, -1, 0},
-        {"long dword", REG_DWORD, {1, 0, 0, 0, 0}, 0, 0},
-        {"text one", REG_SZ, {'1'}, 0, 0},
-        {"byte", REG_BINARY, {0xFF}, 0, 255},
-        {"two bytes", REG_BINARY, {1, 2}, 0, 0},
-        {"no bytes", REG_BINARY, {}, 0, 0},
-    };
-    for (const auto& c : cases) {
-        putRaw(kKey, c.label, c.type, c.data);
-        EXPECT_EQ(RegGetDword(HKLM, kKey, c.label), c.dword) << c.label;
-        EXPECT_EQ(RegGetBinary(HKLM, kKey, c.label), c.binary) << c.label;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [type, data, text, dword, binary] = cases[i];
+        const std::string name = "v" + std::to_string(i);
+        ASSERT_TRUE(hive.setValue(HKLM, "K", name, type, data));
+        EXPECT_EQ(RegGetString(HKLM, "K", name), text) << name;
+        EXPECT_EQ(RegGetDword(HKLM, "K", name), dword) << name;
+        EXPECT_EQ(RegGetBinary(HKLM, "K", name), binary) << name;
     }
 }
 
-TEST_F(RegistryTest, SettersStoreExactTypesAndBytes) {
-    RegSetString(HKLM, kKey, "Text", "110");
-    RegSetString(HKLM, kKey, "Empty", "");
-    RegSetDword(HKLM, kKey, "Number", -2);
-    RegSetBinary(HKLM, kKey, "Byte", 258);
-
-    EXPECT_EQ(raw(kKey, "Text")->type, REG_SZ);
-    EXPECT_EQ(raw(kKey, "Text")->data, (Bytes{'1', '1', '0'}));
-    EXPECT_EQ(raw(kKey, "Empty")->data, Bytes{});
-    EXPECT_EQ(RegGetString(HKLM, kKey, "Empty"), "");
-    EXPECT_EQ(raw(kKey, "Number")->type, REG_DWORD);
-    EXPECT_EQ(raw(kKey, "Number")->data, (Bytes{0xFE, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(RegGetDword(HKLM, kKey, "Number"), -2);
-    EXPECT_EQ(raw(kKey, "Byte")->type, REG_BINARY);
-    EXPECT_EQ(raw(kKey, "Byte")->data, Bytes{0x02});
-}
-
-TEST_F(RegistryTest, SettersCreateParentsAndReadsAndDeletesNever) {
-    RegGetString(HKLM, "A\\B", "x");
-    RegGetDword(HKLM, "A\\B", "x");
-    RegGetBinary(HKLM, "A\\B", "x");
+// Writers store exact types and bytes, creating the key and its parents; reads and deletes of
+// what is not there create nothing; values of any other type stay as they were.
+TEST_F(StoreTest, WritersStoreExactBytesAndOnlyTheyCreateKeys) {
+    EXPECT_FALSE(RegGetString(HKLM, "A\\B", "x") || RegGetDword(HKLM, "A\\B", "x") ||
+                 RegGetBinary(HKLM, "A\\B", "x"));
     RegDeleteValue(HKLM, "A\\B", "x");
-    EXPECT_FALSE(currentHive().keyExists(HKLM, "A"));
+    EXPECT_FALSE(hive.keyExists(HKLM, "A"));
 
-    RegSetDword(HKLM, "A\\B\\C\\D", "x", 5);
-    EXPECT_TRUE(currentHive().keyExists(HKLM, "A"));
-    EXPECT_TRUE(currentHive().keyExists(HKLM, "A\\B\\C"));
-    EXPECT_EQ(RegGetDword(HKLM, "a\\b\\c\\d", "X"), 5);
-}
-
-TEST_F(RegistryTest, NamesMatchIgnoringCaseAndKeepTheirSpelling) {
-    RegSetString(HKLM, "Software\\NVIDIA Corporation", "DriverDesc", "one");
-    RegSetString(HKLM, "SOFTWARE\\nvidia corporation", "DRIVERDESC", "two");
-    EXPECT_EQ(RegGetString(HKLM, "software\\Nvidia Corporation", "driverdesc"), "two");
-    EXPECT_EQ(currentHive().storedPath(HKLM, "SOFTWARE\\NVIDIA CORPORATION"),
-              "Software\\NVIDIA Corporation");
-    const auto values = currentHive().values(HKLM, "Software\\NVIDIA Corporation");
-    ASSERT_EQ(values.size(), 1u);
-    EXPECT_EQ(values[0].name, "DriverDesc");
-
-    RegSetString(HKLM, "Software\\Caf\xC9", "\xC4rger", "x");  // Café, Ärger
-    EXPECT_EQ(RegGetString(HKLM, "software\\caf\xE9", "\xE4RGER"), "x");
-}
-
-TEST_F(RegistryTest, DeleteRemovesOnlyTheNamedValue) {
-    RegSetString(HKLM, kKey, "Keep", "1");
-    RegSetString(HKLM, kKey, "Drop", "2");
-    RegDeleteValue(HKLM, kKey, "DROP");
-    RegDeleteValue(HKLM, kKey, "Never There");
-    EXPECT_EQ(RegGetString(HKLM, kKey, "Drop"), std::nullopt);
-    EXPECT_EQ(RegGetString(HKLM, kKey, "Keep"), "1");
-}
-
-TEST_F(RegistryTest, EveryRootIsItsOwnTree) {
-    for (HKEY root = HKEY_CLASSES_ROOT; root <= HKEY_CURRENT_CONFIG; ++root) {
-        RegSetDword(root, "Shared\\Key", "Root", static_cast<std::int32_t>(root & 0xF));
-    }
-    for (HKEY root = HKEY_CLASSES_ROOT; root <= HKEY_CURRENT_CONFIG; ++root) {
-        EXPECT_EQ(RegGetDword(root, "Shared\\Key", "Root"), static_cast<std::int32_t>(root & 0xF));
-    }
-}
-
-TEST_F(RegistryTest, ForeignTypesAndDataSurviveUntouched) {
-    const Bytes longBinary = {0, 1, 2, 3, 4, 5, 6, 7, 8, 255};
     const Bytes multi = {'a', 0, 'b', 0, 0};
-    putRaw(kKey, "Blob", REG_BINARY, longBinary);
-    putRaw(kKey, "Multi", REG_MULTI_SZ, multi);
-    putRaw(kKey, "Odd", 0x12345678, {9});
-    RegSetString(HKLM, kKey, "Other", "x");  // writing a neighbour touches nothing else
-    EXPECT_EQ(raw(kKey, "Blob")->data, longBinary);
-    EXPECT_EQ(raw(kKey, "Multi")->type, REG_MULTI_SZ);
-    EXPECT_EQ(raw(kKey, "Multi")->data, multi);
-    EXPECT_EQ(raw(kKey, "Odd")->type, 0x12345678u);
+    ASSERT_TRUE(hive.setValue(HKLM, "A\\B\\C", "Multi", REG_MULTI_SZ, multi));
+    ASSERT_TRUE(hive.setValue(HKLM, "A\\B\\C", "Odd", 0x12345678, Bytes{9, 0}));
+    RegSetString(HKLM, "A\\B\\C", "Text", "110");
+    RegSetString(HKLM, "A\\B\\C", "Empty", "");
+    RegSetDword(HKLM, "A\\B\\C", "Number", static_cast<std::int32_t>(0x87654321));
+    RegSetBinary(HKLM, "A\\B\\C", "Byte", 258);
+    EXPECT_EQ(listed(hive, HKLM, "A\\B\\C"),
+              (Listed{{"Multi", REG_MULTI_SZ, multi},
+                      {"Odd", 0x12345678, {9, 0}},
+                      {"Text", REG_SZ, bytes("110")},
+                      {"Empty", REG_SZ, {}},
+                      {"Number", REG_DWORD, {0x21, 0x43, 0x65, 0x87}},
+                      {"Byte", REG_BINARY, {0x02}}}));
 }
 
-TEST_F(RegistryTest, BatchIsAllOrNothing) {
-    RegSetString(HKLM, kKey, "Clock", "100");
-    {
-        Batch batch;
-        RegSetString(HKLM, kKey, "Clock", "110");
-        RegSetString(HKLM, kKey, "Added", "1");
-    }  // not committed: rolled back
-    EXPECT_EQ(RegGetString(HKLM, kKey, "Clock"), "100");
-    EXPECT_EQ(RegGetString(HKLM, kKey, "Added"), std::nullopt);
-
-    Batch batch;
-    RegSetString(HKLM, kKey, "Clock", "110");
-    RegSetString(HKLM, kKey, "Added", "1");
-    EXPECT_TRUE(batch.commit());
-    EXPECT_EQ(RegGetString(HKLM, kKey, "Clock"), "110");
-    EXPECT_EQ(RegGetString(HKLM, kKey, "Added"), "1");
-}
-
-TEST_F(RegistryTest, NestedBatchesCommitOnceAtTheOutermost) {
-    Batch outer;
-    {
-        Batch inner;
-        RegSetString(HKLM, kKey, "Inner", "1");
-        EXPECT_TRUE(inner.commit());
+// A rewritten value keeps its place and first spelling; a deleted one goes, and only it. Each
+// root is a tree of its own, its root key at the empty path; empty components are ignored.
+TEST_F(StoreTest, NamesIgnoreCaseAndKeepTheirSpellingInEachRootsOwnTree) {
+    for (const char* name : {"DriverDesc", "Gone", "Last"}) {
+        RegSetString(HKLM, "Software\\NVIDIA Caf\xC9", name, "one");
     }
-    RegSetString(HKLM, kKey, "Outer", "1");
-    // Another connection does not see uncommitted work.
-    auto other = Hive::open(dir_ / "registry.db");
-    EXPECT_FALSE(other->getValue(HKLM, kKey, "Inner").has_value());
-    EXPECT_TRUE(outer.commit());
-    EXPECT_TRUE(other->getValue(HKLM, kKey, "Inner").has_value());
-    EXPECT_TRUE(other->getValue(HKLM, kKey, "Outer").has_value());
+    RegSetString(HKLM, "SOFTWARE\\nvidia caf\xE9", "DRIVERDESC", "two");
+    RegDeleteValue(HKLM, "software\\Nvidia Caf\xC9", "gONE");
+    RegDeleteValue(HKLM, "software\\Nvidia Caf\xC9", "never there");
+    EXPECT_EQ(hive.storedPath(HKLM, "SOFTWARE\\NVIDIA CAF\xE9"), "Software\\NVIDIA Caf\xC9");
+    EXPECT_EQ(listed(hive, HKLM, "\\software\\\\nvidia caf\xC9\\"),
+              (Listed{{"DriverDesc", REG_SZ, bytes("two")}, {"Last", REG_SZ, bytes("one")}}));
+
+    for (HKEY root = HKEY_CLASSES_ROOT; root <= HKEY_CURRENT_CONFIG; ++root) {
+        RegSetDword(root, "", "Root", static_cast<std::int32_t>(root & 0xF));
+    }
+    for (HKEY root = HKEY_CLASSES_ROOT; root <= HKEY_CURRENT_CONFIG; ++root) {
+        EXPECT_EQ(RegGetDword(root, "\\", "root"), static_cast<std::int32_t>(root & 0xF));
+        EXPECT_EQ(hive.keyExists(root, "Software"), root == HKLM);
+    }
+}
+
+// A batch not committed leaves nothing; nested ones commit once, at the outermost, and until
+// then another connection sees nothing of them.
+TEST_F(StoreTest, BatchesAreAllOrNothingAndOnlyTheOutermostCommits) {
+    const auto other = Hive::open(file_);
+    for (const bool commit : {false, true}) {
+        Batch outer;
+        {
+            Batch inner;
+            RegSetString(HKLM, "K", "Inner", "1");
+            EXPECT_TRUE(inner.commit());
+        }
+        RegSetDword(HKLM, "K", "Outer", 1);
+        EXPECT_FALSE(other->keyExists(HKLM, "K"));
+        EXPECT_EQ(commit && outer.commit(), commit);
+    }
+    EXPECT_EQ(listed(*other, HKLM, "K"),
+              (Listed{{"Inner", REG_SZ, bytes("1")}, {"Outer", REG_DWORD, {1, 0, 0, 0}}}));
 }
 
 }  // namespace
