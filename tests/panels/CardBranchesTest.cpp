@@ -63,6 +63,35 @@ TEST_F(TntBranches, OneRowListsHoldTheirItemsAndTheirSelectionOrItemInViewIsStor
     expect({"N:LODBIASADJUST=d2", "lstTNTD3Dmipd=High image quality"});
 }
 
+using Voodoo2Branches = PanelFixture;
+
+// "Disable SLI" is the text "0" in both keys; a dword 0 counts too, anything else or nothing
+// leaves SLI on. Unticking deletes both values.
+TEST_F(Voodoo2Branches, DisableSliIsZeroInBothKeysAndSurvivesARestart) {
+    start(voodoo2Card());
+    for (const auto& [stored, ticked] : {std::pair{"VG:SSTV2_SLIDETECT=s0", "chkV2sli=1"},
+                                         {"VG:SSTV2_SLIDETECT=d0", "chkV2sli=1"},
+                                         {"VG:SSTV2_SLIDETECT=s1", "chkV2sli=0"},
+                                         {"VG:SSTV2_SLIDETECT=", "chkV2sli=0"}}) {
+        SCOPED_TRACE(stored);
+        set({QByteArray(ticked).endsWith('1') ? "chkV2sli=0" : "chkV2sli=1"});
+        seedStore({stored});
+        load();
+        expect({ticked});
+    }
+    for (const auto& [box, d3d, glide] :
+         {std::tuple{"chkV2sli=1", "VD:SSTV2_SLIDETECT=s0", "VG:SSTV2_SLIDETECT=s0"},
+          {"chkV2sli=0", "VD:SSTV2_SLIDETECT=", "VG:SSTV2_SLIDETECT="}}) {
+        set({box});
+        answer({Yes, Ok});
+        click("cmd3DfxV2apply");
+        EXPECT_EQ(storeEntry("VD:SSTV2_SLIDETECT"), d3d);
+        EXPECT_EQ(storeEntry("VG:SSTV2_SLIDETECT"), glide);
+        load();
+        expect({box});
+    }
+}
+
 using BansheeBranches = PanelFixture;
 
 TEST_F(BansheeBranches, WithoutADriverTheClocksAreNotSavedAndTheUserIsTold) {

@@ -77,15 +77,15 @@ const Card& voodoo2Card() {
         {"panelVoodoo2", "cmd3DfxV2apply", "cmd3DfxV2reset", "Applying Voodoo2 Settings",
          "Voodoo2 Settings Applied"},
         {"VD", "VG"},
-        // SLI detection as the program stores it (text "0"), which reads back as 0.
+        // SLI detection switched off as the program stores it: the text "0" in both keys.
         {"VD:SSTV2_GRXCLK=s98", "VD:SSTV2_RGAMMA=s1.80", "VD:SSTV2_GGAMMA=s0.00",
          "VD:SSTV2_BGAMMA=s1.8", "VD:SSTV2_ANTIALIAS=s1", "VD:SSTV2_FORCE_TRILINEAR=s1",
          "VD:SSTV2_AUTOMIPMAP=s1", "VD:SSTV2_SWAPINTERVAL=d1", "VD:SSTV2_SLIDETECT=s0",
          "VG:SSTV2_GRXCLK=s105", "VG:SSTV2_RGAMMA=s2.00", "VG:SSTV2_GGAMMA=s0.05",
          "VG:FX_GLIDE_SWAPINTERVAL=d0", "VG:FX_GLIDE_LOD_DITHER=d1", "VG:FX_GLIDE_ALLOC_COLOR=d3",
          "VG:SSTV2_TMU_MEMSIZE=d2", "VG:SSTV2_SLIDETECT=s0"},
-        // A missing gamma is stored as its empty label; SLI detection read as 0 is deleted.
-        {"VG:SSTV2_BGAMMA=s", "VD:SSTV2_SLIDETECT=", "VG:SSTV2_SLIDETECT="},
+        // A missing gamma is stored as its empty label.
+        {"VG:SSTV2_BGAMMA=s"},
         {"VD:SSTV2_GRXCLK=s90", "VD:SSTV2_RGAMMA=s1.00", "VD:SSTV2_GGAMMA=s1.00",
          "VD:SSTV2_BGAMMA=s1.00", "VD:SSTV2_ANTIALIAS=s0", "VD:SSTV2_SWAPINTERVAL=d0",
          "VG:SSTV2_GRXCLK=s90", "VG:SSTV2_RGAMMA=s1.00", "VG:SSTV2_GGAMMA=s1.00",
@@ -122,8 +122,7 @@ const Card& voodoo2Card() {
         {"chkV2D3Dfa|VD:SSTV2_ANTIALIAS|s1|s0", "chkV2D3Dft|VD:SSTV2_FORCE_TRILINEAR|s1|s0",
          "chkV2D3Dam|VD:SSTV2_AUTOMIPMAP|s1|s0", "chkV2D3Dvs|VD:SSTV2_SWAPINTERVAL|d1|d0",
          "chkV2GVSync|VG:FX_GLIDE_SWAPINTERVAL|d1|d0", "chkV2Gadvance|VG:FX_GLIDE_LOD_DITHER|d1|d0",
-         "chkV2Gtriple|VG:FX_GLIDE_ALLOC_COLOR|d3|d2", "chkV2Glimit|VG:SSTV2_TMU_MEMSIZE|d2|d4",
-         "chkV2sli|VG:SSTV2_SLIDETECT|d1|d0"},
+         "chkV2Gtriple|VG:FX_GLIDE_ALLOC_COLOR|d3|d2", "chkV2Glimit|VG:SSTV2_TMU_MEMSIZE|d2|d4"},
         {"cmdV2SwitchGlide>frameV2Glide", "cmdV2SwitchGlide>frameV2Glide",
          "cmdV2SwitchD3D>frameV2D3D"}};
     return card;

@@ -35,8 +35,9 @@ class LiveSettings : public PanelFixture {
   protected:
     StoreEntries stored() const { return storeEntries({"MX", "TX", "UR"}); }
 
-    panels::MatroxPanel matrox{*find<panels::MatroxFrame>("panelMatrox"), *form.ui.chkMatroxOnOff};
-    panels::UnrealPanel unreal{*find<panels::TntTab>("panelTNT")};
+    panels::MatroxPanel matrox{*find<panels::MatroxFrame>("panelMatrox"), *form.ui.chkMatroxOnOff,
+                                boxes};
+    panels::UnrealPanel unreal{*find<panels::TntTab>("panelTNT"), boxes};
 };
 
 TEST_F(LiveSettings, EachClickWritesItsBoxsValueAndNothingElse) {
@@ -79,7 +80,7 @@ TEST_F(LiveSettings, StartUpTicksTheMatroxBoxesOnlyFromTheTextsZeroAndOne) {
 TEST_F(LiveSettings, UnrealBoxesStartUntickedWhateverTheStoreHolds) {
     seedStore({"UR:DoTrilinear=d1", "UR:DoFlip=d1"});
     app::Form1 window;
-    const panels::UnrealPanel panel(*window.findChild<panels::TntTab*>());
+    const panels::UnrealPanel panel(*window.findChild<panels::TntTab*>(), boxes);
     for (const char* name :
          {"chkUnrealTrueC", "chkUnrealDoTri", "chkUnrealTB", "chkUnrealDoFlip"}) {
         EXPECT_FALSE(window.findChild<QCheckBox*>(name)->isChecked()) << name;
