@@ -4,20 +4,13 @@
 // config root of its own (drive C, the autostart entry): what every application test starts from.
 // Stored names are spelled out here rather than taken from the program, so a misspelt one shows.
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
-#include <QAction>
-#include <QCheckBox>
 #include <QCoreApplication>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "FakeBusyPointer.h"
 #include "FakeDisplayModes.h"
@@ -27,7 +20,6 @@
 #include "ScriptedTextQuestions.h"
 #include "TempRoot.h"
 #include "app/Application.h"
-#include "engine/DriverSettings.h"
 #include "platform/files/Drives.h"
 #include "store/Registry.h"
 #include "ui/CheckBox.h"
@@ -38,8 +30,10 @@ namespace tunexa::app::test {
 using namespace tunexa::test;
 using platform::MessageAnswer;
 using store::HKEY_LOCAL_MACHINE;
+using testing::HasSubstr;
 
 inline constexpr const char* kOwnKey = "Software\\Tunexa\\Tunexa";
+inline constexpr const char* kV2D3D = "Software\\3Dfx Interactive\\Voodoo2\\D3D";
 inline constexpr int kTNTTab = 1;
 inline constexpr int k3DfxTab = 2;
 
@@ -75,19 +69,6 @@ inline std::string text(const char* key, const std::string& name) {
     return store::RegGetString(HKEY_LOCAL_MACHINE, key, name).value_or("(absent)");
 }
 
-// What the newest change wrote under `key`, in the order it first wrote each: "name=text".
-inline std::vector<std::string> written(const char* key) {
-    auto& hive = store::currentHive();
-    const auto change = hive.changeRecord(hive.changes(1).at(0).id);
-    std::vector<std::string> values;
-    for (const auto& item : change->items) {
-        if (item.key == key && !item.name.empty()) {
-            values.push_back(item.name + "=" + text(key, item.name));
-        }
-    }
-    return values;
-}
-
 class AppFixture : public testing::Test {
   protected:
     void SetUp() override {
@@ -114,6 +95,10 @@ class AppFixture : public testing::Test {
         store::useHiveFile(dir_ / (name + ".db"));
         engine::driverSettings() = {};
     }
+    // The same hive opened for reading only: every write fails, as on a write-protected disk.
+    void readOnlyStore() {
+        store::useHive(store::Hive::open(dir_ / "registry.db", store::OpenMode::ReadOnly));
+    }
     static void setFlag(const char* name, const char* value) {
         store::RegSetString(HKEY_LOCAL_MACHINE, kOwnKey, name, value);
     }
@@ -129,12 +114,20 @@ class AppFixture : public testing::Test {
         }
     }
 
-    Application& start() {
+    void start() {
         app_ = std::make_unique<Application>(
             PlatformServices{boxes_, tray_, busy_, modes_, power_, questions_});
         app_->start();
         QCoreApplication::processEvents();
-        return *app_;
+    }
+    // The first-run window's OK with the boxes `checked` ticked, its last notice answered.
+    void firstRunOk(const std::vector<const char*>& checked = {}) {
+        ASSERT_NE(app_->firstRun(), nullptr);
+        for (const char* name : checked) {
+            firstRunControl<QCheckBox>(name)->setChecked(true);
+        }
+        boxes_.answer(MessageAnswer::Ok);
+        app_->firstRun()->ui.cmdOKFirstRun->click();
     }
 
     template <typename Widget = QWidget>
@@ -146,19 +139,27 @@ class AppFixture : public testing::Test {
         return app_->firstRun()->findChild<Widget*>(QString::fromLatin1(name));
     }
     int check(const char* name) { return ui::checkValue(control<QCheckBox>(name)); }
+    void click(const char* name) { control<QAbstractButton>(name)->click(); }
     QAction* menuItem(const char* name) {
         return app_->window().popupMenu().item(QString::fromLatin1(name));
-    }
-    // Whether a control or tray item was switched off itself: on a tab switched off, every frame
-    // is greyed either way.
-    bool enabled(const char* name) {
-        return std::string_view(name).starts_with("mPop")
-                   ? menuItem(name)->isEnabled()
-                   : !control(name)->testAttribute(Qt::WA_ForceDisabled);
     }
     Form1& form() { return app_->window(); }
     bool tabOn(int index) { return ui::isTabOn(form().ui.SSTab1, index); }
     bool normal() { return ui::windowState(&form()) == ui::WindowState::Normal; }
+    const platform::MessageBox& lastBox() { return boxes_.shown().back(); }
+    std::string lastPrompt() { return lastBox().prompt.toStdString(); }
+    // What the newest change wrote under `key`, in the order it first wrote each: "name=text".
+    static std::vector<std::string> written(const char* key) {
+        auto& hive = store::currentHive();
+        const auto change = hive.changeRecord(hive.changes(1).at(0).id);
+        std::vector<std::string> values;
+        for (const auto& item : change->items) {
+            if (item.key == key && !item.name.empty()) {
+                values.push_back(item.name + "=" + text(key, item.name));
+            }
+        }
+        return values;
+    }
 
     test::TempDir dir_;
     std::vector<std::pair<const char*, std::string>> previous_;

@@ -1,12 +1,13 @@
-// Start-up, the tray icon and the window state, on the real window with fake platform services.
-#include <QLabel>
-#include <QPushButton>
+// Start-up, the tray icon with its menu, the window state and the ways out, on the real window
+// with fake platform services; and the program's font.
+#include <QFontDatabase>
+#include <QMenu>
 #include <QSignalSpy>
 
 #include <functional>
-#include <tuple>
 
 #include "AppFixture.h"
+#include "app/AppFont.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
 
@@ -45,13 +46,34 @@ TEST_F(StartupTest, TheFirstRunAndStartMinimisedDecideTheWindowState) {
                   row.configure && row.startMinimised && row.startMinimised[0] == '1');
         EXPECT_EQ(app_->firstRun() != nullptr && app_->firstRun()->isVisible(), !row.configure);
         EXPECT_EQ(form().isEnabled(), row.configure);
-        EXPECT_EQ(tabOn(kTNTTab), row.configure);
-        EXPECT_EQ(tabOn(k3DfxTab), row.configure);
+        EXPECT_EQ(tabOn(kTNTTab) + tabOn(k3DfxTab), row.configure ? 2 : 0);
         EXPECT_TRUE(tray_.isAdded());
+        EXPECT_EQ(tray_.tooltip(), "Tunexa v1.0.7 for Win95/98 - Public Beta");
     }
 }
 
-TEST_F(StartupTest, StartWithWindowsRewritesTheEntriesOfAMovedProgramAndTheBoxesStoreAtOnce) {
+// The steps that fill the window from the store, the machine and the display.
+TEST_F(StartupTest, TheWindowShowsTheMachineTheMatroxSettingsAndTheDisplay) {
+    configured();
+    setFlag("Matrox Enable", "1");
+    store::RegSetString(HKEY_LOCAL_MACHINE, "Software\\Matrox\\PowerDesk\\Current Settings",
+                        "Flip on VBlank", "1");
+    start();
+    EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), tray_.tooltip());
+    EXPECT_EQ(check("chkG200V"), 1);
+    const auto facts = host::readHostFacts();
+    EXPECT_EQ(form().lblAboutTX(2)->text().toStdString() + "|" +
+                  form().lblAboutTX(4)->text().toStdString(),
+              facts.cpuVendor + " " + facts.cpuIdentifier + "|" + facts.systemName + " " +
+                  facts.systemVersion);
+    EXPECT_THAT(control<QLabel>("lblCurrentRes")->text().toStdString(), HasSubstr(" x "));
+    EXPECT_EQ(form().ui.SSTab1->currentIndex(), 0);
+    control("frameV2Glide")->show();
+    form().ui.SSTab1->setCurrentIndex(k3DfxTab);  // a tab switch: Voodoo2 back on its D3D page
+    EXPECT_TRUE(control("frameV2Glide")->isHidden());
+}
+
+TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
     const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     configured();
     setFlag("Start with Windows", "1");
@@ -59,86 +81,49 @@ TEST_F(StartupTest, StartWithWindowsRewritesTheEntriesOfAMovedProgramAndTheBoxes
     writeFile(host::autostartEntryPath(), "[Desktop Entry]\nExec=/old/place/tunexa\n");
     start();
     const std::string program = host::runningProgramPath().string();
-    EXPECT_EQ(check("chkRunOnStart"), 1);
     EXPECT_EQ(text(runKey, "Tunexa"), program);
-    EXPECT_NE(readFile(host::autostartEntryPath()).find(program), std::string::npos);
-
-    control<QCheckBox>("chkRunOnStart")->click();
+    EXPECT_THAT(readFile(host::autostartEntryPath()), HasSubstr(program));
+    click("chkRunOnStart");
     EXPECT_EQ(text(runKey, "Tunexa") + flag("Start with Windows"), "(absent)0");
     EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
-    control<QCheckBox>("chkStartMin")->click();
-    EXPECT_EQ(flag("Start Minimised"), "1");
-    EXPECT_TRUE(form().isVisible());  // at the next start only
 }
 
-TEST_F(StartupTest, TheWindowShowsTheCaptionTheMachineAndTheMatroxSettings) {
-    configured();
-    setFlag("Matrox Enable", "1");
-    store::RegSetString(HKEY_LOCAL_MACHINE, "Software\\Matrox\\PowerDesk\\Current Settings",
-                        "Flip on VBlank", "1");
+// Told in plain words: which file, and that nothing can be saved to it.
+TEST_F(StartupTest, AReadOnlyStoreIsToldAtStartUp) {
+    readOnlyStore();
+    boxes_.answer(MessageAnswer::Ok);
     start();
-    const QString caption = QStringLiteral("Tunexa v1.0.7 for Win95/98 - Public Beta");
-    EXPECT_EQ(tray_.tooltip(), caption);
-    EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), caption);
-    EXPECT_EQ(check("chkG200V"), 1);
-    EXPECT_TRUE(control("frameMatrox")->isEnabled());
-    const auto facts = host::readHostFacts();
-    EXPECT_EQ(form().lblAboutTX(2)->text().toStdString(),
-              facts.cpuVendor + " " + facts.cpuIdentifier);
-    EXPECT_EQ(form().lblAboutTX(4)->text().toStdString(),
-              facts.systemName + " " + facts.systemVersion);
-    EXPECT_EQ(modes_.enumerated().front(), 0);
-    EXPECT_TRUE(control<QLabel>("lblCurrentRes")->text().contains(QStringLiteral(" x ")));
-    EXPECT_EQ(form().ui.SSTab1->currentIndex(), 0);
-    control("frameV2Glide")->show();
-    form().ui.SSTab1->setCurrentIndex(k3DfxTab);  // a tab switch: Voodoo2 back on its D3D page
-    EXPECT_TRUE(control("frameV2Glide")->isHidden());
+    EXPECT_THAT(lastPrompt(), HasSubstr((dir_ / "registry.db").string() + " is read-only"));
+    EXPECT_THAT(lastPrompt(), HasSubstr("no change can be saved"));
 }
 
-TEST_F(StartupTest, ADamagedOrReadOnlyStoreIsToldAtStartUp) {
-    writeFile(dir_ / "damaged.db", "certainly not a database");
-    for (const auto& [file, mode, told] :
-         {std::tuple{"damaged.db", store::OpenMode::ReadWrite, ".damaged-"},
-          std::tuple{"registry.db", store::OpenMode::ReadOnly, "read-only"}}) {
-        store::useHive(store::Hive::open(dir_ / file, mode));
-        boxes_.answer(MessageAnswer::Ok);
-        start();
-        EXPECT_NE(boxes_.shown().back().prompt.indexOf(QLatin1String(told)), -1)
-            << boxes_.shown().back().prompt.toStdString();
-    }
-    EXPECT_EQ(boxes_.shown().size(), 2u);
-}
-
-TEST_F(StartupTest, TheTrayRestoresTheWindowOrOpensTheMenuAndMinimisingHidesIt) {
+// The icon's left and double click and the menu's Restore show the window, its right click opens
+// the menu; minimised, the window hides in the tray when there is one. Exit, closing the window
+// and an accepted reboot remove the icon and end the program.
+TEST_F(StartupTest, TheTrayRestoresOrOpensTheMenuAndEveryWayOutEndsTheProgram) {
     configured("1");
     start();
     tray_.click(TrayClick::Right);
     EXPECT_EQ(tray_.poppedUp(), form().popupMenu().menu());
     EXPECT_FALSE(form().isVisible());  // brought forward, still hidden
-    const std::function<void()> restores[] = {[this] { tray_.click(TrayClick::Left); },
-                                              [this] { tray_.click(TrayClick::Double); },
-                                              [this] { menuItem("mPopRestore")->trigger(); }};
-    for (const auto& restore : restores) {
+    const std::pair<std::function<void()>, bool> restores[] = {
+        {[this] { tray_.click(TrayClick::Left); }, true},
+        {[this] { tray_.click(TrayClick::Double); }, true},
+        {[this] { menuItem("mPopRestore")->trigger(); }, true},
+        {[this] { tray_.click(TrayClick::Left); }, false}};  // no tray: minimised on the task bar
+    for (const auto& [restore, notificationArea] : restores) {
+        tray_.setHostAvailable(notificationArea);
         restore();
         EXPECT_TRUE(form().isVisible() && normal());
         form().setWindowState(Qt::WindowMinimized);
         QCoreApplication::processEvents();
-        EXPECT_FALSE(form().isVisible());
+        EXPECT_EQ(form().isVisible(), !notificationArea);
     }
-    tray_.setHostAvailable(false);  // nowhere to hide: minimised on the task bar
-    restores[0]();
-    form().setWindowState(Qt::WindowMinimized);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(form().isVisible());
-}
-
-TEST_F(StartupTest, ExitCloseAndAnAcceptedRebootRemoveTheIconAndEndTheProgram) {
-    configured();
     const std::function<void()> ways[] = {[this] { menuItem("mPopExit")->trigger(); },
                                           [this] { form().close(); },
                                           [this] {
                                               boxes_.answer(MessageAnswer::Yes);
-                                              control<QPushButton>("cmdReboot")->click();
+                                              click("cmdReboot");
                                           }};
     for (const auto& way : ways) {
         start();
@@ -147,6 +132,74 @@ TEST_F(StartupTest, ExitCloseAndAnAcceptedRebootRemoveTheIconAndEndTheProgram) {
         EXPECT_EQ(ended.count(), 1);
         EXPECT_FALSE(tray_.isAdded() || form().isVisible());
     }
+}
+
+// One line per menu, a submenu's after its parent's: its title, then its items; "-" for a
+// separator, "(off)" after a greyed item. An indexed group of items is "first..last", followed
+// by its ticked items in brackets.
+constexpr const char* kTrayMenus =
+    R"(Tunexa: Riva TNT, Voodoo2, Banshee, Profiles, -, Undo (off), -, Reboot, Exit Windows, -, Restore, Exit
+Riva TNT: Memory Clock, Core Clock, VSync On/Off
+Memory Clock: Default, 110 Mhz..130 Mhz
+Core Clock: Default, 90 Mhz..120 Mhz [105 Mhz]
+VSync On/Off: Off..On [On]
+Voodoo2: D3D, Glide
+D3D: D3D Core Clock, VSync On/Off
+D3D Core Clock: Default, 90 Mhz..100 Mhz [95 Mhz]
+VSync On/Off: Off..On [Off]
+Glide: Glide Core Clock, VSync On/Off
+Glide Core Clock: Default, 90 Mhz..100 Mhz
+VSync On/Off: Off..On [Off]
+Banshee: Memory Clock, Core Clock
+Memory Clock: Default, 100 Mhz..110 Mhz
+Core Clock: Default, 100 Mhz..110 Mhz
+Profiles: (no profiles) (off))";
+
+void describe(const PopupMenu& popup, const QMenu* menu, QStringList& lines) {
+    QStringList items;
+    for (const QAction* action : menu->actions()) {
+        const QString name = action->objectName();
+        const ui::IndexedActionGroup* group = popup.group(name.section('_', 0, 0));
+        if (group == nullptr) {
+            items << (action->isSeparator() ? QStringLiteral("-") : action->text()) +
+                         (action->isEnabled() ? "" : " (off)");
+        } else if (name.endsWith(QLatin1String("_0"))) {
+            items << action->text() + ".." + group->actions().last()->text();
+            for (const QAction* item : group->actions()) {
+                items.last() += item->isChecked() ? " [" + item->text() + "]" : QString();
+            }
+        }
+    }
+    lines << menu->title() + ": " + items.join(", ");
+    for (const QAction* action : menu->actions()) {
+        if (action->menu() != nullptr) {
+            describe(popup, action->menu(), lines);
+        }
+    }
+}
+
+TEST_F(StartupTest, TheTrayMenuShowsItsCaptionsTheStoredClocksTickedAndUndoGreyed) {
+    configured();
+    store::RegSetString(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation\\Riva TNT\\Direct3D",
+                        "NVCLK", "105");
+    store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_GRXCLK", "95");
+    start();
+    emit form().popupMenu().menu()->aboutToShow();
+    QStringList lines;
+    describe(form().popupMenu(), form().popupMenu().menu(), lines);
+    EXPECT_EQ(lines.join('\n').toStdString(), kTrayMenus);
+}
+
+// Tahoma when installed, else a Tahoma face file, else DejaVu Sans.
+TEST(AppFontTest, WithoutTahomaAFaceFileOrDejaVuSans) {
+    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"), Qt::CaseInsensitive)) {
+        GTEST_SKIP() << "Tahoma is installed on this machine";
+    }
+    EXPECT_EQ(programFontFamily(QStringLiteral("/nonexistent/tahoma.ttf")), "DejaVu Sans");
+    // Any face stands in for the Tahoma file: what counts is that it is loaded and its family used.
+    EXPECT_EQ(
+        programFontFamily(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf")),
+        "DejaVu Sans Mono");
 }
 
 }  // namespace

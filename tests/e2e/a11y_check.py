@@ -24,8 +24,8 @@ OPTION_PAGES = (("Banshee", "D3D Options", "Force Anti Aliasing", "Banshee - D3D
 class Walk:
     def __init__(self, session):
         self.session, self.roles = session, session.pyatspi
-        role = lambda names: {getattr(self.roles, "ROLE_" + name) for name in names}  # noqa: E731
-        self.keyboard, self.controls = role(KEYBOARD_ROLES), role(CONTROL_ROLES)
+        self.keyboard = {getattr(self.roles, "ROLE_" + name) for name in KEYBOARD_ROLES}
+        self.controls = {getattr(self.roles, "ROLE_" + name) for name in CONTROL_ROLES}
         self.offenders, self.seen = [], set()
 
     def names(self, root, where, only_showing=True):
@@ -34,11 +34,10 @@ class Walk:
             if e2e.identity(node) in self.seen:
                 continue
             self.seen.add(e2e.identity(node))
-            role = node.getRole()
+            role, name = node.getRole(), (node.name or "").strip()
             if role in (self.roles.ROLE_INVALID, self.roles.ROLE_UNKNOWN):
                 self.offenders.append(f"{where}: '{node.name}' in '{node.parent.name}' has no role")
-            elif role in self.controls and (not (node.name or "").strip() or
-                                            node.name.strip() == frame_title(node, self.roles)):
+            elif role in self.controls and (not name or name == frame_title(node, self.roles)):
                 # Qt names a control without a name of its own after its group box.
                 self.offenders.append(f"{where}: {node.getRoleName()} #{node.getIndexInParent()}"
                                       f" in '{node.parent.name}' has no name of its own")
@@ -95,13 +94,13 @@ def test(session):
     session.configure(e2e.CARD_FLAGS)
     program = session.start_program()
     window = walk.focus(program, e2e.MAIN_TITLE)
-    for tab in e2e.TAB_NAMES:
+    for tab in e2e.tab_pages(window):
         page = e2e.select_tab(window, tab)
         walk.names(window, f"tab '{tab.strip()}'")
         walk.keyboard_walk(page, f"tab '{tab.strip()}'")
-    page = e2e.select_tab(window, " 3Dfx")
     for panel, button, marker, back_panel, back in OPTION_PAGES:
         where = f"3Dfx, {panel} > {button}"
+        page = e2e.select_tab(window, " 3Dfx")
         e2e.press(e2e.find(e2e.find(page, roles.ROLE_PANEL, panel), roles.ROLE_PUSH_BUTTON, button))
         frame = lambda: e2e.find(page, roles.ROLE_PANEL, back_panel)  # noqa: E731
         shown = e2e.wait_for(lambda: e2e.find(frame(), roles.ROLE_CHECK_BOX, marker), where)
@@ -110,15 +109,14 @@ def test(session):
         e2e.press(e2e.find(frame(), roles.ROLE_PUSH_BUTTON, back))
         e2e.wait_for(lambda: not e2e.showing(shown), f"'{marker}' to go after '{back}'")
 
-    page = e2e.select_tab(window, "   Riva TNT")
-    e2e.press(e2e.find(page, roles.ROLE_PUSH_BUTTON, "Apply all settings"))
+    e2e.press(e2e.find(e2e.select_tab(window, "   Riva TNT"), roles.ROLE_PUSH_BUTTON,
+                       "Apply all settings"))
     question = program.message_box("Are you sure?")
     walk.names(question, "message box 'Applying Settings'")
     e2e.press(e2e.find(question, roles.ROLE_PUSH_BUTTON, "No"))
     e2e.press(e2e.find(program.message_box("Settings Not Applied"), roles.ROLE_PUSH_BUTTON, "OK"))
     e2e.wait_for(program.no_message_box, "the notice to close")
     walk.names(session.tray_menu().parent, "tray menu", only_showing=False)
-    session.close_menus()
 
     for offender in walk.offenders:
         e2e.log(f"OFFENDER {offender}")

@@ -12,11 +12,17 @@ import tunexa_e2e as e2e
 TNT_D3D = r"HKLM\Software\NVIDIA Corporation\Riva TNT\Direct3D"
 
 
+def answer(program, text, title, button):
+    # The message box saying text, checked for its title and answered with button.
+    box = program.message_box(text)
+    e2e.check(box.name == title, f"the box saying '{text}' is titled '{box.name}'")
+    e2e.press(e2e.find(box, program.pyatspi.ROLE_PUSH_BUTTON, button))
+
+
 def first_run(session):
-    roles = session.pyatspi
     program = session.start_program()
     window = program.window(e2e.FIRST_RUN_TITLE)
-    boxes = {box.name: box for box in e2e.find_all(window, roles.ROLE_CHECK_BOX)}
+    boxes = {box.name: box for box in e2e.find_all(window, session.pyatspi.ROLE_CHECK_BOX)}
     e2e.check(sorted(boxes) == ["3Dfx Banshee", "3Dfx Voodoo", "3Dfx Voodoo2", "NVidia Riva TNT"],
               f"first-run check boxes: {sorted(boxes)}")
     e2e.check(not session.visible_windows(e2e.MAIN_TITLE), "the main window is showing too")
@@ -24,10 +30,8 @@ def first_run(session):
     for name in ("NVidia Riva TNT", "3Dfx Banshee"):
         e2e.press(boxes[name])
         e2e.wait_for(lambda: e2e.state(boxes[name], "CHECKED"), f"'{name}' checked")
-    e2e.press(e2e.find(window, roles.ROLE_PUSH_BUTTON, "OK"))
-    notice = program.message_box("Please restart Tunexa.")
-    e2e.check(notice.name == "Restart Tunexa", f"restart notice titled '{notice.name}'")
-    e2e.press(e2e.find(notice, roles.ROLE_PUSH_BUTTON, "OK"))
+    e2e.press(e2e.find(window, session.pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    answer(program, "Please restart Tunexa.", "Restart Tunexa", "OK")
     e2e.check(program.wait_ended() == 0, "the program did not end cleanly")
     e2e.wait_for(lambda: not session.tray_icons(), "the tray icon to go")
     stored = {name: data for name, (_, data) in session.query(e2e.TUNEXA_KEY).items()}
@@ -37,7 +41,6 @@ def first_run(session):
 
 
 def second_start(session):
-    roles = session.pyatspi
     session.configure(["TNT Available"], minimised=True)
     program = session.start_program()
     program.app()
@@ -49,14 +52,15 @@ def second_start(session):
     e2e.check(on == ["  Main Settings", "   Riva TNT", "  Other Stuff"], f"tabs on: {on}")
 
     items = session.choose_menu_path(["Riva TNT", "Core Clock", "105 Mhz"])
-    question = program.message_box("Are you sure?")
+    program.message_box("Are you sure?")
     e2e.check(not session.query(TNT_D3D).get("NVCLK"), "NVCLK stored before Yes")
-    e2e.press(e2e.find(question, roles.ROLE_PUSH_BUTTON, "Yes"))
+    answer(program, "Are you sure?", "Are you sure?", "Yes")
     e2e.wait_for(lambda: session.query(TNT_D3D).get("NVCLK") == ("REG_SZ", "105"), "NVCLK 105")
     clocks = e2e.descendants(items[-1].parent, only_showing=False)
     checked = [item.name for item in clocks if e2e.state(item, "CHECKED")]
     e2e.check(checked == ["105 Mhz"], f"checked core clock items: {checked}")
-    slider = e2e.find(e2e.select_tab(window, "   Riva TNT"), roles.ROLE_SLIDER, "Core clock")
+    slider = e2e.find(e2e.select_tab(window, "   Riva TNT"), session.pyatspi.ROLE_SLIDER,
+                      "Core clock")
     e2e.check(slider.queryValue().currentValue == 15, "the core clock slider did not follow")
     e2e.check(program.no_message_box(), "a message followed the confirmed clock item")
 
@@ -70,16 +74,14 @@ def apply(session):
     slider.queryValue().currentValue = 10
     e2e.wait_for(lambda: slider.queryValue().currentValue == 10, "the core clock slider at 10")
     e2e.press(e2e.find(page, roles.ROLE_PUSH_BUTTON, "Apply all settings"))
-    question = program.message_box("Are you sure?")
-    e2e.check(question.name == "Applying Settings", f"the question is titled '{question.name}'")
+    program.message_box("Are you sure?")
     e2e.check(not session.query(TNT_D3D).get("NVCLK"), "NVCLK stored before Yes")
-    e2e.press(e2e.find(question, roles.ROLE_PUSH_BUTTON, "Yes"))
-    done = program.message_box("A reboot is needed to force changes")
-    e2e.check(done.name == "TNT Settings Applied", f"the result box is titled '{done.name}'")
+    answer(program, "Are you sure?", "Applying Settings", "Yes")
+    program.message_box("A reboot is needed to force changes")
     stored = session.query(TNT_D3D)
     e2e.check(stored.get("NVCLK") == ("REG_SZ", "100"), f"NVCLK stored as {stored.get('NVCLK')}")
     e2e.check(stored.get("FOGTABLEENABLE", ("",))[0] == "REG_BINARY", f"stored: {stored}")
-    e2e.press(e2e.find(done, roles.ROLE_PUSH_BUTTON, "OK"))
+    answer(program, "A reboot is needed to force changes", "TNT Settings Applied", "OK")
     e2e.wait_for(program.no_message_box, "the result box to close")
 
 

@@ -23,7 +23,6 @@ TUNEXA_KEY = r"HKLM\Software\Tunexa\Tunexa"
 MAIN_TITLE = "Tunexa v1.0.7 for Win95/98 - Public Beta"
 FIRST_RUN_TITLE = "Configure Tunexa v1.0.6"
 CARD_FLAGS = ("TNT Available", "Voodoo Available", "Voodoo2 Available", "Banshee Available")
-TAB_NAMES = ("  Main Settings", "   Riva TNT", " 3Dfx", "  Other Stuff")
 TOOLS = ("Xvfb", "dbus-daemon", "trayer", "xdotool", "xwininfo", "/usr/libexec/at-spi-bus-launcher")
 
 
@@ -40,18 +39,14 @@ def log(message):
     print(message, flush=True)
 
 
-def pump():
-    # Lets the AT-SPI client handle what arrived from the buses (new objects, events).
-    from gi.repository import GLib
-    while GLib.MainContext.default().pending():
-        GLib.MainContext.default().iteration(False)
-
-
 def wait_for(condition, what, timeout=TIMEOUT):
-    # Polls condition until it gives a true value, which it returns.
+    # Polls condition until it gives a true value, which it returns, letting the AT-SPI client
+    # handle what arrived from the buses (new objects, events) in between.
+    from gi.repository import GLib
     deadline, last_error = time.monotonic() + timeout, None
     while time.monotonic() < deadline:
-        pump()
+        while GLib.MainContext.default().pending():
+            GLib.MainContext.default().iteration(False)
         try:
             result = condition()
             if result:
@@ -154,16 +149,10 @@ class Session:
 
     # --- the store, through tunexa-reg ---
 
-    def reg(self, *args):
-        result = subprocess.run([self.tunexa_reg, *args], env=self.env, capture_output=True,
-                                text=True, timeout=TIMEOUT)
-        check(result.returncode == 0 or args[0] == "query",
-              f"tunexa-reg {' '.join(args)} failed: {result.stdout}{result.stderr}")
-        return result.stdout
-
     def query(self, key):
         # The values of key as {name: (type, data)}.
-        lines = self.reg("query", key).splitlines()
+        lines = subprocess.run([self.tunexa_reg, "query", key], env=self.env, capture_output=True,
+                               text=True, timeout=TIMEOUT).stdout.splitlines()
         matches = (re.match(r"^ {4}(.*?) {4}(REG_\w+)(?: {4}(.*))?$", line) for line in lines)
         return {m.group(1): (m.group(2), m.group(3) or "") for m in matches if m}
 
@@ -172,7 +161,9 @@ class Session:
         flags = {"Configure": "0", "Start Minimised": "1" if minimised else "0"}
         flags.update({flag: "1" if flag in cards else "0" for flag in CARD_FLAGS})
         for name, data in flags.items():
-            self.reg("add", TUNEXA_KEY, "/v", name, "/t", "REG_SZ", "/d", data, "/f")
+            subprocess.run([self.tunexa_reg, "add", TUNEXA_KEY, "/v", name, "/t", "REG_SZ", "/d",
+                            data, "/f"], env=self.env, check=True, capture_output=True,
+                           timeout=TIMEOUT)
 
     def start_program(self):
         return Program(self, self.spawn("tunexa", [self.tunexa], self.env))
@@ -206,8 +197,7 @@ class Session:
             match = re.search(r'(0x[0-9a-f]+) .*\("tunexa".* (\d+)x(\d+)\S* +\+(-?\d+)\+(-?\d+)',
                               line)
             if panel_indent is not None and match:
-                window, width, height, x, y = match.groups()
-                icons.append((int(window, 16), int(x), int(y), int(width), int(height)))
+                icons.append(tuple(int(group, 0) for group in match.groups()))
         return icons
 
     def click_tray_icon(self, button):
@@ -215,21 +205,20 @@ class Session:
             icons = self.tray_icons()
             check(len(icons) <= 1, f"more than one tray icon: {icons}")
             return icons and icons[0][0] in self.visible_windows("Tunexa") and icons[0]
-        _, x, y, width, height = wait_for(mapped, "the tray icon")
+        _, width, height, x, y = wait_for(mapped, "the tray icon")
         # Moved away afterwards: a synchronous move to where the pointer already is hangs.
         self.xdotool("mousemove", "--sync", str(x + width // 2), str(y + height // 2), "click",
                      str(button), "mousemove", "0", "0")
 
-    def menu_open(self):
-        return self.visible_windows("Tunexa") - {icon[0] for icon in self.tray_icons()}
-
     def tray_menu(self):
         # Opens the tray menu and gives its first item, selected. A click the icon did not take
         # yet is harmless, so it is repeated a few times.
+        icons = {icon[0] for icon in self.tray_icons()}
         for attempt in range(3):
             self.click_tray_icon(3)
             try:
-                wait_for(self.menu_open, "the tray menu to open", TIMEOUT / 3)
+                wait_for(lambda: self.visible_windows("Tunexa") - icons, "the tray menu to open",
+                         TIMEOUT / 3)
                 return self.key_to_item("Down", "the tray menu's first item")
             except Failure:
                 if attempt == 2:
@@ -254,11 +243,6 @@ class Session:
                 item = self.key_to_item("Right", f"the submenu of '{caption}'")
         self.xdotool("key", "Return")
         return items
-
-    def close_menus(self):
-        def closed():
-            return not self.menu_open() or self.xdotool("key", "Escape") == "closed"
-        wait_for(closed, "the tray menu to close")
 
 
 class Program:
@@ -294,10 +278,9 @@ class Program:
     def message_box(self, text):
         # A showing message box one of whose labels holds text.
         def boxes():
-            for box in self.windows():
-                if box.getRole() == self.pyatspi.ROLE_ALERT and any(
-                        text in label.name for label in find_all(box, self.pyatspi.ROLE_LABEL)):
-                    return box
+            return next((box for box in self.windows() if box.getRole() == self.pyatspi.ROLE_ALERT
+                         and any(text in label.name
+                                 for label in find_all(box, self.pyatspi.ROLE_LABEL))), None)
         return wait_for(boxes, f"a message box saying '{text}'")
 
     def no_message_box(self):
@@ -401,11 +384,8 @@ def run(test):
             except BaseException:
                 session.dump_logs()
                 raise
-    except Failure as failure:
-        log(f"FAIL: {failure}")
-        return 1
-    except Exception:
-        traceback.print_exc()
+    except Exception as error:
+        log(f"FAIL: {error}" if isinstance(error, Failure) else traceback.format_exc())
         return 1
     log(f"PASS ({time.monotonic() - started:.1f} s)")
     return 0
