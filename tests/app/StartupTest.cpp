@@ -86,6 +86,8 @@ TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
     click("chkRunOnStart");
     EXPECT_EQ(text(runKey, "Tunexa") + flag("Start with Windows"), "(absent)0");
     EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
+    click("chkStartMin");
+    EXPECT_EQ(flag("Start Minimised"), "1");
 }
 
 // Told in plain words: which file, and that nothing can be saved to it.

@@ -170,9 +170,10 @@ class Session:
 
     # --- X windows and the tray ---
 
-    def window_tree(self):
-        return subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
-                              text=True, timeout=TIMEOUT).stdout
+    def window_tree(self, *window):
+        # The X window tree below window ("-id", id), the root's by default.
+        return subprocess.run(["xwininfo", "-tree", *(window or ["-root"])], env=self.env,
+                              capture_output=True, text=True, timeout=TIMEOUT).stdout
 
     def xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=TIMEOUT,
@@ -186,19 +187,11 @@ class Session:
         return {int(window) for window in visible} & {int(window, 16) for window in named}
 
     def tray_icons(self):
-        # (id, x, y, width, height) of each of tunexa's windows in the tray host's panel.
-        icons, panel_indent = [], None
-        for line in self.window_tree().splitlines():
-            indent = len(line) - len(line.lstrip())
-            if '("panel" "trayer")' in line:
-                panel_indent = indent
-            elif panel_indent is not None and line.strip() and indent <= panel_indent:
-                panel_indent = None
-            match = re.search(r'(0x[0-9a-f]+) .*\("tunexa".* (\d+)x(\d+)\S* +\+(-?\d+)\+(-?\d+)',
-                              line)
-            if panel_indent is not None and match:
-                icons.append(tuple(int(group, 0) for group in match.groups()))
-        return icons
+        # (id, width, height, x, y) of each of tunexa's windows in the tray host's panel.
+        panel = re.search(r'(0x[0-9a-f]+) .*\("panel" "trayer"\)', self.window_tree())
+        icon = r'(0x[0-9a-f]+) .*\("tunexa".* (\d+)x(\d+)\S* +\+(-?\d+)\+(-?\d+)'
+        return [tuple(int(group, 0) for group in match.groups()) for match in
+                re.finditer(icon, self.window_tree("-id", panel.group(1)) if panel else "")]
 
     def click_tray_icon(self, button):
         def mapped():  # the one tray icon, once it is on the screen
