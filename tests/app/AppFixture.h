@@ -124,7 +124,7 @@ class AppFixture : public testing::Test {
     void firstRunOk(const std::vector<const char*>& checked = {}) {
         ASSERT_NE(app_->firstRun(), nullptr);
         for (const char* name : checked) {
-            firstRunControl<QCheckBox>(name)->setChecked(true);
+            firstRunBox(name)->setChecked(true);
         }
         boxes_.answer(MessageAnswer::Ok);
         app_->firstRun()->ui.cmdOKFirstRun->click();
@@ -134,9 +134,8 @@ class AppFixture : public testing::Test {
     Widget* control(const char* name) {
         return app_->window().findChild<Widget*>(QString::fromLatin1(name));
     }
-    template <typename Widget = QWidget>
-    Widget* firstRunControl(const char* name) {
-        return app_->firstRun()->findChild<Widget*>(QString::fromLatin1(name));
+    QCheckBox* firstRunBox(const char* name) {
+        return app_->firstRun()->findChild<QCheckBox*>(QString::fromLatin1(name));
     }
     int check(const char* name) { return ui::checkValue(control<QCheckBox>(name)); }
     void click(const char* name) { control<QAbstractButton>(name)->click(); }

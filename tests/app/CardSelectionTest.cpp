@@ -120,11 +120,11 @@ const CregKey kMachine{
 TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
     writeFile(driveC_ / "WINDOWS" / "SYSTEM.DAT", test::buildCregFile(kMachine));
     start();
-    EXPECT_TRUE(firstRunControl<QCheckBox>("chkReadMachine")->isVisibleTo(app_->firstRun()));
-    EXPECT_EQ(firstRunControl<QLabel>("lblMachineFolder")->text(), "C:\\WINDOWS");
+    EXPECT_TRUE(app_->firstRun()->ui.chkReadMachine->isVisibleTo(app_->firstRun()));
+    EXPECT_EQ(app_->firstRun()->ui.lblMachineFolder->text(), "C:\\WINDOWS");
     for (const auto& [box, ticked] :
          {std::pair{"chkReadMachine", 1}, {"chkVoodoo2", 1}, {"chkRivaTNT", 0}}) {
-        EXPECT_EQ(ui::checkValue(firstRunControl<QCheckBox>(box)), ticked) << box;
+        EXPECT_EQ(ui::checkValue(firstRunBox(box)), ticked) << box;
     }
     firstRunOk();
     EXPECT_TRUE(app_->isUnloaded());
