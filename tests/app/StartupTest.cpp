@@ -179,6 +179,9 @@ TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenu) {
                   facts.systemVersion);
     EXPECT_THAT(control<QLabel>("lblCurrentRes")->text().toStdString(), HasSubstr(" x "));
     EXPECT_EQ(form().ui.SSTab1->currentIndex(), 0);
+    control("frameV2Glide")->show();
+    form().ui.SSTab1->setCurrentIndex(k3DfxTab);  // a tab switch: Voodoo2 back on its D3D page
+    EXPECT_TRUE(control("frameV2Glide")->isHidden());
     emit form().popupMenu().menu()->aboutToShow();
     QStringList lines;
     describe(form().popupMenu(), form().popupMenu().menu(), lines);
