@@ -74,6 +74,7 @@ TEST_F(StartupTest, AReadOnlyStoreIsToldAtStartUp) {
     readOnlyStore();
     boxes_.answer(MessageAnswer::Ok);
     start();
+    ASSERT_EQ(boxes_.shown().size(), 1u);
     EXPECT_THAT(lastPrompt(), HasSubstr((dir_ / "registry.db").string() + " is read-only"));
     EXPECT_THAT(lastPrompt(), HasSubstr("no change can be saved"));
 }

@@ -149,10 +149,14 @@ class Session:
 
     # --- the store, through tunexa-reg ---
 
+    def command(self, *argv, check=True):
+        # Runs argv in this session and gives what it printed.
+        return subprocess.run(argv, env=self.env, check=check, capture_output=True, text=True,
+                              timeout=TIMEOUT).stdout
+
     def query(self, key):
         # The values of key as {name: (type, data)}.
-        lines = subprocess.run([self.tunexa_reg, "query", key], env=self.env, capture_output=True,
-                               text=True, timeout=TIMEOUT).stdout.splitlines()
+        lines = self.command(self.tunexa_reg, "query", key, check=False).splitlines()
         matches = (re.match(r"^ {4}(.*?) {4}(REG_\w+)(?: {4}(.*))?$", line) for line in lines)
         return {m.group(1): (m.group(2), m.group(3) or "") for m in matches if m}
 
@@ -161,9 +165,7 @@ class Session:
         flags = {"Configure": "0", "Start Minimised": "1" if minimised else "0"}
         flags.update({flag: "1" if flag in cards else "0" for flag in CARD_FLAGS})
         for name, data in flags.items():
-            subprocess.run([self.tunexa_reg, "add", TUNEXA_KEY, "/v", name, "/t", "REG_SZ", "/d",
-                            data, "/f"], env=self.env, check=True, capture_output=True,
-                           timeout=TIMEOUT)
+            self.command(self.tunexa_reg, "add", TUNEXA_KEY, "/v", name, "/d", data, "/f")
 
     def start_program(self):
         return Program(self, self.spawn("tunexa", [self.tunexa], self.env))
@@ -172,12 +174,10 @@ class Session:
 
     def window_tree(self, *window):
         # The X window tree below window ("-id", id), the root's by default.
-        return subprocess.run(["xwininfo", "-tree", *(window or ["-root"])], env=self.env,
-                              capture_output=True, text=True, timeout=TIMEOUT).stdout
+        return self.command("xwininfo", "-tree", *(window or ["-root"]), check=False)
 
     def xdotool(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=TIMEOUT,
-                              capture_output=True, text=True).stdout
+        return self.command("xdotool", *args)
 
     def visible_windows(self, name):
         # Ids of tunexa's mapped windows named exactly name.

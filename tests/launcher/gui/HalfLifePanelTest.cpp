@@ -162,6 +162,7 @@ TEST_F(HalfLifePanelTest, ConnectWritesTheBatchOrTellsWhyNot) {
         ui_.txtHLip->setText(QString::fromUtf8(address));
         boxes_.answer(MessageAnswer::Ok);
         ui_.cmdHLconnect->click();
+        ASSERT_EQ(boxes_.pending(), 0u) << "no box for " << address;
         EXPECT_EQ(boxes_.shown().back().title, "Batch File Not Written");
         EXPECT_TRUE(boxes_.shown().back().prompt.contains(told)) << told;
     }
