@@ -136,7 +136,8 @@ TEST_F(DriverMap, EachControlReachesItsValueAndReadsBackUnchanged) {
     EXPECT_EQ(stored(kDiamond, "Retail"), "text:1");
 }
 
-// A caption or list text that no mapping table knows keeps the field as it was.
+// Captions and list texts through their mapping tables; a text no table knows (the tables are
+// exact, letter case included) keeps the field as it was.
 TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
     const auto show = [&](const char* control, const char* text, std::string_view name) {
         panel.shown[control] = text;
@@ -153,8 +154,9 @@ TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
 }
 
 // A value the store lacks reads as absent (texts) or 0; FOGTABLEENABLE, which the driver's
-// tools keep as a dword and the program writes as one byte, reads in either form.
-TEST_F(DriverMap, ReadsMissingValuesAndTheFogTableInEitherForm) {
+// tools keep as a dword and the program writes as one byte, reads in either form. "Disable SLI"
+// ticked is the text "0" (or a dword 0) in the store; a value neither ticked nor not is left.
+TEST_F(DriverMap, ReadsEachStoredFormAndLeavesTheUnknownAlone) {
     record.TNT.NVCLK = "90";
     record.TNT.AAMETHOD = 5;
     putDword(kTntD3D, "FOGTABLEENABLE", 1);
@@ -162,11 +164,22 @@ TEST_F(DriverMap, ReadsMissingValuesAndTheFogTableInEitherForm) {
     EXPECT_EQ(record.TNT.NVCLK, SettingValue());
     EXPECT_EQ(record.TNT.AAMETHOD, SettingValue(0));
     EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(1));
-    const store::Bytes twoBytes{1, 0};  // neither form
     store::currentHive().setValue(HKEY_LOCAL_MACHINE, kTntD3D, "FOGTABLEENABLE", store::REG_BINARY,
-                                  twoBytes);
+                                  store::Bytes{1, 0});  // neither form
     ReadDriverSettings(kCardTNT, record);
     EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(0));
+
+    putText(kV2D3D, "SSTV2_SLIDETECT", "0");
+    putDword(kV2Glide, "SSTV2_SLIDETECT", 0);
+    ReadDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
+    putText(kV2Glide, "SSTV2_SLIDETECT", "1");
+    ReadDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
+    record.V2Glide.SSTV2_SLIDETECT = 2;  // neither ticked nor not: nothing written or deleted
+    WriteDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT") + stored(kV2D3D, "SSTV2_SLIDETECT"),
+              "text:1text:0");
 }
 
 // A numeric text counts by its number; a field that cannot be stored as its type (or compared)
@@ -185,21 +198,6 @@ TEST_F(DriverMap, TextsCountByNumberAndNonNumbersLeaveTheirValueAlone) {
     EXPECT_EQ(WriteDriverSettings(kCardVoodoo2, record).valuesLeftAlone,
               std::vector<std::string>{"SSTV2_FORCE_TRILINEAR"});
     EXPECT_EQ(stored(kV2D3D, "SSTV2_FORCE_TRILINEAR"), "text:01");
-}
-
-// "Disable SLI" ticked is the text "0" (or a dword 0) in the store; it reads back ticked.
-TEST_F(DriverMap, DisableSliReadsBackTickedAndOtherValuesAreLeftAlone) {
-    putText(kV2D3D, "SSTV2_SLIDETECT", "0");
-    putDword(kV2Glide, "SSTV2_SLIDETECT", 0);
-    ReadDriverSettings(kCardVoodoo2, record);
-    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
-    putText(kV2Glide, "SSTV2_SLIDETECT", "1");
-    ReadDriverSettings(kCardVoodoo2, record);
-    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
-    record.V2Glide.SSTV2_SLIDETECT = 2;  // neither ticked nor not: nothing written or deleted
-    WriteDriverSettings(kCardVoodoo2, record);
-    EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT") + stored(kV2D3D, "SSTV2_SLIDETECT"),
-              "text:1text:0");
 }
 
 // Without a display-class key the Banshee clocks are skipped, neither written into the root key

@@ -14,7 +14,7 @@ TEST_F(DriveTest, DriveCIsMadeOnFirstUseUnderTheDataRoot) {
     EXPECT_EQ(fs::read_symlink(dir / "fresh" / "dosdevices" / "c:"), fs::path("../drive_c"));
     EXPECT_TRUE(fs::is_directory(dir / "fresh" / "drive_c"));
     // One the user made stays; other letters exist only where the user linked them.
-    writeBytes(dir / "elsewhere" / "IO.SYS", "x");
+    putFile(dir / "elsewhere" / "IO.SYS", "x");
     fs::remove(c);
     fs::create_directory_symlink(dir / "elsewhere", c);
     fs::create_directory_symlink(dir / "image", root / "dosdevices" / "d:");
@@ -28,10 +28,10 @@ TEST_F(DriveTest, DriveCIsMadeOnFirstUseUnderTheDataRoot) {
 // Each name matches an existing entry without regard to case (the exact spelling first, then
 // the first in case-insensitive order); a new name keeps the spelling given.
 TEST_F(DriveTest, NamesResolveWithoutRegardToCase) {
-    writeBytes(driveC / "AUTOEXEC.BAT", "");
-    writeBytes(driveC / "Sierra" / "Readme.txt", "");
-    writeBytes(driveC / "Sierra" / "README.TXT", "");
-    writeBytes(driveC / "Caf\xC3\xA9" / "x.txt", "");
+    putFile(driveC / "AUTOEXEC.BAT", "");
+    putFile(driveC / "Sierra" / "Readme.txt", "");
+    putFile(driveC / "Sierra" / "README.TXT", "");
+    putFile(driveC / "Caf\xC3\xA9" / "x.txt", "");
     EXPECT_EQ(*drives.toHost("c:\\autoexec.bat"), c / "AUTOEXEC.BAT");
     EXPECT_EQ(*drives.toHost("C:\\SIERRA\\Readme.txt"), c / "Sierra" / "Readme.txt");
     EXPECT_EQ(*drives.toHost("C:\\sierra\\readme.TXT"), c / "Sierra" / "README.TXT");

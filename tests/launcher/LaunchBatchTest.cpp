@@ -2,56 +2,39 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "TempRoot.h"
 
 namespace tunexa::launcher {
 namespace {
 
 namespace fs = std::filesystem;
-
-class LaunchBatchTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
-    std::string bytes(const char* name = "tx106hl.bat") const {
-        std::ifstream in(dir / "data" / "drive_c" / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    tunexa::test::TempDir dir;
-    files::Drives drives{dir / "data"};
-};
+using tunexa::test::fileBytes;
 
 // Drive; cd\; cd "<the folders between the root and the program>\"; the game on the address;
 // exit; each line ended by CR LF, and one more CR LF. The folder ends at the last "\".
-TEST_F(LaunchBatchTest, ExactBytes) {
+// c:\tx106hl.bat is replaced whole, also when the drive holds it in another letter case; a
+// refused input leaves it as it was.
+TEST(LaunchBatch, WritesTheExactBytesWholeOrNotAtAll) {
+    tunexa::test::TempDir dir;
+    const files::Drives drives{dir / "data"};
+    ASSERT_TRUE(drives.ensureDriveC());
+    const auto batch = dir / "data" / "drive_c" / "TX106HL.BAT";
+    tunexa::test::putFile(batch, "an old and much longer file\r\n");
     for (const auto& [path, address, expected] : {
-             std::tuple{"C:\\Games\\Half-Life\\hl.exe", "192.168.0.1",
-                        "C:\r\ncd\\\r\ncd \"Games\\Half-Life\\\"\r\n"
-                        "hl.exe -dev -console +connect 192.168.0.1\r\nexit\r\n\r\n"},
              std::tuple{"d:\\hl.exe", "",
                         "d:\r\ncd\\\r\ncd \"\"\r\nhl.exe -dev -console +connect \r\nexit\r\n\r\n"},
              std::tuple{"C:\\hl.exe.d\\HL.EXE", "1.2.3.4:27015",
                         "C:\r\ncd\\\r\ncd \"hl.exe.d\\\"\r\n"
                         "hl.exe -dev -console +connect 1.2.3.4:27015\r\nexit\r\n\r\n"},
+             std::tuple{"C:\\Games\\Half-Life\\hl.exe", "192.168.0.1",
+                        "C:\r\ncd\\\r\ncd \"Games\\Half-Life\\\"\r\n"
+                        "hl.exe -dev -console +connect 192.168.0.1\r\nexit\r\n\r\n"},
          }) {
-        const auto content = launchBatchContent(path, address);
-        ASSERT_TRUE(content) << path << ": " << content.error();
-        EXPECT_EQ(*content, expected) << path;
+        const auto written = writeLaunchBatch(path, address, drives);
+        ASSERT_TRUE(written) << path << ": " << written.error();
+        EXPECT_EQ(fileBytes(batch), expected) << path;
     }
-}
-
-// c:\tx106hl.bat is replaced whole, also when the drive holds it in another letter case; a
-// refused input leaves it as it was.
-TEST_F(LaunchBatchTest, WritesTheFileWholeOrNotAtAll) {
-    std::ofstream(dir / "data" / "drive_c" / "TX106HL.BAT") << "an old and much longer file\r\n";
-    ASSERT_TRUE(writeLaunchBatch("C:\\Valve\\hl.exe", "5.6.7.8", drives));
-    const std::string written = bytes("TX106HL.BAT");
-    EXPECT_EQ(
-        written,
-        "C:\r\ncd\\\r\ncd \"Valve\\\"\r\nhl.exe -dev -console +connect 5.6.7.8\r\nexit\r\n\r\n");
+    const std::string kept = fileBytes(batch);
     for (const auto& [path, address, says] : {
              std::tuple{"", "1.2.3.4", "Find Half-Life first"},
              std::tuple{"hl.exe", "1.2.3.4", "is not a Half-Life program"},
@@ -67,7 +50,7 @@ TEST_F(LaunchBatchTest, WritesTheFileWholeOrNotAtAll) {
         ASSERT_FALSE(refused) << path << " " << address;
         EXPECT_NE(refused.error().find(says), std::string::npos) << refused.error();
     }
-    EXPECT_EQ(bytes("TX106HL.BAT"), written);
+    EXPECT_EQ(fileBytes(batch), kept);
     fs::remove(dir / "data" / "dosdevices" / "c:");
     fs::create_directory_symlink(dir / "not-mounted", dir / "data" / "dosdevices" / "c:");
     const auto unmounted = writeLaunchBatch("C:\\hl.exe", "1.2.3.4", drives);
