@@ -131,16 +131,6 @@ TEST_F(RegTest, ImportsLeaveTheStoreAsRegeditWould) {
                       "[HKEY_LOCAL_MACHINE\\Keep]", "\"Stays\"=\"1\"", ""}));
 }
 
-TEST_F(RegTest, AnythingButTheTwoHeadersImportsNothing) {
-    for (const std::string header : {"", "regedit4", "REGEDIT4 ", "\xEF\xBB\xBFREGEDIT4",
-                                     "Windows Registry Editor Version 5.0"}) {
-        const auto result = importRegFile(hive(), header + "\r\n[HKEY_LOCAL_MACHINE\\P]\r\n");
-        EXPECT_FALSE(result.recognized || result.saved) << header;
-    }
-    EXPECT_FALSE(hive().keyExists(HKEY_LOCAL_MACHINE, "P"));
-    EXPECT_TRUE(importRegFile(hive(), "REGEDIT4").saved);
-}
-
 TEST_F(RegTest, Version5FilesAreUtf16AndSoIsTheirTextData) {
     const std::vector<std::string> five = {"Windows Registry Editor Version 5.00",
                                            "",
