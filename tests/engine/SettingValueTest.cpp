@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "engine/SettingValue.h"
-#include "engine/SliderScales.h"
 
 namespace tunexa::engine {
 namespace {
@@ -30,23 +29,6 @@ TEST(SettingValue, ConvertsAndComparesAsTextNumberAndByte) {
         EXPECT_EQ(SettingValue(notANumber).asInt32(), std::nullopt) << notANumber;
         EXPECT_EQ(SettingValue(notANumber).equals(0), std::nullopt) << notANumber;
     }
-}
-
-// A stored text maps back to a slider position only when it is exactly one the slider shows.
-TEST(SliderScales, GammaAndClockTextsMapBackOnlyWhenExact) {
-    for (int p = 0; p < kGammaPositions; ++p) {
-        EXPECT_EQ(gammaPosition(gammaText(p)), p) << p;
-    }
-    EXPECT_EQ(gammaText(1) + " " + gammaText(40) + gammaText(41) + gammaText(-1), "0.05 2.00");
-    for (const char* text : {"1.8", "1,80", " 1.80", "2.05", "1.03", "", "01.80"}) {
-        EXPECT_EQ(gammaPosition(text), std::nullopt) << '"' << text << '"';
-    }
-    EXPECT_EQ(kTNTCoreClock.text(0) + " " + kTNTCoreClock.text(30) + kTNTCoreClock.text(31),
-              "90 120");
-    EXPECT_EQ(kTNTMemoryClock.position("130"), 20);
-    EXPECT_EQ(kBansheeClock.position("0100"), std::nullopt);
-    EXPECT_EQ(kVoodoo2CoreClock.position("100", 11), 10);
-    EXPECT_EQ(kVoodoo2CoreClock.position("101", 11), std::nullopt);  // beyond the tray's speeds
 }
 
 }  // namespace
