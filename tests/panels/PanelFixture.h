@@ -15,7 +15,6 @@
 
 #include <functional>
 #include <initializer_list>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -78,10 +77,6 @@ const Card& voodoo2Card();
 const Card& bansheeCard();
 const Card& voodooCard();
 
-inline void PrintTo(const Card* card, std::ostream* out) {
-    *out << card->name;
-}
-
 QString sliderText(const SliderRow& row, int position);
 platform::MessageBox notice(const char* text);
 platform::MessageBox question(const char* title);
@@ -95,7 +90,11 @@ class PanelFixture : public testing::Test {
     void load();  // the card's driver values into the record, then the panel
     const Card& card() const { return *card_; }
 
-    void answer(std::initializer_list<platform::MessageAnswer> answers);
+    void answer(std::initializer_list<platform::MessageAnswer> answers) {
+        for (const auto next : answers) {
+            boxes.answer(next);
+        }
+    }
     void click(const char* button) { find<QAbstractButton>(button)->click(); }
     void trigger(const char* item) { find<QAction>(item)->trigger(); }
     void set(const std::vector<const char*>& states) { setControls(form, states); }
