@@ -1,36 +1,19 @@
-// The classic control semantics on Qt widgets: a check box's click behaviour and the one-row
-// list's item in view apart from its selection. (The tray groups' marks are guarded by the card
-// panels' tray cases.)
+// The one-row list's item in view apart from its selection, on the Qt widget. (Check boxes, list
+// selection and the tray groups' marks are guarded by the card panels' load and tray cases.)
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QScrollBar>
 #include <QTest>
 
 #include <functional>
 #include <vector>
 
-#include "ui/CheckBox.h"
 #include "ui/ListBox.h"
 #include "ui/OneRowList.h"
 
 namespace tunexa::ui {
 namespace {
-
-// Code that sets a new value runs it as a click does; the value it has, or one out of range, not.
-TEST(CheckBoxTest, ClickBehaviourRunsOnEveryChangeOfValueWhoeverMakesIt) {
-    QCheckBox box(QStringLiteral("VSync"));
-    std::vector<int> clicks;  // the value each run of the click behaviour saw
-    onCheckClick(&box, &box, [&] { clicks.push_back(checkValue(&box)); });
-    EXPECT_TRUE(setCheckValue(&box, 1));
-    EXPECT_TRUE(setCheckValue(&box, 1));
-    EXPECT_FALSE(setCheckValue(&box, 2));
-    EXPECT_TRUE(setCheckValue(&box, 0));
-    box.show();
-    QTest::keyClick(&box, Qt::Key_Space);
-    EXPECT_EQ(clicks, (std::vector{1, 0, 1}));
-}
 
 // Stepping (keys, scroll-bar arrows) moves the item in view and leaves the selection; Space or a
 // click selects the item in view; code that selects (by the first exact text) brings it into view.
