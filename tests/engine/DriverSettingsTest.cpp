@@ -1,11 +1,13 @@
 // The collect steps and the driver map together, checked against one table of what each control
-// of a card's panel finally does to the store once the card is collected and written.
+// of a card's panel finally does to the store once the card is collected and written; and the
+// display-class keys the Banshee clocks and the TNT's driver details come from.
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "EngineTestSupport.h"
+#include "engine/DisplayClass.h"
 #include "engine/RegMethods.h"
 
 namespace tunexa::engine::test {
@@ -136,7 +138,8 @@ TEST_F(DriverMap, EachControlReachesItsValueAndReadsBackUnchanged) {
     EXPECT_EQ(stored(kDiamond, "Retail"), "text:1");
 }
 
-// A caption or list text that no mapping table knows keeps the field as it was.
+// Captions and list texts through their mapping tables; a text no table knows (the tables are
+// exact, letter case included) keeps the field as it was.
 TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
     const auto show = [&](const char* control, const char* text, std::string_view name) {
         panel.shown[control] = text;
@@ -153,8 +156,9 @@ TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
 }
 
 // A value the store lacks reads as absent (texts) or 0; FOGTABLEENABLE, which the driver's
-// tools keep as a dword and the program writes as one byte, reads in either form.
-TEST_F(DriverMap, ReadsMissingValuesAndTheFogTableInEitherForm) {
+// tools keep as a dword and the program writes as one byte, reads in either form. "Disable SLI"
+// ticked is the text "0" (or a dword 0) in the store; a value neither ticked nor not is left.
+TEST_F(DriverMap, ReadsEachStoredFormAndLeavesTheUnknownAlone) {
     record.TNT.NVCLK = "90";
     record.TNT.AAMETHOD = 5;
     putDword(kTntD3D, "FOGTABLEENABLE", 1);
@@ -162,11 +166,22 @@ TEST_F(DriverMap, ReadsMissingValuesAndTheFogTableInEitherForm) {
     EXPECT_EQ(record.TNT.NVCLK, SettingValue());
     EXPECT_EQ(record.TNT.AAMETHOD, SettingValue(0));
     EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(1));
-    const store::Bytes twoBytes{1, 0};  // neither form
     store::currentHive().setValue(HKEY_LOCAL_MACHINE, kTntD3D, "FOGTABLEENABLE", store::REG_BINARY,
-                                  twoBytes);
+                                  store::Bytes{1, 0});  // neither form
     ReadDriverSettings(kCardTNT, record);
     EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(0));
+
+    putText(kV2D3D, "SSTV2_SLIDETECT", "0");
+    putDword(kV2Glide, "SSTV2_SLIDETECT", 0);
+    ReadDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
+    putText(kV2Glide, "SSTV2_SLIDETECT", "1");
+    ReadDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
+    record.V2Glide.SSTV2_SLIDETECT = 2;  // neither ticked nor not: nothing written or deleted
+    WriteDriverSettings(kCardVoodoo2, record);
+    EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT") + stored(kV2D3D, "SSTV2_SLIDETECT"),
+              "text:1text:0");
 }
 
 // A numeric text counts by its number; a field that cannot be stored as its type (or compared)
@@ -185,21 +200,6 @@ TEST_F(DriverMap, TextsCountByNumberAndNonNumbersLeaveTheirValueAlone) {
     EXPECT_EQ(WriteDriverSettings(kCardVoodoo2, record).valuesLeftAlone,
               std::vector<std::string>{"SSTV2_FORCE_TRILINEAR"});
     EXPECT_EQ(stored(kV2D3D, "SSTV2_FORCE_TRILINEAR"), "text:01");
-}
-
-// "Disable SLI" ticked is the text "0" (or a dword 0) in the store; it reads back ticked.
-TEST_F(DriverMap, DisableSliReadsBackTickedAndOtherValuesAreLeftAlone) {
-    putText(kV2D3D, "SSTV2_SLIDETECT", "0");
-    putDword(kV2Glide, "SSTV2_SLIDETECT", 0);
-    ReadDriverSettings(kCardVoodoo2, record);
-    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
-    putText(kV2Glide, "SSTV2_SLIDETECT", "1");
-    ReadDriverSettings(kCardVoodoo2, record);
-    EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
-    record.V2Glide.SSTV2_SLIDETECT = 2;  // neither ticked nor not: nothing written or deleted
-    WriteDriverSettings(kCardVoodoo2, record);
-    EXPECT_EQ(stored(kV2Glide, "SSTV2_SLIDETECT") + stored(kV2D3D, "SSTV2_SLIDETECT"),
-              "text:1text:0");
 }
 
 // Without a display-class key the Banshee clocks are skipped, neither written into the root key
@@ -232,6 +232,57 @@ TEST_F(DriverMap, OnlyTheExactCardNamesDoAnything) {
     EXPECT_EQ(record.TNT, TNTSettings());
     EXPECT_EQ(store::currentHive().values(HKEY_LOCAL_MACHINE, kTntD3D).size(), 1u);
     EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "Software\\Diamond"));
+}
+
+std::string classKey(int number, std::string_view sub = "\\DEFAULT") {
+    return std::string(kDisplayClassKey) + "\\000" + std::to_string(number) + std::string(sub);
+}
+void install(int number, std::string_view minivdd, const char* clock = "") {
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(number), "minivdd", minivdd);
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(number), "grxclock", clock);
+}
+
+using DisplayClassScan = HiveTest;
+
+// Classes 0005 down to 0000, name by name (3dfxvb.vxd, then fusionv.vxd for the Banshee): the
+// last match wins. The TNT's description and date come from the class key itself.
+TEST_F(DisplayClassScan, TheLowestClassOfTheLastDriverNameWins) {
+    DriverSettings record;
+    install(0, "3dfxvb.vxd", "100");
+    install(4, "fusionv.vxd", "110");
+    install(2, "fusionv.vxd", "103");
+    putText(classKey(2), "memclock", "104");
+    install(1, "FUSIONV.VXD");  // names match exactly, letter case included
+    putText(classKey(1, ""), "minivdd", "fusionv.vxd");  // in the class key, not its "DEFAULT"
+    install(5, "nv4.vxd");
+    install(3, "nv4.vxd");
+    putText(classKey(3, ""), "DriverDesc", "NVIDIA RIVA TNT");
+    putText(classKey(3, ""), "DriverDate", "11-3-1999");
+    putText(classKey(3), "DriverDesc", "in DEFAULT");
+    putText(classKey(5, ""), "DriverDesc", "second adapter");
+    EXPECT_TRUE(FindBansheeClassKey(record) && ReadTNTDriverInfo(record));
+    EXPECT_EQ(record.BanClock.ClassKey, classKey(2));
+    EXPECT_EQ(record.BanClock.grxclock.asText() + " " + record.BanClock.memclock.asText(),
+              "103 104");
+    EXPECT_EQ(record.TNT.DriverDesc.asText() + " " + record.TNT.DriverDate.asText(),
+              "NVIDIA RIVA TNT 11-3-1999");
+    store::RegDeleteValue(HKEY_LOCAL_MACHINE, classKey(2), "grxclock");
+    EXPECT_TRUE(FindBansheeClassKey(record));
+    EXPECT_EQ(record.BanClock.grxclock, SettingValue());
+}
+
+TEST_F(DisplayClassScan, WithoutAMatchTheFieldsStayAndNoKeyIsMade) {
+    DriverSettings record;
+    record.TNT.DriverDesc = "before";
+    record.BanClock.ClassKey = "before";
+    EXPECT_FALSE(ReadTNTDriverInfo(record));
+    EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "System"));
+    install(6, "nv4.vxd");  // beyond 0005
+    EXPECT_FALSE(ReadTNTDriverInfo(record));
+    install(6, "3dfxvb.vxd");
+    EXPECT_FALSE(FindBansheeClassKey(record));
+    EXPECT_EQ(record.TNT.DriverDesc, SettingValue("before"));
+    EXPECT_EQ(record.BanClock.ClassKey, "before");
 }
 
 }  // namespace

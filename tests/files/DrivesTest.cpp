@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "FilesTestSupport.h"
+#include "platform/files/WindowsInstallation.h"
 
 namespace tunexa::files::test {
 namespace {
@@ -14,7 +15,7 @@ TEST_F(DriveTest, DriveCIsMadeOnFirstUseUnderTheDataRoot) {
     EXPECT_EQ(fs::read_symlink(dir / "fresh" / "dosdevices" / "c:"), fs::path("../drive_c"));
     EXPECT_TRUE(fs::is_directory(dir / "fresh" / "drive_c"));
     // One the user made stays; other letters exist only where the user linked them.
-    writeBytes(dir / "elsewhere" / "IO.SYS", "x");
+    putFile(dir / "elsewhere" / "IO.SYS", "x");
     fs::remove(c);
     fs::create_directory_symlink(dir / "elsewhere", c);
     fs::create_directory_symlink(dir / "image", root / "dosdevices" / "d:");
@@ -28,10 +29,10 @@ TEST_F(DriveTest, DriveCIsMadeOnFirstUseUnderTheDataRoot) {
 // Each name matches an existing entry without regard to case (the exact spelling first, then
 // the first in case-insensitive order); a new name keeps the spelling given.
 TEST_F(DriveTest, NamesResolveWithoutRegardToCase) {
-    writeBytes(driveC / "AUTOEXEC.BAT", "");
-    writeBytes(driveC / "Sierra" / "Readme.txt", "");
-    writeBytes(driveC / "Sierra" / "README.TXT", "");
-    writeBytes(driveC / "Caf\xC3\xA9" / "x.txt", "");
+    putFile(driveC / "AUTOEXEC.BAT", "");
+    putFile(driveC / "Sierra" / "Readme.txt", "");
+    putFile(driveC / "Sierra" / "README.TXT", "");
+    putFile(driveC / "Caf\xC3\xA9" / "x.txt", "");
     EXPECT_EQ(*drives.toHost("c:\\autoexec.bat"), c / "AUTOEXEC.BAT");
     EXPECT_EQ(*drives.toHost("C:\\SIERRA\\Readme.txt"), c / "Sierra" / "Readme.txt");
     EXPECT_EQ(*drives.toHost("C:\\sierra\\readme.TXT"), c / "Sierra" / "README.TXT");
@@ -57,6 +58,49 @@ TEST_F(DriveTest, MalformedPathsAndUnmappedDrivesAreRefused) {
         const auto host = drives.toHost(path);
         ASSERT_FALSE(host) << path;
         EXPECT_NE(host.error().find(says), std::string::npos) << path << ": " << host.error();
+    }
+}
+
+using FindWindows = DriveTest;
+
+const std::string kMsdosSys =
+    "[Options]\r\nWinDir=C:\\WRONG\r\n[paths]\r\n  winDir = C:\\Win98\\ \r\nWinBootDir=C:\\X\r\n";
+
+// The folder MSDOS.SYS names under [Paths], else C:\WINDOWS, where it holds SYSTEM.DAT.
+TEST_F(FindWindows, ThroughMsdosSysOrTheDefaultFolderHoldingSystemDat) {
+    struct Case {
+        std::string msdosSys;            // C:\MSDOS.SYS's text; "" for no file
+        std::vector<std::string> files;  // below drive C:, host spelling
+        std::string windowsPath;         // what is found; "" for nothing
+        std::string hostFolder;          // its folder below drive C:
+    };
+    for (const auto& [msdosSys, files, windowsPath, hostFolder] : std::vector<Case>{
+             {kMsdosSys,
+              {"WIN98/system.dat", "WIN98/user.dat", "windows/SYSTEM.DAT", "wrong/SYSTEM.DAT"},
+              "C:\\Win98",
+              "WIN98"},
+             {"", {"windows/System.Dat"}, "C:\\WINDOWS", "windows"},
+             // A folder MSDOS.SYS names without SYSTEM.DAT leaves the default folder.
+             {kMsdosSys, {"Win98/USER.DAT", "WINDOWS/SYSTEM.DAT"}, "C:\\WINDOWS", "WINDOWS"},
+             {"[Paths]\r\nWinDir=C:\\WINDOWS\r\n", {"WINDOWS/USER.DAT"}, "", ""},
+             {"", {"WINDOWS/SYSTEM.DAT/x"}, "", ""}}) {
+        fs::remove_all(driveC);
+        fs::create_directory(driveC);
+        if (!msdosSys.empty()) {
+            putFile(driveC / "msdos.sys", msdosSys);
+        }
+        for (const auto& file : files) {
+            putFile(driveC / file, "CREG");
+        }
+        const auto found = findWindowsInstallation(drives);
+        ASSERT_EQ(found.has_value(), !windowsPath.empty()) << files[0];
+        if (found) {
+            EXPECT_EQ(found->windowsPath, windowsPath);
+            EXPECT_EQ(fs::canonical(found->hostFolder), fs::canonical(driveC / hostFolder));
+            EXPECT_EQ(found->systemDat.parent_path(), found->hostFolder);
+            EXPECT_TRUE(fs::is_regular_file(found->systemDat));
+            EXPECT_EQ(found->userDat.has_value(), fs::exists(found->hostFolder / "user.dat"));
+        }
     }
 }
 

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <string>
 
 #include "TempRoot.h"
 #include "platform/files/Drives.h"
@@ -16,15 +14,8 @@ namespace tunexa::files::test {
 
 namespace fs = std::filesystem;
 
-inline std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const fs::path& file, std::string_view bytes) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
+using tunexa::test::fileBytes;
+using tunexa::test::putFile;
 
 // Drive C is made before each test.
 class DriveTest : public ::testing::Test {

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "TempRoot.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
@@ -11,7 +8,8 @@
 namespace tunexa::host {
 namespace {
 
-namespace fs = std::filesystem;
+using test::fileBytes;
+using test::putFile;
 
 std::string stored(const char* key, const char* name) {
     return store::RegGetString(store::HKEY_LOCAL_MACHINE, key, name).value_or("absent");
@@ -28,29 +26,29 @@ class HostTest : public ::testing::Test {
     test::TempDir dir;
 };
 
+// The Exec line quotes what the desktop-entry format and the shell would otherwise take apart.
 TEST_F(HostTest, AutostartEntryComesAndGoesWithItsExecLineQuoted) {
     ASSERT_TRUE(enableAutostart("/opt/My Games/100%/tunexa").ok);
-    std::ifstream in(dir / "config" / "autostart" / "tunexa.desktop");
-    const std::string entry{std::istreambuf_iterator<char>(in), {}};
+    const std::string entry = fileBytes(dir / "config" / "autostart" / "tunexa.desktop");
     EXPECT_EQ(entry.find("[Desktop Entry]\nType=Application\n"), 0u) << entry;
     EXPECT_NE(entry.find("\nExec=\"/opt/My Games/100%%/tunexa\"\n"), std::string::npos) << entry;
     EXPECT_EQ(desktopExecValue("/usr/bin/tunexa"), "/usr/bin/tunexa");
     EXPECT_EQ(desktopExecValue("/opt/a$b\\c"), "\"/opt/a\\\\$b\\\\\\\\c\"");
     ASSERT_TRUE(disableAutostart().ok);
-    EXPECT_FALSE(fs::exists(autostartEntryPath()));
-    EXPECT_TRUE(disableAutostart().ok);       // nothing to remove is fine
-    std::ofstream(dir / "plainfile") << "x";  // a file where the config folder should be
-    setenv("XDG_CONFIG_HOME", (dir / "plainfile").c_str(), 1);
+    EXPECT_FALSE(std::filesystem::exists(autostartEntryPath()));
+    EXPECT_TRUE(disableAutostart().ok);  // nothing to remove is fine
+    setenv("XDG_CONFIG_HOME", putFile(dir / "plainfile", "x").c_str(), 1);
     EXPECT_FALSE(enableAutostart("/usr/bin/tunexa").error.empty());
 }
 
 // Windows' words for the first processor; the facts are refreshed when they change, "BootDir"
-// is only written when missing, and unchanged facts write nothing.
+// is only written when missing, and unchanged facts write nothing (so a read-only store is fine).
 TEST_F(HostTest, FactsComeFromTheFirstProcessorAndArePublishedWhenChanged) {
-    std::ofstream(dir / "cpuinfo") << "vendor_id\t: GenuineIntel\ncpu family\t: 6\nmodel\t\t: 158\n"
-                                      "stepping\t: 10\n\nvendor_id\t: Other\ncpu family\t: 9\n";
-    std::ofstream(dir / "os-release") << "NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n";
-    const auto facts = readHostFacts(dir / "cpuinfo", dir / "os-release");
+    putFile(dir / "cpuinfo",
+            "vendor_id\t: GenuineIntel\ncpu family\t: 6\nmodel\t\t: 158\nstepping\t: 10\n\n"
+            "vendor_id\t: Other\ncpu family\t: 9\n");
+    putFile(dir / "os-release", "NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n");
+    auto facts = readHostFacts(dir / "cpuinfo", dir / "os-release");
     EXPECT_EQ(facts.cpuVendor + "|" + facts.cpuIdentifier + "|" + facts.systemName,
               "GenuineIntel|x86 Family 6 Model 158 Stepping 10|Debian GNU/Linux");
     EXPECT_EQ(facts.systemVersion.rfind("12", 0), 0u);
@@ -63,14 +61,16 @@ TEST_F(HostTest, FactsComeFromTheFirstProcessorAndArePublishedWhenChanged) {
     publishHostFacts(facts);
     EXPECT_EQ(stored(processor, "VendorIdentifier") + stored(setup, "BootDir"), "GenuineIntelC:\\");
     store::RegSetString(store::HKEY_LOCAL_MACHINE, setup, "BootDir", "D:\\");
-    publishHostFacts({"AuthenticAMD", facts.cpuIdentifier, facts.systemName, "13"});
+    facts = {"AuthenticAMD", facts.cpuIdentifier, facts.systemName, "13"};
+    publishHostFacts(facts);
     EXPECT_EQ(stored(processor, "VendorIdentifier") + stored(setup, "BootDir"), "AuthenticAMDD:\\");
     EXPECT_EQ(stored("Software\\Microsoft\\Windows\\CurrentVersion", "VersionNumber"), "13");
     store::useHive(store::Hive::open(dir / "registry.db", store::OpenMode::ReadOnly));
     const store::FailureWatch watch;
-    publishHostFacts({"AuthenticAMD", facts.cpuIdentifier, facts.systemName, "13"});
+    publishHostFacts(facts);
     EXPECT_FALSE(watch.failed()) << watch.reason();
-    publishHostFacts({"GenuineIntel", facts.cpuIdentifier, facts.systemName, "13"});
+    facts.cpuVendor = "GenuineIntel";
+    publishHostFacts(facts);
     EXPECT_TRUE(watch.failed());  // as any change would
     EXPECT_EQ(runningProgramPath().filename(), "host_tests");
 }

@@ -1,5 +1,6 @@
 // What every card panel does, run on each card's data: load, Apply, Defaults, the slider labels,
-// the questions answered No, a store that refuses, and the tray items.
+// the check boxes, the questions answered No, a store that refuses, the tray items and the option
+// pages.
 
 #include <QCheckBox>
 #include <QLabel>
@@ -24,15 +25,17 @@ class CardPanel : public PanelFixture, public testing::WithParamInterface<const 
         return {QString::fromLatin1(names.appliedPrompt ? names.appliedPrompt : names.applied),
                 QString::fromLatin1(names.applied), platform::MessageButtons::Ok};
     }
+    void loadSeeded() {
+        seedStore(card().seeded);
+        load();
+    }
 };
 
 TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
-    answer({Yes, Ok});
+    answer({Yes, Ok, Yes, Ok});
     click(card().names.defaults);  // a stored value the panel does not know leaves these showing
-    seedStore(card().seeded);
-    load();
+    loadSeeded();
     expect(card().loaded);
-    answer({Yes, Ok});
     click(card().names.apply);
     EXPECT_EQ(boxes.shown().at(2), question(card().names.asking));
     EXPECT_EQ(boxes.shown().at(3), applied());
@@ -40,24 +43,17 @@ TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
 }
 
 TEST_P(CardPanel, DefaultsChangeOnlyTheControlsUntilApplied) {
-    seedStore(card().seeded);
-    load();
+    loadSeeded();
     const auto before = store();
     const auto record = engine::driverSettings();
     const auto marks = trayState();
-    answer({Yes, Ok});
+    answer({Yes, Ok, Yes, Ok});
     click(card().names.defaults);
     EXPECT_EQ(boxes.shown(), std::vector<MessageBox>(
                                  {question("Restoring Defaults"), notice("Defaults Restored")}));
     EXPECT_EQ(store(), before);
     EXPECT_EQ(engine::driverSettings(), record);
     EXPECT_EQ(trayState(), marks);
-    for (const SliderRow& row : card().sliders) {
-        EXPECT_EQ(find<QLabel>(row.label)->text(),
-                  sliderText(row, find<QSlider>(row.slider)->value()))
-            << row.slider;
-    }
-    answer({Yes, Ok});
     click(card().names.apply);
     EXPECT_EQ(boxes.shown().back(), applied());
     expectStore(card().factory);
@@ -67,9 +63,7 @@ TEST_P(CardPanel, DefaultsChangeOnlyTheControlsUntilApplied) {
 TEST_P(CardPanel, SliderLabelsFollowThePosition) {
     for (const SliderRow& row : card().sliders) {
         auto* slider = find<QSlider>(row.slider);
-        EXPECT_EQ(std::tuple(slider->minimum(), slider->maximum(), slider->singleStep(),
-                             slider->pageStep()),
-                  std::tuple(0, row.maximum, 1, 5))
+        EXPECT_EQ(std::tuple(slider->maximum(), slider->pageStep()), std::tuple(row.maximum, 5))
             << row.slider;
         for (const int position : {row.maximum, 1, 0}) {
             slider->setValue(position);
@@ -79,26 +73,25 @@ TEST_P(CardPanel, SliderLabelsFollowThePosition) {
 }
 
 // Each check box loads from its own value only: its two values tick and untick it, a value it
-// does not know leaves it as it was.
+// does not know (every other box's here) leaves it as it was.
 TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
+    const auto box = [this](const QString& row) {
+        return find<QCheckBox>(row.section('|', 0, 0).toLatin1());
+    };
     for (const QString row : card().checks) {
         for (const int value : {1, 0}) {
             SCOPED_TRACE(row.toStdString() + (value ? " ticks" : " unticks"));
             for (const QString other : card().checks) {
-                ui::setCheckValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1()), 1 - value);
+                ui::setCheckValue(box(other), 1 - value);
                 const QString type = other.section('|', 2, 2).left(1);
-                seedStore({(other.section('|', 1, 1) + "=" + type +
-                            (type == "s"   ? "x"
-                             : type == "b" ? "07"
-                                           : "7"))
+                seedStore({(other.section('|', 1, 1) + "=" + type + (type == "b" ? "07" : "7"))
                                .toStdString()});
             }
             seedStore({(row.section('|', 1, 1) + "=" + row.section('|', 3 - value, 3 - value))
                            .toStdString()});
             load();
             for (const QString other : card().checks) {
-                EXPECT_EQ(ui::checkValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1())),
-                          other == row ? value : 1 - value)
+                EXPECT_EQ(ui::checkValue(box(other)), other == row ? value : 1 - value)
                     << other.toStdString();
             }
         }
@@ -119,8 +112,7 @@ TEST_P(CardPanel, AnEmptyStoreLeavesTheSlidersAndEmptiesTheLabels) {
 // Answered No, or Yes on a store another program holds: nothing is stored, the record and the
 // tray keep what the store holds, the panel what the user set.
 TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefuses) {
-    seedStore(card().seeded);
-    load();
+    loadSeeded();
     set(card().edits);
     const auto before = store();
     const auto record = engine::driverSettings();
@@ -134,25 +126,20 @@ TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefuses) {
     for (const TrayCase& item : card().tray) {
         answer({No});
         trigger(item.item);
-        EXPECT_EQ(boxes.shown().back(), question("Are you sure?")) << item.item;
     }
     EXPECT_EQ(boxes.shown().size(), 4 + card().tray.size());
-    expect(card().edits);
-
     const StoreLock lock;
-    std::vector<const char*> refused = {card().names.apply};
+    std::vector<const char*> refused = {nullptr};  // Apply, then each tray item
     for (const TrayCase& item : card().tray) {
         refused.push_back(item.item);
     }
-    for (const char* action : refused) {
-        SCOPED_TRACE(action);
+    for (const char* item : refused) {
         answer({Yes, Ok});
-        action == refused.front() ? click(action) : trigger(action);
+        item ? trigger(item) : click(card().names.apply);
         const MessageBox& told = boxes.shown().back();
         EXPECT_EQ(told.title, "Settings Not Applied");
-        EXPECT_TRUE(told.prompt.startsWith("Settings Not Applied\r\n"))
+        EXPECT_TRUE(told.prompt.startsWith("Settings Not Applied\r\n") && told.prompt.size() > 24)
             << told.prompt.toStdString();
-        EXPECT_GT(told.prompt.size(), 24) << "says why";
         EXPECT_EQ(trayState(), marks);
     }
     expect(card().edits);
@@ -161,12 +148,11 @@ TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefuses) {
 }
 
 TEST_P(CardPanel, TrayItemsStoreTheWholePanel) {
-    seedStore(card().seeded);
-    load();
+    loadSeeded();
     set(card().edits);
     for (const TrayCase& item : card().tray) {
         SCOPED_TRACE(item.item);
-        const bool isDefault = std::string(item.item).find("Default") != std::string::npos;
+        const bool isDefault = QByteArray(item.item).contains("Default");
         answer({Yes});
         if (isDefault) {
             answer({Ok});
@@ -178,9 +164,7 @@ TEST_P(CardPanel, TrayItemsStoreTheWholePanel) {
     }
 }
 
-using CardPages = CardPanel;
-
-TEST_P(CardPages, OptionButtonsShowOnePageAtATime) {
+TEST_P(CardPanel, OptionButtonsShowOnePageAtATime) {
     form.show();
     form.ui.SSTab1->setCurrentIndex(2);
     for (const QString step : card().pages) {
@@ -192,9 +176,6 @@ TEST_P(CardPages, OptionButtonsShowOnePageAtATime) {
         }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cards, CardPages, testing::Values(&voodoo2Card(), &bansheeCard()),
-                         [](const auto& param) { return std::string(param.param->name); });
 
 INSTANTIATE_TEST_SUITE_P(Cards, CardPanel,
                          testing::Values(&tntCard(), &voodoo2Card(), &bansheeCard(), &voodooCard()),

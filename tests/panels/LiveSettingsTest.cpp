@@ -1,5 +1,6 @@
-// The live settings: Matrox G100/G200 and Unreal boxes written the moment they are clicked, and
-// the Matrox values read back at start-up.
+// The live settings: Matrox G100/G200 and Unreal boxes written the moment they are clicked (and
+// put back with a notice when the store does not take them), and the Matrox values read back at
+// start-up.
 
 #include <QCheckBox>
 
@@ -36,11 +37,11 @@ class LiveSettings : public PanelFixture {
     StoreEntries stored() const { return storeEntries({"MX", "TX", "UR"}); }
 
     panels::MatroxPanel matrox{*find<panels::MatroxFrame>("panelMatrox"), *form.ui.chkMatroxOnOff,
-                                boxes};
+                               boxes};
     panels::UnrealPanel unreal{*find<panels::TntTab>("panelTNT"), boxes};
 };
 
-TEST_F(LiveSettings, EachClickWritesItsBoxsValueAndNothingElse) {
+TEST_F(LiveSettings, EachClickWritesItsBoxsValueOrPutsTheBoxBack) {
     std::set<std::string> expected;
     for (const LiveBox& row : kLiveBoxes) {
         for (const bool checked : {true, false}) {
@@ -54,6 +55,15 @@ TEST_F(LiveSettings, EachClickWritesItsBoxsValueAndNothingElse) {
             }
         }
     }
+    // A store another program holds: the box goes back to what is stored and says why.
+    const StoreLock lock;
+    for (const char* box : {"chkMatroxOnOff", "chkUnrealTrueC"}) {
+        answer({platform::MessageAnswer::Ok});
+        find<QCheckBox>(box)->click();
+        expect({(std::string(box) + "=0").c_str()});
+        EXPECT_EQ(boxes.shown().back().title, "Setting Not Saved");
+    }
+    EXPECT_EQ(stored(), StoreEntries(expected.begin(), expected.end()));
 }
 
 TEST_F(LiveSettings, StartUpTicksTheMatroxBoxesOnlyFromTheTextsZeroAndOne) {

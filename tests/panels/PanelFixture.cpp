@@ -42,12 +42,6 @@ void PanelFixture::load() {
     load_();
 }
 
-void PanelFixture::answer(std::initializer_list<platform::MessageAnswer> answers) {
-    for (const auto next : answers) {
-        boxes.answer(next);
-    }
-}
-
 void PanelFixture::expect(const std::vector<const char*>& expected) const {
     for (const std::string entry : expected) {
         const std::string name = entry.substr(0, entry.find('='));

@@ -78,6 +78,7 @@ const Card& voodoo2Card();
 const Card& bansheeCard();
 const Card& voodooCard();
 
+// Names the card in test names and failure output.
 inline void PrintTo(const Card* card, std::ostream* out) {
     *out << card->name;
 }
@@ -95,7 +96,11 @@ class PanelFixture : public testing::Test {
     void load();  // the card's driver values into the record, then the panel
     const Card& card() const { return *card_; }
 
-    void answer(std::initializer_list<platform::MessageAnswer> answers);
+    void answer(std::initializer_list<platform::MessageAnswer> answers) {
+        for (const auto next : answers) {
+            boxes.answer(next);
+        }
+    }
     void click(const char* button) { find<QAbstractButton>(button)->click(); }
     void trigger(const char* item) { find<QAction>(item)->trigger(); }
     void set(const std::vector<const char*>& states) { setControls(form, states); }

@@ -30,9 +30,9 @@ namespace {
 // each "<name>[=<caption>][^<accessible name>][~<as loaded>][><buddy>][|<tooltip>]", split by
 // ';'. The caption is the text, title or window title shown or, for a control without one
 // (slider, list, text box, picture), its accessible name; a captioned control has an accessible
-// name only where its caption alone would be ambiguous; "*" is any text, and without "=" the control shows no text (a
-// value label). "As loaded" is the widest text a load puts into a value label ("2.00" when not
-// given) or a list's items, split by ','.
+// name only where its caption alone would be ambiguous; "*" is any text, and without "=" the
+// control shows no text (a value label). "As loaded" is the widest text a load puts into a value
+// label ("2.00" when not given) or a list's items, split by ','.
 const std::pair<const char*, const char*> kForm1[] = {
     {"Form1",
      "Form1=Tunexa v1.0.7 for Win95/98 - Public Beta;SSTab1;"
@@ -207,6 +207,12 @@ QString containerOf(const QWidget* widget) {
     return up->objectName();
 }
 
+bool isControl(const QWidget* widget) {
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLabel*>(widget) ||
+           qobject_cast<const QListWidget*>(widget) || qobject_cast<const QSlider*>(widget) ||
+           qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QGroupBox*>(widget);
+}
+
 void expectCatalogue(QWidget& window, Rows rows) {
     const auto* tabs = window.findChild<QTabWidget*>();
     QStringList known, tabOrder;
@@ -234,33 +240,26 @@ void expectCatalogue(QWidget& window, Rows rows) {
         // A frame inside a frame repeats its title: Qt would name it after the outer one.
         const bool innerFrame = qobject_cast<QGroupBox*>(widget) != nullptr &&
                                 qobject_cast<QGroupBox*>(widget->parentWidget()) != nullptr;
-        EXPECT_EQ(widget->accessibleName(),
-                  !captioned ? entry.caption : innerFrame ? shown : entry.accessibleName);
+        EXPECT_EQ(widget->accessibleName(), !captioned   ? entry.caption
+                                            : innerFrame ? shown
+                                                         : entry.accessibleName);
         EXPECT_EQ(widget->toolTip(), entry.toolTip);
         if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             EXPECT_EQ(label->buddy() ? label->buddy()->objectName() : QString(), entry.buddy);
             EXPECT_EQ(entry.name.startsWith("pic"), !label->pixmap().isNull()) << "artwork";
-        }
-        if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
-            EXPECT_EQ(list->count(), 0) << "the loads fill the lists";
         }
         EXPECT_EQ(containerOf(widget), entry.container);
         const bool page = std::count_if(std::begin(kPages), std::end(kPages),
                                         [&](const auto& p) { return entry.name == p.first; });
         EXPECT_TRUE(widget->isWindow() || entry.name.startsWith("tab") ||
                     widget->isHidden() == (page || kShownWhenFound.contains(entry.name)));
-        EXPECT_TRUE(widget->isEnabled());
         if (kind - std::begin(kKinds) < 5) {
             tabOrder << entry.name;
         }
     }
     // Every named control is catalogued: no Designer default names, nothing extra.
     for (const QWidget* widget : window.findChildren<QWidget*>()) {
-        const bool isControl =
-            qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLabel*>(widget) ||
-            qobject_cast<const QListWidget*>(widget) || qobject_cast<const QSlider*>(widget) ||
-            qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QGroupBox*>(widget);
-        EXPECT_TRUE(!isControl || widget->objectName().isEmpty() ||
+        EXPECT_TRUE(!isControl(widget) || widget->objectName().isEmpty() ||
                     widget->objectName().startsWith("qt_") ||
                     qobject_cast<const QTabBar*>(widget->parentWidget()) ||
                     known.contains(widget->objectName()))
@@ -284,50 +283,48 @@ TEST(WindowSweep, EveryControlHasItsNameKindCaptionBuddyFrameAndTabStop) {
     EXPECT_EQ(form.ui.lblTXVersion->font().family(), "Arial");
 }
 
-// The window's visible controls: none smaller than it needs, cutting its text or its list
+// The window's visible controls, at the smallest size (the height wrapped text needs at the
+// smallest width) and the preferred: none smaller than it needs, cutting its text or its list
 // items (at the preferred size; below it a list scrolls), sticking out or overlapping.
-void expectTidy(QWidget& window, Rows rows, bool preferred) {
-    std::vector<QWidget*> shown;
-    for (const Entry& entry : catalogue(rows)) {
-        if (QWidget* widget = control(window, entry.name);
-            widget != &window && widget->isVisible()) {
-            shown.push_back(widget);
-        }
-    }
-    for (QWidget* widget : shown) {
-        SCOPED_TRACE(widget->objectName().toStdString());
-        const QSize need = widget->minimumSizeHint().expandedTo(widget->minimumSize());
-        EXPECT_TRUE(widget->width() >= need.width() && widget->height() >= need.height())
-            << "clipped";
-        EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry())) << "sticks out";
-        if (const auto* label = qobject_cast<const QLabel*>(widget); label && !label->wordWrap()) {
-            EXPECT_GE(label->contentsRect().width(),
-                      label->fontMetrics().horizontalAdvance(label->text()))
-                << "text cut";
-        }
-        if (const auto* list = qobject_cast<const QListWidget*>(widget); list && preferred) {
-            EXPECT_GE(list->viewport()->width(), list->sizeHintForColumn(0)) << "item cut";
-        }
-        if (const auto* list = qobject_cast<const ui::OneRowList*>(widget)) {
-            EXPECT_EQ(list->viewport()->height() / list->sizeHintForRow(0), 1) << "one row";
-        }
-        for (const QWidget* other : shown) {
-            EXPECT_TRUE(other == widget || other->parentWidget() != widget->parentWidget() ||
-                        !other->geometry().intersects(widget->geometry()))
-                << "overlaps " << other->objectName().toStdString();
-        }
-    }
-}
-
-// At the smallest size (the height wrapped text needs at the smallest width) and the preferred.
-void expectTidyAtBothSizes(QWidget& window, Rows rows) {
+void expectTidy(QWidget& window, Rows rows) {
     QSize smallest = window.minimumSizeHint();
     smallest.setHeight(std::max(smallest.height(), window.heightForWidth(smallest.width())));
     for (const bool preferred : {false, true}) {
         SCOPED_TRACE(preferred ? "preferred size" : "smallest size");
         window.resize(preferred ? window.sizeHint() : smallest);
         QApplication::processEvents();
-        expectTidy(window, rows, preferred);
+        std::vector<QWidget*> shown;
+        for (const Entry& entry : catalogue(rows)) {
+            if (QWidget* widget = control(window, entry.name);
+                widget != &window && widget->isVisible()) {
+                shown.push_back(widget);
+            }
+        }
+        for (QWidget* widget : shown) {
+            SCOPED_TRACE(widget->objectName().toStdString());
+            const QSize need = widget->minimumSizeHint().expandedTo(widget->minimumSize());
+            EXPECT_TRUE(widget->width() >= need.width() && widget->height() >= need.height())
+                << "clipped";
+            EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
+                << "sticks out";
+            const auto* label = qobject_cast<const QLabel*>(widget);
+            if (label && !label->wordWrap()) {
+                EXPECT_GE(label->contentsRect().width(),
+                          label->fontMetrics().horizontalAdvance(label->text()))
+                    << "text cut";
+            }
+            if (const auto* list = qobject_cast<const QListWidget*>(widget); list && preferred) {
+                EXPECT_GE(list->viewport()->width(), list->sizeHintForColumn(0)) << "item cut";
+            }
+            if (const auto* list = qobject_cast<const ui::OneRowList*>(widget)) {
+                EXPECT_EQ(list->viewport()->height() / list->sizeHintForRow(0), 1) << "one row";
+            }
+            for (const QWidget* other : shown) {
+                EXPECT_TRUE(other == widget || other->parentWidget() != widget->parentWidget() ||
+                            !other->geometry().intersects(widget->geometry()))
+                    << "overlaps " << other->objectName().toStdString();
+            }
+        }
     }
 }
 
@@ -343,6 +340,7 @@ TEST(WindowSweep, NothingIsClippedOrOverlappingOnAnyTabOrPage) {
         for (const Entry& entry : catalogue(kForm1)) {
             QWidget* widget = control(form, entry.name);
             if (auto* list = qobject_cast<QListWidget*>(widget)) {
+                EXPECT_EQ(list->count(), 0) << "the loads fill the lists";
                 list->addItems(entry.loaded.split(','));
             } else if (qobject_cast<QLabel*>(widget) && entry.caption.isEmpty() &&
                        !entry.name.startsWith("pic")) {
@@ -353,7 +351,7 @@ TEST(WindowSweep, NothingIsClippedOrOverlappingOnAnyTabOrPage) {
         for (int tab = 0; tab < form.ui.SSTab1->count(); ++tab) {
             SCOPED_TRACE(form.ui.SSTab1->tabText(tab).toStdString());
             form.ui.SSTab1->setCurrentIndex(tab);
-            expectTidyAtBothSizes(form, kForm1);
+            expectTidy(form, kForm1);
         }
         form.ui.SSTab1->setCurrentWidget(form.ui.tab3Dfx);
         for (const auto& [pageName, coveredName] : kPages) {
@@ -364,7 +362,7 @@ TEST(WindowSweep, NothingIsClippedOrOverlappingOnAnyTabOrPage) {
             QApplication::processEvents();
             EXPECT_EQ(page->geometry(), covered->geometry()) << "in the place of " << coveredName;
             covered->hide();
-            expectTidyAtBothSizes(form, kForm1);
+            expectTidy(form, kForm1);
             page->hide();
             covered->show();
         }
@@ -374,7 +372,7 @@ TEST(WindowSweep, NothingIsClippedOrOverlappingOnAnyTabOrPage) {
         }
         firstRun.findChild<QLabel*>("lblMachineFolder")->setText("D:\\WINDOWS.000");
         firstRun.show();
-        expectTidyAtBothSizes(firstRun, kFirstRun);
+        expectTidy(firstRun, kFirstRun);
     }
     QApplication::setFont(platformFont);
 }

@@ -12,8 +12,6 @@
 namespace tunexa::regtool::test {
 namespace {
 
-using store::HKEY_LOCAL_MACHINE;
-
 std::vector<std::size_t> warnedLines(const ImportResult& result) {
     std::vector<std::size_t> lines;
     for (const auto& warning : result.warnings) {
@@ -24,14 +22,14 @@ std::vector<std::size_t> warnedLines(const ImportResult& result) {
 
 // A Windows 98 regedit export imports whatever its line breaks, and exports again unchanged.
 TEST_F(RegTest, ARegeditExportImportsAndExportsAgainUnchanged) {
-    const std::string key = "software\\3DFX INTERACTIVE";
     for (const char* lineBreak : {"\r\n", "\n", "\r"}) {
         hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "");
         const auto result = importRegFile(hive(), joined(kRegeditExport, lineBreak));
         EXPECT_TRUE(result.saved && result.warnings.empty());
         // Strings are stored as the store's own writers store them, without a terminating NUL,
         // else they would go out as hex(1).
-        EXPECT_EQ(exportRegFile(hive(), {HKEY_LOCAL_MACHINE, key}), joined(kRegeditExport));
+        EXPECT_EQ(exportRegFile(hive(), {HKEY_LOCAL_MACHINE, "software\\3DFX INTERACTIVE"}),
+                  joined(kRegeditExport));
     }
 }
 
@@ -41,49 +39,32 @@ std::string around(const std::string& line) {
            "\r\n\"after\"=\"2\"\r\n";
 }
 
-// Each kind of value line, between a value before it and one after it: a malformed one is
-// skipped with a warning naming its line and the rest imported; a comment or a blank line stores
-// nothing (type 0); any other stores its type and bytes.
+// Each kind of value line: a malformed one is skipped with a warning naming its line and the rest
+// imported; a comment or a blank line stores nothing (type 0); any other stores its type and
+// bytes. One malformed line for each way the parser can find a line wrong.
 TEST_F(RegTest, EachValueLineStoresItsTypeAndBytesOrIsSkippedWithAWarning) {
     const std::optional<std::uint32_t> kSkipped;
     for (const auto& [line, name, type, data] : std::vector<
              std::tuple<std::string, std::string, std::optional<std::uint32_t>, std::string>>{
              {"\"n\"=\"unterminated", "", kSkipped, ""},
-             {"\"n=\"x\"", "", kSkipped, ""},
-             {"\"n\"", "", kSkipped, ""},
-             {"\"n\" \"x\"", "", kSkipped, ""},
              {"\"n\"=", "", kSkipped, ""},
-             {"\"n\"=text", "", kSkipped, ""},
              {"\"n\"=\"x\" tail", "", kSkipped, ""},
              {"\"n\"=-x", "", kSkipped, ""},
-             {"\"n\"=dword:", "", kSkipped, ""},
              {"\"n\"=dword:123456789", "", kSkipped, ""},
              {"\"n\"=dword:12g4", "", kSkipped, ""},
-             {"\"n\"=dword:1 2", "", kSkipped, ""},
-             {"\"n\"=dword:-1", "", kSkipped, ""},
-             {"\"n\"=hex:1,xyz", "", kSkipped, ""},
              {"\"n\"=hex:123", "", kSkipped, ""},
              {"\"n\"=hex:01,,02", "", kSkipped, ""},
-             {"\"n\"=hex:,", "", kSkipped, ""},
-             {"\"n\"=hex(zz):01", "", kSkipped, ""},
-             {"\"n\"=hex(2:01", "", kSkipped, ""},
              {"\"n\"=hex(123456789):01", "", kSkipped, ""},
-             {"\"n\"=hex 01", "", kSkipped, ""},
              {"garbage", "", kSkipped, ""},
-             {"=\"x\"", "", kSkipped, ""},
              {"\"n\"=\"a\0b\""s, "", kSkipped, ""},
              {"; a comment", "", 0, ""},
-             {"# a comment", "", 0, ""},
-             {" \t ", "", 0, ""},
              {"\"c\"=\"a;b\" ; comment", "c", store::REG_SZ, "a;b"},
              {"\"d\"=DWORD:ff ; comment", "d", store::REG_DWORD, "\xff\0\0\0"s},
-             {"\"h\"=hex:", "h", store::REG_BINARY, ""},
              {"\"h\"=hex:a,0B, ; comment", "h", store::REG_BINARY, "\x0a\x0b"},
              {"\"h\"=hex(ffffffff):00", "h", 0xffffffff, "\0"s},
              {"\"e\"=\"a\\\\b\\\"c\\r\\nd\\q\"", "e", store::REG_SZ, "a\\b\"c\r\nd\\q"},
              {"  \"i\" = \"spaced\"", "i", store::REG_SZ, "spaced"},
-             {"\"\"=\"default\"", "", store::REG_SZ, "default"},
-             {"\"q\\\"x\"=\"1\"", "q\"x", store::REG_SZ, "1"}}) {
+             {"\"\"=\"default\"", "", store::REG_SZ, "default"}}) {
         hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "T");
         const auto result = importRegFile(hive(), around(line));
         EXPECT_EQ(warnedLines(result),
@@ -100,7 +81,8 @@ TEST_F(RegTest, EachValueLineStoresItsTypeAndBytesOrIsSkippedWithAWarning) {
 }
 
 // A line beyond the registry's limits, or a key line that leaves no key: its values are skipped,
-// each with a warning, unless the key broke a limit, whose one warning stands for them.
+// each with a warning, unless the key broke a limit, whose one warning stands for them. At the
+// limits everything goes in.
 TEST_F(RegTest, LinesThatLeaveNoKeyOrBreakALimitAreSkipped) {
     for (const auto& [line, warned] : std::vector<std::pair<std::string, std::vector<std::size_t>>>{
              {"[HKEY_LOCAL_MACHINE\\U", {4, 5}},
@@ -123,48 +105,26 @@ TEST_F(RegTest, LinesThatLeaveNoKeyOrBreakALimitAreSkipped) {
     EXPECT_EQ(hive().values(HKEY_LOCAL_MACHINE, "U\\" + std::string(255, 'n')).size(), 2u);
 }
 
-struct Scenario {
-    std::string before;  // imported first
-    std::vector<std::string> lines;
-    std::vector<std::size_t> warned;
-    std::vector<std::string> after;  // HKLM as exported, below its root line
-};
-
 // Deletions, continued hex lines, odd key names: the store ends as regedit would leave it.
 TEST_F(RegTest, ImportsLeaveTheStoreAsRegeditWould) {
-    for (const auto& [before, lines, warned, after] : std::vector<Scenario>{
-             {"[HKEY_LOCAL_MACHINE\\Old\\Child]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\Keep]\r\n"
-              "\"Gone\"=\"1\"\r\n@=\"d\"\r\n\"Stays\"=\"1\"\r\n",
-              {"[-HKEY_LOCAL_MACHINE\\OLD]", "[-HKEY_LOCAL_MACHINE\\Never]",
-               "[HKEY_LOCAL_MACHINE\\Keep]", "\"gone\"=-", "@=-", "\"NotThere\"=-"},
-              {},
-              {"", "[HKEY_LOCAL_MACHINE\\Keep]", "\"Stays\"=\"1\"", ""}},
-             {"",
-              {"\"lost\"=\"1\"", "[HKEY_LOCAL_MACHINE\\\\ Spaced \\\\]", "\"v\"=\"1\"",
-               "[hkey_local_machine\\A]b] ; the name holds ']'", "\"w\"=hex:\\", "  01,02,\\",
-               "\t03 , 04,\\ ; more follows", "  05", "\"x\"=hex:01,\\", "[HKEY_LOCAL_MACHINE\\H]",
-               "\"y\"=hex(0):ff,\\"},
-              {2, 10},
-              {"", "[HKEY_LOCAL_MACHINE\\ Spaced ]", "\"v\"=\"1\"", "", "[HKEY_LOCAL_MACHINE\\A]b]",
-               "\"w\"=hex:01,02,03,04,05", "", "[HKEY_LOCAL_MACHINE\\H]", "\"y\"=hex(0):ff",
-               ""}}}) {
-        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "");
-        ASSERT_TRUE(importRegFile(hive(), "REGEDIT4\r\n" + before).saved);
-        const auto result = importRegFile(hive(), "REGEDIT4\r\n" + joined(lines));
-        EXPECT_EQ(warnedLines(result), warned);
-        EXPECT_EQ(dump(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n" + joined(after));
-    }
-}
-
-TEST_F(RegTest, AnythingButTheTwoHeadersImportsNothing) {
-    for (const std::string header :
-         {"", "regedit4", "REGEDIT4 ", " REGEDIT4", "Windows Registry Editor Version 5.0",
-          "\xEF\xBB\xBFREGEDIT4", "Windows Registry Editor Version 5.00 "}) {
-        const auto result = importRegFile(hive(), header + "\r\n[HKEY_LOCAL_MACHINE\\P]\r\n");
-        EXPECT_FALSE(result.recognized || result.saved) << header;
-    }
-    EXPECT_FALSE(hive().keyExists(HKEY_LOCAL_MACHINE, "P"));
-    EXPECT_TRUE(importRegFile(hive(), "REGEDIT4").saved);
+    ASSERT_TRUE(importRegFile(hive(),
+                              "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Old\\Child]\r\n\"x\"=\"1\""
+                              "\r\n[HKEY_LOCAL_MACHINE\\Keep]\r\n\"Gone\"=\"1\"\r\n@=\"d\""
+                              "\r\n\"Stays\"=\"1\"\r\n")
+                    .saved);
+    const auto result = importRegFile(
+        hive(), joined({"REGEDIT4", "\"lost\"=\"1\"", "[-HKEY_LOCAL_MACHINE\\OLD]",
+                        "[-HKEY_LOCAL_MACHINE\\Never]", "[HKEY_LOCAL_MACHINE\\Keep]", "\"gone\"=-",
+                        "@=-", "\"NotThere\"=-", "[HKEY_LOCAL_MACHINE\\\\ Spaced \\\\]",
+                        "\"v\"=\"1\"", "[hkey_local_machine\\A]b] ; the name holds ']'",
+                        "\"w\"=hex:\\", "  01,02,\\", "\t03 , 04,\\ ; more follows", "  05",
+                        "\"x\"=hex:01,\\", "[HKEY_LOCAL_MACHINE\\H]", "\"y\"=hex(0):ff,\\"}));
+    EXPECT_EQ(warnedLines(result), (std::vector<std::size_t>{2, 16}));
+    EXPECT_EQ(dump(),
+              joined({"REGEDIT4", "", "[HKEY_LOCAL_MACHINE]", "", "[HKEY_LOCAL_MACHINE\\ Spaced ]",
+                      "\"v\"=\"1\"", "", "[HKEY_LOCAL_MACHINE\\A]b]", "\"w\"=hex:01,02,03,04,05",
+                      "", "[HKEY_LOCAL_MACHINE\\H]", "\"y\"=hex(0):ff", "",
+                      "[HKEY_LOCAL_MACHINE\\Keep]", "\"Stays\"=\"1\"", ""}));
 }
 
 TEST_F(RegTest, Version5FilesAreUtf16AndSoIsTheirTextData) {
@@ -220,6 +180,7 @@ std::vector<std::string> snapshot(store::Hive& hive, const std::string& key) {
     return shot;
 }
 
+// Random names, types and bytes: whatever the store holds goes out and comes back exactly.
 TEST_F(RegTest, AnyTreeComesBackExactlyThroughEitherFormat) {
     std::mt19937 random(20261206);
     auto text = [&](int minLength, int maxLength, int lowest) {
@@ -257,24 +218,6 @@ TEST_F(RegTest, AnyTreeComesBackExactlyThroughEitherFormat) {
         EXPECT_TRUE(result.saved && result.warnings.empty());
         EXPECT_EQ(snapshot(hive(), "Tree"), before);
         EXPECT_EQ(exportRegFile(hive(), {HKEY_LOCAL_MACHINE, "Tree"}, format), file);
-    }
-}
-
-TEST(KeyNames, RootsByTheirLongAndShortNamesInAnyCase) {
-    for (const auto& [root, longName, shortName] :
-         std::vector<std::tuple<store::HKEY, std::string, std::string>>{
-             {HKEY_LOCAL_MACHINE, "hkey_local_machine", "HKLM"},
-             {store::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "hkcu"},
-             {store::HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "HKCR"},
-             {store::HKEY_USERS, "HKEY_USERS", "HKU"},
-             {store::HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "HKCC"},
-             {HKEY_DYN_DATA, "HKEY_DYN_DATA", "HKDD"}}) {
-        EXPECT_EQ(rootFromLongName(longName), root);
-        EXPECT_FALSE(rootFromLongName(shortName));
-        const auto key = parseKeyName(shortName + "\\\\ a \\\\b\\");
-        ASSERT_TRUE(key);
-        EXPECT_EQ(key->fullName(), std::string(longRootName(root)) + "\\ a \\b");
-        EXPECT_EQ(key->root, root);
     }
 }
 

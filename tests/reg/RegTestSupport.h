@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "Command.h"
@@ -14,27 +12,20 @@
 namespace tunexa::regtool::test {
 
 using namespace std::string_literals;
+using store::HKEY_LOCAL_MACHINE;
 
 inline store::Bytes bytes(std::string_view text) {
     return store::Bytes(text.begin(), text.end());
 }
 
-inline std::string readFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), {});
-}
-
-inline std::string writeFile(const std::filesystem::path& file, const std::string& contents) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << contents;
-    return file.string();
-}
+using tunexa::test::fileBytes;
+using tunexa::test::putFile;
 
 inline std::string joined(const std::vector<std::string>& lines,
                           std::string_view lineBreak = "\r\n") {
     std::string text;
     for (const auto& line : lines) {
-        text += line;
-        text += lineBreak;
+        text.append(line).append(lineBreak);
     }
     return text;
 }
@@ -104,32 +95,27 @@ class RegTest : public ::testing::Test {
         return text;
     }
 
-    // Arguments separated by '|'.
-    std::vector<std::string> arguments(const std::string& text) const {
-        std::vector<std::string> args;
-        for (std::size_t start = 0; !text.empty() && start <= text.size();) {
-            const auto end = std::min(text.find('|', start), text.size());
-            args.push_back(within(text.substr(start, end - start)));
+    // The tool run on `args`, arguments separated by '|', on the test's hive or `on`.
+    Outcome reg(const std::string& args, const std::string& input = "", store::Hive* on = nullptr) {
+        std::vector<std::string> list;
+        for (std::size_t start = 0; !args.empty() && start <= args.size();) {
+            const auto end = std::min(args.find('|', start), args.size());
+            list.push_back(within(args.substr(start, end - start)));
             start = end + 1;
         }
-        return args;
-    }
-
-    Outcome reg(const std::vector<std::string>& args, const std::string& input = "") {
         std::istringstream in(input);
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = run(hive(), args, in, out, err);
+        std::ostringstream out, err;
+        const int code = run(on ? *on : hive(), list, in, out, err);
         return {code, out.str(), err.str()};
     }
 
     void set(std::string_view key, std::string_view name, std::uint32_t type,
              std::string_view data) {
-        ASSERT_TRUE(hive().setValue(store::HKEY_LOCAL_MACHINE, key, name, type, bytes(data)));
+        ASSERT_TRUE(hive().setValue(HKEY_LOCAL_MACHINE, key, name, type, bytes(data)));
     }
 
     // Everything below a root as a REGEDIT4 text: what a test compares the store by.
-    std::string dump(store::HKEY root = store::HKEY_LOCAL_MACHINE) {
+    std::string dump(store::HKEY root = HKEY_LOCAL_MACHINE) {
         return exportRegFile(hive(), {root, ""}).value_or("");
     }
 

@@ -45,11 +45,7 @@ TEST(Hive, KeepsItselfPrivateButNeverAddsWrite) {
 // place; a path that cannot hold a file leaves the store unavailable.
 TEST(Hive, ADamagedOrForeignFileIsMovedAside) {
     const std::pair<std::function<void(const std::filesystem::path&)>, OpenOutcome> cases[] = {
-        {[](auto& file) { std::ofstream(file) << "this is not a database at all, just text"; },
-         OpenOutcome::ReplacedDamaged},
-        {[](auto& file) {
-             std::ofstream(file) << std::string("SQLite format 3", 16) + std::string(4000, 0x7f);
-         },
+        {[](auto& file) { test::putFile(file, "this is not a database at all, just text"); },
          OpenOutcome::ReplacedDamaged},
         {[](auto& file) { sql(file, "CREATE TABLE photos(id INTEGER);"); },
          OpenOutcome::ReplacedDamaged},
@@ -59,12 +55,12 @@ TEST(Hive, ADamagedOrForeignFileIsMovedAside) {
         tunexa::test::TempDir dir;
         const auto file = dir / "registry.db";
         damage(file);
-        const std::string before = readFile(file);
+        const std::string before = test::fileBytes(file);
         auto hive = Hive::open(file);
         const auto& report = hive->report();
         EXPECT_EQ(report.outcome, outcome) << before;
         EXPECT_EQ(hive->setValue(HKLM, "K", "v", REG_SZ, {}), outcome != OpenOutcome::Unavailable);
-        EXPECT_EQ(readFile(report.movedAsideTo), before);
+        EXPECT_EQ(test::fileBytes(report.movedAsideTo), before);
         EXPECT_NE(report.detail.find(report.movedAsideTo.string()), std::string::npos);
     }
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
 #include <map>
 #include <tuple>
 
@@ -20,15 +19,6 @@ inline Bytes bytes(std::string_view text) {
 
 inline RawValue sz(std::string_view text) {
     return RawValue{REG_SZ, bytes(text)};
-}
-
-// The file's bytes; nothing for a folder or a missing file.
-inline std::string readFile(const std::filesystem::path& path) {
-    if (!std::filesystem::is_regular_file(path)) {
-        return {};
-    }
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline std::filesystem::perms modeOf(const std::filesystem::path& path) {

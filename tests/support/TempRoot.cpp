@@ -1,6 +1,7 @@
 #include "TempRoot.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -30,6 +31,19 @@ TempDir::~TempDir() {
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::string fileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::filesystem::is_regular_file(file)
+               ? std::string(std::istreambuf_iterator<char>(in), {})
+               : std::string();
+}
+
+std::string putFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    return file.string();
 }
 
 void isolateUserFolders() {

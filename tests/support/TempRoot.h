@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace tunexa::test {
 
@@ -19,6 +20,10 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+// A file's bytes (empty for a folder or a missing file), and a file written with its folders.
+std::string fileBytes(const std::filesystem::path& file);
+std::string putFile(const std::filesystem::path& file, std::string_view bytes);
 
 // Points XDG_DATA_HOME and XDG_CONFIG_HOME of this process at a private temporary folder.
 // The test mains call it before any test runs.

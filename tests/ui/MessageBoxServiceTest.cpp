@@ -14,8 +14,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
 #include "platform/QtMessageBoxService.h"
 
 namespace tunexa::platform {
@@ -33,56 +31,43 @@ class ButtonIconsStyle : public QProxyStyle {
     }
 };
 
-struct BoxCase {
+// Each box is answered by pressing `pressed` (none: Escape).
+const struct {
     const char* prompt;
     const char* title;  // null: shown without a title of its own
     MessageButtons buttons;
-    std::function<void(QMessageBox*)> respond;
-    QMessageBox::StandardButtons shownButtons;
+    QMessageBox::StandardButtons shown;
+    QMessageBox::StandardButton pressed;
     const char* shownText;
-    const char* shownTitle;
     MessageAnswer answer;
-};
-
-std::function<void(QMessageBox*)> press(QMessageBox::StandardButton button) {
-    return [button](QMessageBox* box) { QTest::mouseClick(box->button(button), Qt::LeftButton); };
-}
-void escape(QMessageBox* box) {
-    QTest::keyClick(box, Qt::Key_Escape);
-}
-
-const BoxCase kBoxes[] = {
+} kBoxes[] = {
     {"Please restart Tunexa.\r\nDefaults have been set.", "Restart Tunexa", MessageButtons::Ok,
-     press(QMessageBox::Ok), QMessageBox::Ok, "Please restart Tunexa.\nDefaults have been set.",
-     "Restart Tunexa", MessageAnswer::Ok},
-    {"<b>Saved</b>", nullptr, MessageButtons::Ok, escape, QMessageBox::Ok, "<b>Saved</b>", "Tunexa",
+     QMessageBox::Ok, QMessageBox::Ok, "Please restart Tunexa.\nDefaults have been set.",
      MessageAnswer::Ok},
-    {"Do you want to reboot?", "Reboot Windows", MessageButtons::YesNo, press(QMessageBox::Yes),
-     QMessageBox::Yes | QMessageBox::No, "Do you want to reboot?", "Reboot Windows",
-     MessageAnswer::Yes},
-    {"Do you want to reboot?", "Reboot Windows", MessageButtons::YesNo, escape,
-     QMessageBox::Yes | QMessageBox::No, "Do you want to reboot?", "Reboot Windows",
-     MessageAnswer::No},
-    {"You must reboot.", nullptr, MessageButtons::OkCancel, press(QMessageBox::Ok),
-     QMessageBox::Ok | QMessageBox::Cancel, "You must reboot.", "Tunexa", MessageAnswer::Ok},
-    {"You must reboot.", nullptr, MessageButtons::OkCancel, escape,
-     QMessageBox::Ok | QMessageBox::Cancel, "You must reboot.", "Tunexa", MessageAnswer::Cancel},
+    {"<b>Saved</b>", nullptr, MessageButtons::Ok, QMessageBox::Ok, QMessageBox::NoButton,
+     "<b>Saved</b>", MessageAnswer::Ok},
+    {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
+     QMessageBox::Yes, "Reboot?", MessageAnswer::Yes},
+    {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
+     QMessageBox::NoButton, "Reboot?", MessageAnswer::No},
+    {"You must reboot.", nullptr, MessageButtons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel,
+     QMessageBox::NoButton, "You must reboot.", MessageAnswer::Cancel},
 };
 
 TEST(QtMessageBoxTest, ShowsExactlyWhatItIsAskedAndNoIcon) {
     QApplication::setStyle(new ButtonIconsStyle);
     QtMessageBoxService service;
-    for (const BoxCase& c : kBoxes) {
-        SCOPED_TRACE(std::string(c.shownTitle) + ": " + c.prompt);
+    for (const auto& c : kBoxes) {
+        SCOPED_TRACE(c.prompt);
         bool seen = false;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             seen = true;
-            EXPECT_EQ(box->windowTitle().toStdString(), c.shownTitle);
+            EXPECT_EQ(box->windowTitle(), c.title ? c.title : "Tunexa");
             EXPECT_EQ(box->text().toStdString(), c.shownText);
             EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->standardButtons(), c.shownButtons);
+            EXPECT_EQ(box->standardButtons(), c.shown);
             EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
             for (QAbstractButton* button : box->buttons()) {
                 EXPECT_TRUE(button->icon().isNull()) << button->text().toStdString();
@@ -92,7 +77,9 @@ TEST(QtMessageBoxTest, ShowsExactlyWhatItIsAskedAndNoIcon) {
                     EXPECT_EQ(label->x(), box->layout()->contentsMargins().left());
                 }
             }
-            c.respond(box);
+            c.pressed == QMessageBox::NoButton
+                ? QTest::keyClick(box, Qt::Key_Escape)
+                : QTest::mouseClick(box->button(c.pressed), Qt::LeftButton);
         });
         const MessageAnswer answer = c.title == nullptr
                                          ? service.show(QString::fromLatin1(c.prompt), c.buttons)

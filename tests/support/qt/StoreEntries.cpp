@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QByteArray>
+
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -42,13 +43,10 @@ std::string keyPath(const std::string& key) {
 }
 
 std::string hex(const store::Bytes& data) {
-    std::string text;
-    for (const std::uint8_t byte : data) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        text += digits;
-    }
-    return text;
+    return QByteArray(reinterpret_cast<const char*>(data.data()),
+                      static_cast<qsizetype>(data.size()))
+        .toHex()
+        .toStdString();
 }
 
 std::string render(std::uint32_t type, const store::Bytes& data) {
@@ -79,12 +77,9 @@ void seedStore(const StoreEntries& entries) {
         } else if (data[0] == 'd') {
             store::RegSetDword(HKEY_LOCAL_MACHINE, key, name, std::stoi(data.substr(1)));
         } else {
-            store::Bytes bytes;
-            for (std::size_t i = 1; i + 1 < data.size(); i += 2) {
-                bytes.push_back(
-                    static_cast<std::uint8_t>(std::stoi(data.substr(i, 2), nullptr, 16)));
-            }
-            store::currentHive().setValue(HKEY_LOCAL_MACHINE, key, name, store::REG_BINARY, bytes);
+            const QByteArray bytes = QByteArray::fromHex(QByteArray::fromStdString(data.substr(1)));
+            store::currentHive().setValue(HKEY_LOCAL_MACHINE, key, name, store::REG_BINARY,
+                                          store::Bytes(bytes.begin(), bytes.end()));
         }
     }
 }

@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "engine/SettingValue.h"
-#include "engine/SliderScales.h"
 
 namespace tunexa::engine {
 namespace {
@@ -18,8 +17,7 @@ TEST(SettingValue, ConvertsAndComparesAsTextNumberAndByte) {
              Row{-5, "-5", -5, std::nullopt},
              Row{255, "255", 255, 255},
              Row{256, "256", 256, std::nullopt},
-             Row{"01", "01", 1, 1},
-             Row{" 7 ", " 7 ", 7, 7},
+             Row{" 01 ", " 01 ", 1, 1},
              Row{"-2147483648", "-2147483648", INT32_MIN, std::nullopt},
          }) {
         EXPECT_EQ(value.asText(), text);
@@ -31,25 +29,6 @@ TEST(SettingValue, ConvertsAndComparesAsTextNumberAndByte) {
         EXPECT_EQ(SettingValue(notANumber).asInt32(), std::nullopt) << notANumber;
         EXPECT_EQ(SettingValue(notANumber).equals(0), std::nullopt) << notANumber;
     }
-}
-
-TEST(SliderScales, GammaAndClockTextsMapBackOnlyWhenExact) {
-    for (int p = 0; p < kGammaPositions; ++p) {
-        EXPECT_EQ(gammaPosition(gammaText(p)), p) << p;
-    }
-    EXPECT_EQ(gammaText(1) + " " + gammaText(36) + " " + gammaText(40), "0.05 1.80 2.00");
-    EXPECT_EQ(gammaText(41) + gammaText(-1), "");
-    for (const char* text : {"1.8", "1,80", "1.800", " 1.80", "2.05", "1.03", "", "01.80"}) {
-        EXPECT_EQ(gammaPosition(text), std::nullopt) << '"' << text << '"';
-    }
-    EXPECT_EQ(kTNTCoreClock.text(0) + " " + kTNTCoreClock.text(30), "90 120");
-    EXPECT_EQ(kTNTCoreClock.text(31) + kTNTCoreClock.text(-1), "");
-    EXPECT_EQ(kVoodooCoreClock.text(10), "60");
-    EXPECT_EQ(kTNTMemoryClock.position("130"), 20);
-    EXPECT_EQ(kTNTMemoryClock.position("131"), std::nullopt);
-    EXPECT_EQ(kBansheeClock.position("0100"), std::nullopt);
-    EXPECT_EQ(kVoodoo2CoreClock.position("100", 11), 10);
-    EXPECT_EQ(kVoodoo2CoreClock.position("101", 11), std::nullopt);  // beyond the tray's speeds
 }
 
 }  // namespace
