@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "FakeBusyPointer.h"
 #include "FakeDisplayModes.h"
@@ -53,16 +52,6 @@ inline const CardControls kCards[] = {
     {"Voodoo2 Available", "chkConfV2", {"frame3DfxV2", "mPopV2Main"}},
     {"Banshee Available", "chkConfBanshee", {"frame3DfxBanshee", "mPopBansheeMain"}},
 };
-
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // A text value under HKEY_LOCAL_MACHINE, "(absent)" when there is none.
 inline std::string text(const char* key, const std::string& name) {

@@ -26,7 +26,7 @@ class CardSelectionTest : public AppFixture {
 
 TEST_F(CardSelectionTest, TheFirstRunStoresTheFlagsInOrderSeedsTheCardsAndEnds) {
     const std::string autoexec = "@echo off\r\nPATH C:\\DOS";  // no final line break
-    writeFile(driveC_ / "AUTOEXEC.BAT", autoexec);
+    putFile(driveC_ / "AUTOEXEC.BAT", autoexec);
     const std::pair<std::vector<const char*>, const char*> rows[] = {
         {{"chkVoodoo"}, "0100"},  // the flags: TNT, Voodoo, Voodoo2, Banshee
         {{"chkRivaTNT", "chkVoodoo2", "chkBanshee"}, "1011"}};
@@ -48,7 +48,7 @@ TEST_F(CardSelectionTest, TheFirstRunStoresTheFlagsInOrderSeedsTheCardsAndEnds) 
                                              "Voodoo FastMem=0", "Voodoo FastPCI=0"};
         EXPECT_EQ(written("Software\\Tunexa\\Tunexa\\3Dfx"),
                   flags[1] == '1' ? seeds : std::vector<std::string>{});
-        EXPECT_EQ(readFile(driveC_ / "AUTOEXEC.BAT"),
+        EXPECT_EQ(fileBytes(driveC_ / "AUTOEXEC.BAT"),
                   autoexec + "\r\nc:\\tunexa.bat\r\n");  // appended by the first row only
         // Each other card chosen is stored back normalised: absent texts become empty ones.
         for (const auto& [key, name, value] :
@@ -86,7 +86,7 @@ TEST_F(CardSelectionTest, TheFirstRunEndsOnlyWhenItsChoiceWasSaved) {
     EXPECT_THAT(lastPrompt(), HasSubstr("read-only"));
     ASSERT_NE(app_->firstRun(), nullptr);
     EXPECT_FALSE(app_->isUnloaded());
-    EXPECT_EQ(readFile(driveC_ / "autoexec.bat"), "");
+    EXPECT_EQ(fileBytes(driveC_ / "autoexec.bat"), "");
     EXPECT_EQ(flag("Configure"), "(absent)");
 
     store::useHiveFile(dir_ / "registry.db");
@@ -118,7 +118,7 @@ const CregKey kMachine{
 // The first run offers the machine's registry and ticks its cards; the machine's values stay
 // where the defaults would go. Later "Read from drive C:" reads it again as one change.
 TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
-    writeFile(driveC_ / "WINDOWS" / "SYSTEM.DAT", test::buildCregFile(kMachine));
+    putFile(driveC_ / "WINDOWS" / "SYSTEM.DAT", test::buildCregFile(kMachine));
     start();
     EXPECT_TRUE(app_->firstRun()->ui.chkReadMachine->isVisibleTo(app_->firstRun()));
     EXPECT_EQ(app_->firstRun()->ui.lblMachineFolder->text(), "C:\\WINDOWS");
@@ -133,8 +133,8 @@ TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
     store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_GRXCLK", "95");
     start();
     std::filesystem::remove_all(driveC_ / "WINDOWS");
-    writeFile(driveC_ / "msdos.sys", "[Paths]\r\nWinDir=C:\\Win98\r\n");
-    writeFile(driveC_ / "win98" / "system.dat", test::buildCregFile(kMachine));
+    putFile(driveC_ / "msdos.sys", "[Paths]\r\nWinDir=C:\\Win98\r\n");
+    putFile(driveC_ / "win98" / "system.dat", test::buildCregFile(kMachine));
     boxes_.answer(MessageAnswer::Ok);
     click("cmdReadDriveC");
     EXPECT_THAT(lastPrompt(), HasSubstr("Cards the machine holds: Voodoo2, Matrox G200."));

@@ -57,11 +57,11 @@ TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
     configured();
     setFlag("Start with Windows", "1");
     store::RegSetString(HKEY_LOCAL_MACHINE, runKey, "Tunexa", "/old/place/tunexa");
-    writeFile(host::autostartEntryPath(), "[Desktop Entry]\nExec=/old/place/tunexa\n");
+    putFile(host::autostartEntryPath(), "[Desktop Entry]\nExec=/old/place/tunexa\n");
     start();
     const std::string program = host::runningProgramPath().string();
     EXPECT_EQ(text(runKey, "Tunexa"), program);
-    EXPECT_THAT(readFile(host::autostartEntryPath()), HasSubstr(program));
+    EXPECT_THAT(fileBytes(host::autostartEntryPath()), HasSubstr(program));
     click("chkRunOnStart");
     EXPECT_EQ(text(runKey, "Tunexa") + flag("Start with Windows"), "(absent)0");
     EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));

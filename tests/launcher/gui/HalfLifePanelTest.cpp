@@ -8,9 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <fstream>
-#include <iterator>
-
 #include "FakeBusyPointer.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
@@ -52,10 +49,6 @@ class HalfLifePanelTest : public ::testing::Test {
         ui_.txtHLdesc->setText(description);
         boxes_.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
         ui_.cmdHLsave->click();
-    }
-    std::filesystem::path onDriveC(const std::string& name) {
-        std::filesystem::create_directories((driveC_ / name).parent_path());
-        return driveC_ / name;
     }
 
     test::TempDir dir_;
@@ -130,7 +123,7 @@ TEST_F(HalfLifePanelTest, SaveAndDeleteTellWhatIsMissing) {
 // and its Cancel keeps what was found so far: here in the root and C:\A, not in C:\A\B.
 TEST_F(HalfLifePanelTest, FindShowsProgressUnderTheBusyPointerUntilCancelled) {
     for (const char* name : {"A/B/hl.exe", "A/hl.exe", "hl.exe"}) {
-        std::ofstream(onDriveC(name)) << "";
+        test::putFile(driveC_ / name, "");
     }
     QObject::connect(&panel_, &HalfLifePanel::folderSearched, &panel_, [&] {
         if (QProgressDialog* dialog = panel_.progressDialog()) {
@@ -149,12 +142,9 @@ TEST_F(HalfLifePanelTest, FindShowsProgressUnderTheBusyPointerUntilCancelled) {
 // Connect writes c:\tx106hl.bat for the program in view and minimises the window; an address
 // the batch file cannot hold is told, and the old file and the window stay.
 TEST_F(HalfLifePanelTest, ConnectWritesTheBatchOrTellsWhyNot) {
-    const auto batch = [this] {
-        std::ifstream in(driveC_ / "tx106hl.bat", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    const auto batch = [this] { return test::fileBytes(driveC_ / "tx106hl.bat"); };
     form_.show();
-    std::ofstream(onDriveC("tx106hl.bat"), std::ios::binary) << "old\r\n";
+    test::putFile(driveC_ / "tx106hl.bat", "old\r\n");
     ui_.lstHL->addItems({"C:\\First\\hl.exe", "C:\\Games\\Half-Life\\hl.exe"});
     ui_.lstHL->setTopIndex(1);
     for (const auto& [address, told] :
