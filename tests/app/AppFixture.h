@@ -17,6 +17,7 @@
 #include "FakeTrayIcon.h"
 #include "ScriptedMessageBoxes.h"
 #include "ScriptedTextQuestions.h"
+#include "StoreEntries.h"
 #include "TempRoot.h"
 #include "app/Application.h"
 #include "platform/files/Drives.h"

@@ -6,7 +6,6 @@
 #include "AppFixture.h"
 #include "app/ChangeCommands.h"
 #include "app/HistoryWindow.h"
-#include "platform/host/Autostart.h"
 
 namespace tunexa::app::test {
 namespace {
@@ -112,22 +111,6 @@ TEST_F(ChangesTest, ProfilesAreSavedAppliedFromTheTrayAndDeleted) {
     click("cmdProfileDelete");
     EXPECT_TRUE(store::profileNames(store::currentHive()).empty());
     EXPECT_EQ(control<QListWidget>("lstProfiles")->count(), 0);
-}
-
-// On a store that cannot save, a box goes back to what the store holds and says why; Start with
-// Windows is all or nothing: no autostart entry either.
-TEST_F(ChangesTest, BoxesTheStoreDoesNotTakeGoBackAndSayWhy) {
-    readOnlyStore();
-    for (const char* box : {"chkG200V", "chkStartMin", "chkRunOnStart"}) {
-        SCOPED_TRACE(box);
-        boxes_.answer(MessageAnswer::Ok);
-        click(box);
-        EXPECT_EQ(check(box), 0);
-        EXPECT_EQ(lastBox().title, "Setting Not Saved");
-        EXPECT_THAT(lastPrompt(), HasSubstr("read-only"));
-    }
-    EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
-    EXPECT_EQ(boxes_.pending(), 0u);
 }
 
 }  // namespace

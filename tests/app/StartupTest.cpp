@@ -1,5 +1,5 @@
 // Start-up, the tray icon with its menu, the window state and the ways out, on the real window
-// with fake platform services; and the program's font.
+// with fake platform services; the window as the engine's control reader; the program's font.
 #include <QFontDatabase>
 #include <QMenu>
 #include <QSignalSpy>
@@ -8,8 +8,10 @@
 
 #include "AppFixture.h"
 #include "app/AppFont.h"
+#include "engine/RegMethods.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
+#include "ui/ListBox.h"
 
 namespace tunexa::app::test {
 namespace {
@@ -69,14 +71,24 @@ TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
     EXPECT_EQ(flag("Start Minimised"), "1");
 }
 
-// Told in plain words: which file, and that nothing can be saved to it.
-TEST_F(StartupTest, AReadOnlyStoreIsToldAtStartUp) {
+// Told in plain words: which file, and that nothing can be saved to it. A box the store does not
+// take goes back and says why; Start with Windows is all or nothing: no autostart entry either.
+TEST_F(StartupTest, AReadOnlyStoreIsToldAtStartUpAndBoxesItDoesNotTakeGoBack) {
+    configured();
     readOnlyStore();
     boxes_.answer(MessageAnswer::Ok);
     start();
     ASSERT_EQ(boxes_.shown().size(), 1u);
     EXPECT_THAT(lastPrompt(), HasSubstr((dir_ / "registry.db").string() + " is read-only"));
     EXPECT_THAT(lastPrompt(), HasSubstr("no change can be saved"));
+    for (const char* box : {"chkG200V", "chkStartMin", "chkRunOnStart"}) {
+        boxes_.answer(MessageAnswer::Ok);
+        click(box);
+        EXPECT_EQ(QString::number(check(box)) + lastBox().title, "0Setting Not Saved") << box;
+        EXPECT_THAT(lastPrompt(), HasSubstr("read-only")) << box;
+    }
+    EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
+    EXPECT_EQ(boxes_.pending(), 0u);
 }
 
 // The icon's left and double click and the menu's Restore show the window, its right click opens
@@ -164,12 +176,8 @@ void describe(const PopupMenu& popup, const QMenu* menu, QStringList& lines) {
 // tray menu ticks the stored clocks.
 TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenu) {
     configured();
-    setFlag("Matrox Enable", "1");
-    store::RegSetString(HKEY_LOCAL_MACHINE, "Software\\Matrox\\PowerDesk\\Current Settings",
-                        "Flip on VBlank", "1");
-    store::RegSetString(HKEY_LOCAL_MACHINE, "Software\\NVIDIA Corporation\\Riva TNT\\Direct3D",
-                        "NVCLK", "105");
-    store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_GRXCLK", "95");
+    seedStore(
+        {"TX:Matrox Enable=s1", "MX:Flip on VBlank=s1", "N:NVCLK=s105", "VD:SSTV2_GRXCLK=s95"});
     start();
     EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), tray_.tooltip());
     EXPECT_EQ(check("chkG200V"), 1);
@@ -187,6 +195,28 @@ TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenu) {
     QStringList lines;
     describe(form().popupMenu(), form().popupMenu().menu(), lines);
     EXPECT_EQ(lines.join('\n').toStdString(), kTrayMenus);
+}
+
+// The real window as the engine's control reader. Which control each value comes from is the
+// engine's own tests' business; here: captions come as Windows-1252, a one-row list gives its
+// selection (not the item in view), and a name of another kind of control reads as nothing.
+TEST(CollectFromForm1Test, TheWindowGivesCaptionsChecksAndSelectionsAsTheEngineReadsThem) {
+    using engine::SettingValue;
+    Form1 form;
+    form.findChild<QLabel*>(QStringLiteral("lblV2GRGVal"))->setText(QStringLiteral("1–3"));
+    auto* mipmaps = form.findChild<QListWidget*>(QStringLiteral("lstTNTD3Dmip"));
+    mipmaps->addItems({QStringLiteral("in view, not selected"), QStringLiteral("12")});
+    ui::selectText(mipmaps, QStringLiteral("12"));
+    ui::setCheckValue(form.findChild<QCheckBox*>(QStringLiteral("chkTNTFogTable")), 1);
+    engine::DriverSettings settings;
+    engine::CollectDriverSettings(engine::kCardVoodoo2, form, settings);
+    engine::CollectDriverSettings(engine::kCardTNT, form, settings);
+    EXPECT_EQ(settings.V2Glide.SSTV2_RGAMMA, SettingValue("1\2263"));  // \226: the en dash
+    EXPECT_EQ(settings.TNT.MIPMAPLEVELS, SettingValue("12"));
+    EXPECT_EQ(settings.TNT.FOGTABLEENABLE, SettingValue(1));
+    const engine::ControlReader& reader = form;
+    EXPECT_EQ(reader.caption("chkTNTDX6") + reader.selectedText("lblTNTCoreVal"), "");
+    EXPECT_EQ(reader.checkValue("lblNoSuchBox"), 0);
 }
 
 // Tahoma when installed, else a Tahoma face file, else DejaVu Sans.
