@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QSignalSpy>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -79,9 +78,8 @@ inline std::string text(const char* key, const std::string& name) {
 class AppFixture : public testing::Test {
   protected:
     void SetUp() override {
-        for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-            previous_.emplace_back(variable, std::getenv(variable));
-            setenv(variable, (dir_ / variable).c_str(), 1);
+        for (const char* folder : {"data", "config"}) {  // the user folders, empty for each case
+            std::filesystem::remove_all(isolatedRoot() / folder);
         }
         freshStore("registry");
         files::Drives drives;
@@ -91,9 +89,6 @@ class AppFixture : public testing::Test {
     void TearDown() override {
         app_.reset();
         store::useHive(nullptr);
-        for (const auto& [variable, value] : previous_) {
-            setenv(variable, value.c_str(), 1);
-        }
     }
 
     // A hive of its own, for each row of a table-driven case.
@@ -168,7 +163,6 @@ class AppFixture : public testing::Test {
     }
 
     test::TempDir dir_;
-    std::vector<std::pair<const char*, std::string>> previous_;
     std::filesystem::path driveC_;
     test::ScriptedMessageBoxes boxes_;
     test::FakeTrayIcon tray_;
@@ -487,19 +481,13 @@ TEST_F(CardSelectionTest, TheFirstRunEndsOnlyWhenItsChoiceWasSaved) {
 }
 
 // A Windows 98 machine on drive C: a Voodoo2 with its own clock, and a G200.
-const CregKey kMachine{
-    "$$$PROTO.HIV",
-    {},
-    {{"Software",
-      {},
-      {{"3Dfx Interactive",
-        {},
-        {{"Voodoo2", {}, {{"D3D", {{"SSTV2_GRXCLK", 1, std::string("98\0", 3)}}, {}}}}}}}},
-     {"Enum",
-      {},
-      {{"PCI",
-        {},
-        {{"VEN_121A&DEV_0002&SUBSYS_00000000&REV_02", {}, {}}, {"VEN_102B&DEV_0521", {}, {}}}}}}}};
+// clang-format off
+const CregKey kMachine{"$$$PROTO.HIV", {}, {
+    {"Software", {}, {{"3Dfx Interactive", {}, {{"Voodoo2", {}, {
+        {"D3D", {{"SSTV2_GRXCLK", 1, std::string("98\0", 3)}}, {}}}}}}}},
+    {"Enum", {}, {{"PCI", {}, {
+        {"VEN_121A&DEV_0002&SUBSYS_00000000&REV_02", {}, {}}, {"VEN_102B&DEV_0521", {}, {}}}}}}}};
+// clang-format on
 
 // The first run offers the machine's registry and ticks its cards; the machine's values stay
 // where the defaults would go. Later "Read from drive C:" reads it again as one change.
