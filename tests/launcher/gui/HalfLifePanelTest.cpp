@@ -63,7 +63,7 @@ class HalfLifePanelTest : public ::testing::Test {
 };
 
 // Slot n keeps "IP Address n" and "Description n"; "Path" the program in view when saved.
-TEST_F(HalfLifePanelTest, FavouritesAreLoadedChosenSavedAndDeleted) {
+TEST_F(HalfLifePanelTest, FavouritesAreLoadedChosenSavedAndDeletedOrToldWhatIsMissing) {
     put("Description 3", "Clan server");
     put("IP Address 3", "192.168.0.10");
     put("Description 7", "LAN party");  // without its address: still shown
@@ -89,12 +89,9 @@ TEST_F(HalfLifePanelTest, FavouritesAreLoadedChosenSavedAndDeleted) {
     put("Path", "hl.exe");  // a program without a drive is not listed
     panel_.LoadHLFavourites();
     EXPECT_EQ(ui_.lstHL->count(), 0);
-}
 
-// An empty description is told but saved; an address without three full stops is told and
-// neither value is written; "Path" is written either way. Without a slot nothing changes.
-TEST_F(HalfLifePanelTest, SaveAndDeleteTellWhatIsMissing) {
-    panel_.LoadHLFavourites();
+    // An empty description is told but saved; an address without three full stops is told and
+    // neither value is written; "Path" is written either way. Without a slot nothing changes.
     ui_.lstHL->addItem("C:\\Sierra\\hl.exe");
     save(4, "10.0.0", "");
     EXPECT_EQ(boxes_.shown(),
