@@ -60,15 +60,14 @@ struct CardControls {
     const char* box;
     std::vector<const char*> switched;  // frames, buttons and the tray branch ("mPop...")
 };
+// clang-format off
 inline const CardControls kCards[] = {
-    {"TNT Available",
-     "chkConfTNT",
-     {"frameTNTOC", "frameTNTSettings", "frameTNTD3D", "frameTNTGL", "cmdTNTdefaults",
-      "cmdTNTapply", "mPopRivaMain"}},
+    {"TNT Available", "chkConfTNT", {"frameTNTOC", "frameTNTSettings", "frameTNTD3D", "frameTNTGL",
+                                     "cmdTNTdefaults", "cmdTNTapply", "mPopRivaMain"}},
     {"Voodoo Available", "chkConfVoodoo", {"frame3DfxV"}},
     {"Voodoo2 Available", "chkConfV2", {"frame3DfxV2", "mPopV2Main"}},
-    {"Banshee Available", "chkConfBanshee", {"frame3DfxBanshee", "mPopBansheeMain"}},
-};
+    {"Banshee Available", "chkConfBanshee", {"frame3DfxBanshee", "mPopBansheeMain"}}};
+// clang-format on
 
 // A text value under HKEY_LOCAL_MACHINE, "(absent)" when there is none.
 inline std::string text(const char* key, const std::string& name) {
