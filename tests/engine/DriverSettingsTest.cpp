@@ -4,14 +4,67 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
 #include <vector>
 
-#include "EngineTestSupport.h"
+#include "TempRoot.h"
+#include "engine/ControlReader.h"
 #include "engine/DisplayClass.h"
+#include "engine/DriverSettings.h"
 #include "engine/RegMethods.h"
+#include "engine/SettingValue.h"
+#include "store/Registry.h"
 
 namespace tunexa::engine::test {
 namespace {
+
+using store::HKEY_LOCAL_MACHINE;
+
+class HiveTest : public ::testing::Test {
+  protected:
+    void SetUp() override { store::useHiveFile(dir_ / "hive.db"); }
+    void TearDown() override { store::useHive(nullptr); }  // closed before its folder goes
+
+    // "absent", "text:110", "dword:-1", "byte:3": a number's bytes are taken low byte first.
+    static std::string stored(std::string_view key, std::string_view name) {
+        const auto value = store::currentHive().getValue(HKEY_LOCAL_MACHINE, key, name);
+        if (!value || value->type == store::REG_SZ) {
+            return value ? "text:" + std::string(value->data.begin(), value->data.end()) : "absent";
+        }
+        std::uint32_t number = 0;
+        for (std::size_t i = 0; i < value->data.size() && i < 4; ++i) {
+            number |= std::uint32_t{value->data[i]} << 8 * i;
+        }
+        const bool dword = value->type == store::REG_DWORD && value->data.size() == 4;
+        return (dword ? "dword:" : "byte:") + std::to_string(static_cast<std::int32_t>(number));
+    }
+    static void putText(std::string_view key, std::string_view name, std::string_view text) {
+        store::RegSetString(HKEY_LOCAL_MACHINE, key, name, text);
+    }
+    static void putDword(std::string_view key, std::string_view name, std::int32_t value) {
+        store::RegSetDword(HKEY_LOCAL_MACHINE, key, name, value);
+    }
+
+  private:
+    tunexa::test::TempDir dir_;
+};
+
+// A panel answering from one table of what each control shows: a label's caption, a list's
+// selected text, a check box's value in decimal; anything else is empty or unchecked.
+struct FakeControls : ControlReader {
+    std::map<std::string, std::string, std::less<>> shown;
+
+    std::string caption(std::string_view name) const override { return text(name); }
+    std::string selectedText(std::string_view name) const override { return text(name); }
+    int checkValue(std::string_view name) const override { return std::atoi(text(name).c_str()); }
+    std::string text(std::string_view name) const {
+        return shown.contains(name) ? shown.find(name)->second : std::string();
+    }
+};
 
 constexpr std::string_view kTntD3D = "Software\\NVIDIA Corporation\\Riva TNT\\Direct3D";
 constexpr std::string_view kTntGL = "Software\\NVIDIA Corporation\\Riva TNT\\OpenGL";
@@ -283,6 +336,29 @@ TEST_F(DisplayClassScan, WithoutAMatchTheFieldsStayAndNoKeyIsMade) {
     EXPECT_FALSE(FindBansheeClassKey(record));
     EXPECT_EQ(record.TNT.DriverDesc, SettingValue("before"));
     EXPECT_EQ(record.BanClock.ClassKey, "before");
+}
+
+// Absent counts as 0 and a text by its decimal value; a text that is no number in the 32-bit
+// range converts to nothing and is neither equal nor unequal to a number.
+TEST(SettingValue, ConvertsAndComparesAsTextNumberAndByte) {
+    using ValueRow = std::tuple<SettingValue, const char*, std::optional<int>, std::optional<int>>;
+    for (const auto& [value, text, number, byte] : {
+             ValueRow{SettingValue(), "", 0, 0},
+             ValueRow{-5, "-5", -5, std::nullopt},
+             ValueRow{255, "255", 255, 255},
+             ValueRow{256, "256", 256, std::nullopt},
+             ValueRow{" 01 ", " 01 ", 1, 1},
+             ValueRow{"-2147483648", "-2147483648", INT32_MIN, std::nullopt},
+         }) {
+        EXPECT_EQ(value.asText(), text);
+        EXPECT_EQ(value.asInt32(), number) << text;
+        EXPECT_EQ(value.asByte(), byte) << text;
+        EXPECT_EQ(value.equals(1), number == 1) << text;
+    }
+    for (const char* notANumber : {"", "abc", "1.5", "12abc", "--1", "+", "0x10", "2147483648"}) {
+        EXPECT_EQ(SettingValue(notANumber).asInt32(), std::nullopt) << notANumber;
+        EXPECT_EQ(SettingValue(notANumber).equals(0), std::nullopt) << notANumber;
+    }
 }
 
 }  // namespace
