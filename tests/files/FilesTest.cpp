@@ -98,12 +98,9 @@ const std::string kMsdosSys =
 
 // The folder MSDOS.SYS names under [Paths], else C:\WINDOWS, where it holds SYSTEM.DAT.
 TEST_F(FindWindows, ThroughMsdosSysOrTheDefaultFolderHoldingSystemDat) {
-    struct Case {
-        std::string msdosSys;            // C:\MSDOS.SYS's text; "" for no file
-        std::vector<std::string> files;  // below drive C:, host spelling
-        std::string windowsPath;         // what is found; "" for nothing
-        std::string hostFolder;          // its folder below drive C:
-    };
+    // C:\MSDOS.SYS's text ("" for no file), files below drive C: in host spelling, the Windows
+    // folder found ("" for none) and its folder below drive C:.
+    using Case = std::tuple<std::string, std::vector<std::string>, std::string, std::string>;
     for (const auto& [msdosSys, files, windowsPath, hostFolder] : std::vector<Case>{
              {kMsdosSys,
               {"WIN98/system.dat", "WIN98/user.dat", "windows/SYSTEM.DAT", "wrong/SYSTEM.DAT"},

@@ -233,13 +233,8 @@ class Seeded : public RegTest {
     }
 };
 
-struct Exchange {
-    std::string args;
-    std::string input;
-    int code;
-    std::string out;  // exactly
-    bool changed;     // the store or DIR/out.reg
-};
+// Arguments, standard input, exit code, exact output, whether the store or DIR/out.reg changed.
+using Exchange = std::tuple<std::string, std::string, int, std::string, bool>;
 
 const std::string kKey = "\nHKEY_LOCAL_MACHINE\\Software\\3Dfx Interactive\n";
 const std::string kFx = "HKLM\\Software\\3Dfx Interactive";
@@ -628,14 +623,10 @@ void putLe32(std::string& file, std::size_t at, std::uint32_t value) {
     }
 }
 
-// An import of the fixture, damaged or not: where it lands, or why nothing does.
-struct W9xCase {
-    std::string fileName;
-    std::string extra;  // more arguments, '|' between them
-    std::function<void(std::string&)> damage;
-    store::HKEY root;     // 0: refused
-    std::string message;  // the output's root, or a part of the refusal
-};
+// An import of the fixture, damaged or not: its file name, more arguments ('|' between them),
+// the damage, and the root it lands under with the output's root, or 0 with a part of the refusal.
+using W9xCase = std::tuple<std::string, std::string, std::function<void(std::string&)>, store::HKEY,
+                           std::string>;
 
 const auto kSound = [](std::string&) {};
 const auto kOffsetOutside = [](std::string& f) {
