@@ -299,8 +299,18 @@ using DisplayClassScan = HiveTest;
 
 // Classes 0005 down to 0000, name by name (3dfxvb.vxd, then fusionv.vxd for the Banshee): the
 // last match wins. The TNT's description and date come from the class key itself.
+// Without a match (classes beyond 0005 are not looked at) the fields stay and no key is made.
 TEST_F(DisplayClassScan, TheLowestClassOfTheLastDriverNameWins) {
     DriverSettings record;
+    record.TNT.DriverDesc = "before";
+    record.BanClock.ClassKey = "before";
+    EXPECT_FALSE(ReadTNTDriverInfo(record));
+    EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "System"));
+    install(6, "nv4.vxd");
+    EXPECT_FALSE(ReadTNTDriverInfo(record));
+    install(6, "3dfxvb.vxd");
+    EXPECT_FALSE(FindBansheeClassKey(record));
+    EXPECT_EQ(record.TNT.DriverDesc.asText() + record.BanClock.ClassKey, "beforebefore");
     install(0, "3dfxvb.vxd", "100");
     install(4, "fusionv.vxd", "110");
     install(2, "fusionv.vxd", "103");
@@ -322,20 +332,6 @@ TEST_F(DisplayClassScan, TheLowestClassOfTheLastDriverNameWins) {
     store::RegDeleteValue(HKEY_LOCAL_MACHINE, classKey(2), "grxclock");
     EXPECT_TRUE(FindBansheeClassKey(record));
     EXPECT_EQ(record.BanClock.grxclock, SettingValue());
-}
-
-TEST_F(DisplayClassScan, WithoutAMatchTheFieldsStayAndNoKeyIsMade) {
-    DriverSettings record;
-    record.TNT.DriverDesc = "before";
-    record.BanClock.ClassKey = "before";
-    EXPECT_FALSE(ReadTNTDriverInfo(record));
-    EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "System"));
-    install(6, "nv4.vxd");  // beyond 0005
-    EXPECT_FALSE(ReadTNTDriverInfo(record));
-    install(6, "3dfxvb.vxd");
-    EXPECT_FALSE(FindBansheeClassKey(record));
-    EXPECT_EQ(record.TNT.DriverDesc, SettingValue("before"));
-    EXPECT_EQ(record.BanClock.ClassKey, "before");
 }
 
 // Absent counts as 0 and a text by its decimal value; a text that is no number in the 32-bit
