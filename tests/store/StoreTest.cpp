@@ -252,17 +252,15 @@ TEST_F(StoreTest, BatchesAreAllOrNothingAndOnlyTheOutermostCommits) {
 using std::filesystem::perms;
 constexpr perms kPrivate = perms::owner_read | perms::owner_write;
 
-TEST(Hive, LivesUnderXdgDataHomeOrHome) {
+// Under XDG_DATA_HOME, else under HOME; created private with its journal files; opening drops
+// group and other bits, never adds write.
+TEST(Hive, LivesWhereItBelongsPrivateAndNeverGainsWrite) {
     const std::string saved = std::getenv("XDG_DATA_HOME");
     EXPECT_EQ(defaultHivePath(), std::filesystem::path(saved) / "tunexa/registry.db");
     unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(defaultHivePath(),
               std::filesystem::path(std::getenv("HOME")) / ".local/share/tunexa/registry.db");
     setenv("XDG_DATA_HOME", saved.c_str(), 1);
-}
-
-// Created private with its journal files; opening drops group and other bits, never adds write.
-TEST(Hive, KeepsItselfPrivateButNeverAddsWrite) {
     tunexa::test::TempDir dir;
     const auto file = dir / "tunexa" / "registry.db";
     auto hive = Hive::open(file);
