@@ -106,11 +106,9 @@ TEST_F(FindWindows, ThroughMsdosSysOrTheDefaultFolderHoldingSystemDat) {
               {"WIN98/system.dat", "WIN98/user.dat", "windows/SYSTEM.DAT", "wrong/SYSTEM.DAT"},
               "C:\\Win98",
               "WIN98"},
-             {"", {"windows/System.Dat"}, "C:\\WINDOWS", "windows"},
              // A folder MSDOS.SYS names without SYSTEM.DAT leaves the default folder.
              {kMsdosSys, {"Win98/USER.DAT", "WINDOWS/SYSTEM.DAT"}, "C:\\WINDOWS", "WINDOWS"},
-             {"[Paths]\r\nWinDir=C:\\WINDOWS\r\n", {"WINDOWS/USER.DAT"}, "", ""},
-             {"", {"WINDOWS/SYSTEM.DAT/x"}, "", ""}}) {
+             {"", {"WINDOWS/USER.DAT", "WINDOWS/SYSTEM.DAT/x"}, "", ""}}) {
         fs::remove_all(driveC);
         fs::create_directory(driveC);
         if (!msdosSys.empty()) {

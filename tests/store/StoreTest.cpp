@@ -460,10 +460,6 @@ TEST(Hive, AnOlderHiveOpensWithItsContents) {
 
 class ChangesTest : public StoreTest {
   protected:
-    std::optional<RawValue> value(std::string_view key, std::string_view name) {
-        return hive.getValue(HKLM, key, name);
-    }
-
     MemoryFiles files;
 };
 
@@ -577,7 +573,7 @@ TEST_F(ChangesTest, UndoRestoresExactlyRedoesAndUndoesToHere) {
     EXPECT_EQ(differences, (std::map<std::string, std::string>{
                                {"HKEY_LOCAL_MACHINE\\Card\\Added", "REG_SZ edited"},
                                {"C:\\tunexa.bat", "14 bytes"}}));
-    EXPECT_EQ(value("Card", "Added"), sz("edited"));
+    EXPECT_EQ(hive.getValue(HKLM, "Card", "Added"), sz("edited"));
     ASSERT_TRUE(applyUndo(hive, &files, undo));
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(hive.changes().front().title, "Undo 3 changes, back to before \"Apply\"");
@@ -599,7 +595,7 @@ TEST_F(ChangesTest, ADamagedRecordIsReportedAndNeverUndone) {
         const auto undo = planUndoLast(hive, &files);
         EXPECT_NE(undo.problem.find("damaged"), std::string::npos) << undo.problem;
         EXPECT_FALSE(applyUndo(hive, &files, undo));
-        EXPECT_EQ(value("K", "v"), sz(damage));
+        EXPECT_EQ(hive.getValue(HKLM, "K", "v"), sz(damage));
     }
 }
 
@@ -623,7 +619,7 @@ TEST_F(ChangesTest, ProfilesPutBackExactlyWhatTheyHoldUnderAnAcceptedName) {
     hive.setValue(HKLM, "Class\\0002", "mem", REG_SZ, bytes("110"));
     ASSERT_TRUE(applyProfile(hive, &files, "SAFE", elsewhere));
     EXPECT_EQ(listed(hive, HKLM, "Card\\D3D"), (Listed{{"Clock", REG_SZ, bytes("90")}}));
-    EXPECT_EQ(value("Class\\0002", "mem"), sz("110"));
+    EXPECT_EQ(hive.getValue(HKLM, "Class\\0002", "mem"), sz("110"));
     EXPECT_EQ(files.files["tunexa.bat"], bytes("SET A=0\r\n"));
     EXPECT_TRUE(profileMatches(hive, &files, "Safe", set));
     EXPECT_EQ(hive.changes().front().title, "Apply profile \"Safe\"");
@@ -631,7 +627,7 @@ TEST_F(ChangesTest, ProfilesPutBackExactlyWhatTheyHoldUnderAnAcceptedName) {
 
     // Applying is undoable like any change.
     ASSERT_TRUE(applyUndo(hive, &files, planUndoLast(hive, &files)));
-    EXPECT_EQ(value("Card\\D3D", "Trilinear"), sz("1"));
+    EXPECT_EQ(hive.getValue(HKLM, "Card\\D3D", "Trilinear"), sz("1"));
     EXPECT_EQ(files.files["tunexa.bat"], bytes("SET A=1\r\n"));
 
     ASSERT_TRUE(deleteProfile(hive, "safe"));
