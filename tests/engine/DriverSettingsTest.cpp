@@ -49,7 +49,6 @@ class HiveTest : public ::testing::Test {
         store::RegSetDword(HKEY_LOCAL_MACHINE, key, name, value);
     }
 
-  private:
     tunexa::test::TempDir dir_;
 };
 
@@ -146,10 +145,7 @@ class DriverMap : public HiveTest {
   protected:
     DriverSettings record;
     FakeControls panel;
-    void SetUp() override {
-        HiveTest::SetUp();
-        record.BanClock.ClassKey = kBanClass;
-    }
+    DriverMap() { record.BanClock.ClassKey = kBanClass; }
     // Collects the panel and writes the card, as an Apply does.
     WriteResult apply(std::string_view card) {
         CollectDriverSettings(card, panel, record);

@@ -139,6 +139,13 @@ class RegTest : public ::testing::Test {
         return exportRegFile(hive(), {root, ""}).value_or("");
     }
 
+    // Every form of value that query, the questions and export work on, and a file to overwrite.
+    void seed() {
+        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "");
+        ASSERT_TRUE(importRegFile(hive(), joined(kRegeditExport)).saved);
+        putFile(dir_ / "out.reg", "keep");
+    }
+
     tunexa::test::TempDir dir_;
 };
 
@@ -219,20 +226,6 @@ TEST_F(RegTest, AddStoresTheTypeAndBytes) {
     }
 }
 
-// A store seeded with every form of value that query, the questions and export work on.
-class Seeded : public RegTest {
-  protected:
-    void SetUp() override {
-        RegTest::SetUp();
-        seed();
-    }
-    void seed() {
-        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "");
-        ASSERT_TRUE(importRegFile(hive(), joined(kRegeditExport)).saved);
-        putFile(dir_ / "out.reg", "keep");
-    }
-};
-
 // Arguments, standard input, exit code, exact output, whether the store or DIR/out.reg changed.
 using Exchange = std::tuple<std::string, std::string, int, std::string, bool>;
 
@@ -257,7 +250,7 @@ const std::string kOverwrite = "Value Count exists, overwrite(Yes/No)? ";
 
 // What each command prints and whether it changes the store (or DIR/out.reg), each from the
 // seeded store.
-TEST_F(Seeded, CommandsPrintAndChangeWhatRegExeWould) {
+TEST_F(RegTest, CommandsPrintAndChangeWhatRegExeWould) {
     for (const auto& [args, input, code, out, changed] : std::vector<Exchange>{
              {"query|hklm\\software\\3dfx interactive", "", 0,
               kValues + kSubkey + "HKEY_LOCAL_MACHINE\\Software\\3Dfx Interactive\\C\n", false},
@@ -302,7 +295,8 @@ TEST_F(Seeded, CommandsPrintAndChangeWhatRegExeWould) {
 
 // EXPORT, then IMPORT, brings the tree back; the file is written whole, through a temporary file
 // that never stays behind. A line IMPORT skips is named; the rest goes in.
-TEST_F(Seeded, ExportAndImportBringBackTheTree) {
+TEST_F(RegTest, ExportAndImportBringBackTheTree) {
+    seed();
     ASSERT_EQ(reg("export|HKLM\\Software|DIR/backup.reg|/5").code, 0);
     const auto before = dump();
     ASSERT_EQ(reg("delete|HKLM\\Software|/f").code, 0);
