@@ -19,8 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using tunexa::test::fileBytes;
-using tunexa::test::putFile;
+using namespace tunexa::test;  // files and the temporary folder
 
 // Drive C is made before each test.
 class DriveTest : public ::testing::Test {

@@ -8,8 +8,7 @@
 namespace tunexa::host {
 namespace {
 
-using test::fileBytes;
-using test::putFile;
+using namespace tunexa::test;  // files and the temporary folder
 
 std::string stored(const char* key, const char* name) {
     return store::RegGetString(store::HKEY_LOCAL_MACHINE, key, name).value_or("absent");

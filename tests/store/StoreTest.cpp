@@ -95,6 +95,7 @@ class StoreTest : public testing::Test {
     tunexa::test::TempDir dir_;
     const std::filesystem::path file_ = dir_ / "registry.db";
     Hive& hive = (useHiveFile(file_), currentHive());
+    MemoryFiles files;  // for the change record's tests
 };
 
 constexpr uid_t kNobody = 65534;
@@ -430,10 +431,7 @@ TEST(Hive, AnOlderHiveOpensWithItsContents) {
     }
 }
 
-class ChangesTest : public StoreTest {
-  protected:
-    MemoryFiles files;
-};
+using ChangesTest = StoreTest;
 
 // A change is recorded with the exact before- and after-image of every value, key and file it
 // touched; nothing is recorded for one that altered nothing or was dropped, and the files a
