@@ -97,7 +97,7 @@ const std::string kMsdosSys =
 
 // The folder MSDOS.SYS names under [Paths], else C:\WINDOWS, where it holds SYSTEM.DAT.
 TEST_F(FindWindows, ThroughMsdosSysOrTheDefaultFolderHoldingSystemDat) {
-    // C:\MSDOS.SYS's text ("" for no file), files below drive C: in host spelling, the Windows
+    // C:\MSDOS.SYS's text, files below drive C: in host spelling, the Windows
     // folder found ("" for none) and its folder below drive C:.
     using Case = std::tuple<std::string, std::vector<std::string>, std::string, std::string>;
     for (const auto& [msdosSys, files, windowsPath, hostFolder] : std::vector<Case>{
@@ -110,9 +110,7 @@ TEST_F(FindWindows, ThroughMsdosSysOrTheDefaultFolderHoldingSystemDat) {
              {"", {"WINDOWS/USER.DAT", "WINDOWS/SYSTEM.DAT/x"}, "", ""}}) {
         fs::remove_all(driveC);
         fs::create_directory(driveC);
-        if (!msdosSys.empty()) {
-            putFile(driveC / "msdos.sys", msdosSys);
-        }
+        putFile(driveC / "msdos.sys", msdosSys);
         for (const auto& file : files) {
             putFile(driveC / file, "CREG");
         }

@@ -153,6 +153,7 @@ const std::string kDone = "The operation completed successfully.\n";
 // Each refusal: exit code 1, the reason on standard error, nothing printed or changed.
 TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
     putFile(dir_ / "empty.reg", "");
+    putFile(dir_ / "other.reg", "REGEDIT 4\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n");
     putFile(dir_ / "good.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n");
     // Arguments with '|' between them (DIR/ is the test's folder), and the reason.
     for (const auto& [args, message] : std::vector<std::pair<std::string, std::string>>{
@@ -187,6 +188,7 @@ TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
              {"import|DIR/empty.reg",
               "ERROR: DIR/empty.reg is not a registry script: its first line must be \"REGEDIT4\" "
               "or \"Windows Registry Editor Version 5.00\". Nothing was imported.\n"},
+             {"import|DIR/other.reg", "other.reg is not a registry script"},
              {"import|DIR/good.reg|HKLM", "are for Windows 95/98 registry files (SYSTEM.DAT"}}) {
         const auto outcome = reg(args);
         EXPECT_EQ(outcome.code, 1) << args.substr(0, 60);
