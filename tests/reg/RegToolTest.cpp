@@ -505,7 +505,7 @@ TEST_F(RegTest, Version5FilesAreUtf16AndSoIsTheirTextData) {
 }
 
 // An import is one transaction: a write the store refuses midway (here a trigger) leaves nothing
-// of the file, with the store's reason. (Inside a caller's batch it joins it: W9xTest.)
+// of the file, with the store's reason. (Inside a caller's batch it joins it: machine import.)
 TEST_F(RegTest, AnImportIsOneTransaction) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open((dir_ / "registry.db").c_str(), &db), SQLITE_OK);
