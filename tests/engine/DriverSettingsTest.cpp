@@ -4,14 +4,60 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
 #include <vector>
 
-#include "EngineTestSupport.h"
+#include "TempRoot.h"
+#include "engine/ControlReader.h"
 #include "engine/DisplayClass.h"
+#include "engine/DriverSettings.h"
 #include "engine/RegMethods.h"
+#include "engine/SettingValue.h"
+#include "store/Registry.h"
 
 namespace tunexa::engine::test {
 namespace {
+
+using store::HKEY_LOCAL_MACHINE;
+
+class HiveTest : public ::testing::Test {
+  protected:
+    void SetUp() override { store::useHiveFile(dir_ / "hive.db"); }
+    void TearDown() override { store::useHive(nullptr); }  // closed before its folder goes
+
+    // "absent", "text:110", "dword:-1", "byte:3": a number's bytes are taken low byte first.
+    static std::string stored(std::string_view key, std::string_view name) {
+        const auto value = store::currentHive().getValue(HKEY_LOCAL_MACHINE, key, name);
+        if (!value || value->type == store::REG_SZ) {
+            return value ? "text:" + std::string(value->data.begin(), value->data.end()) : "absent";
+        }
+        std::uint32_t number = 0;
+        for (std::size_t i = 0; i < value->data.size() && i < 4; ++i) {
+            number |= std::uint32_t{value->data[i]} << 8 * i;
+        }
+        const bool dword = value->type == store::REG_DWORD && value->data.size() == 4;
+        return (dword ? "dword:" : "byte:") + std::to_string(static_cast<std::int32_t>(number));
+    }
+
+    tunexa::test::TempDir dir_;
+};
+
+// A panel answering from one table of what each control shows: a label's caption, a list's
+// selected text, a check box's value in decimal; anything else is empty or unchecked.
+struct FakeControls : ControlReader {
+    std::map<std::string, std::string, std::less<>> shown;
+
+    std::string caption(std::string_view name) const override { return text(name); }
+    std::string selectedText(std::string_view name) const override { return text(name); }
+    int checkValue(std::string_view name) const override { return std::atoi(text(name).c_str()); }
+    std::string text(std::string_view name) const {
+        return shown.contains(name) ? shown.find(name)->second : std::string();
+    }
+};
 
 constexpr std::string_view kTntD3D = "Software\\NVIDIA Corporation\\Riva TNT\\Direct3D";
 constexpr std::string_view kTntGL = "Software\\NVIDIA Corporation\\Riva TNT\\OpenGL";
@@ -93,10 +139,7 @@ class DriverMap : public HiveTest {
   protected:
     DriverSettings record;
     FakeControls panel;
-    void SetUp() override {
-        HiveTest::SetUp();
-        record.BanClock.ClassKey = kBanClass;
-    }
+    DriverMap() { record.BanClock.ClassKey = kBanClass; }
     // Collects the panel and writes the card, as an Apply does.
     WriteResult apply(std::string_view card) {
         CollectDriverSettings(card, panel, record);
@@ -108,7 +151,7 @@ class DriverMap : public HiveTest {
 // number, so that two controls or two values mixed up show. After each pass, reading the card
 // into a fresh record and writing it again must leave every value as it was.
 TEST_F(DriverMap, EachControlReachesItsValueAndReadsBackUnchanged) {
-    putText(kDiamond, "Retail", "0");
+    store::RegSetString(HKEY_LOCAL_MACHINE, kDiamond, "Retail", "0");
     for (const auto& [card, rows] : kCards) {
         for (int pass = 0; pass < 5; ++pass) {
             for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -161,7 +204,7 @@ TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
 TEST_F(DriverMap, ReadsEachStoredFormAndLeavesTheUnknownAlone) {
     record.TNT.NVCLK = "90";
     record.TNT.AAMETHOD = 5;
-    putDword(kTntD3D, "FOGTABLEENABLE", 1);
+    store::RegSetDword(HKEY_LOCAL_MACHINE, kTntD3D, "FOGTABLEENABLE", 1);
     ReadDriverSettings(kCardTNT, record);
     EXPECT_EQ(record.TNT.NVCLK, SettingValue());
     EXPECT_EQ(record.TNT.AAMETHOD, SettingValue(0));
@@ -171,11 +214,11 @@ TEST_F(DriverMap, ReadsEachStoredFormAndLeavesTheUnknownAlone) {
     ReadDriverSettings(kCardTNT, record);
     EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(0));
 
-    putText(kV2D3D, "SSTV2_SLIDETECT", "0");
-    putDword(kV2Glide, "SSTV2_SLIDETECT", 0);
+    store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_SLIDETECT", "0");
+    store::RegSetDword(HKEY_LOCAL_MACHINE, kV2Glide, "SSTV2_SLIDETECT", 0);
     ReadDriverSettings(kCardVoodoo2, record);
     EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(1));
-    putText(kV2Glide, "SSTV2_SLIDETECT", "1");
+    store::RegSetString(HKEY_LOCAL_MACHINE, kV2Glide, "SSTV2_SLIDETECT", "1");
     ReadDriverSettings(kCardVoodoo2, record);
     EXPECT_EQ(record.V2Glide.SSTV2_SLIDETECT, SettingValue(0));
     record.V2Glide.SSTV2_SLIDETECT = 2;  // neither ticked nor not: nothing written or deleted
@@ -187,7 +230,7 @@ TEST_F(DriverMap, ReadsEachStoredFormAndLeavesTheUnknownAlone) {
 // A numeric text counts by its number; a field that cannot be stored as its type (or compared)
 // leaves its value in the store as it was, and the caller is told.
 TEST_F(DriverMap, TextsCountByNumberAndNonNumbersLeaveTheirValueAlone) {
-    putDword(kTntD3D, "MIPMAPLEVELS", 5);
+    store::RegSetDword(HKEY_LOCAL_MACHINE, kTntD3D, "MIPMAPLEVELS", 5);
     record.TNT.MIPMAPLEVELS = "";  // no list item selected
     record.TNT.TextureQuality = 256;
     const auto tnt = WriteDriverSettings(kCardTNT, record);
@@ -207,7 +250,7 @@ TEST_F(DriverMap, TextsCountByNumberAndNonNumbersLeaveTheirValueAlone) {
 TEST_F(DriverMap, TheResultSaysWhatWasNotWritten) {
     record.BanClock.ClassKey.clear();
     record.BanClock.grxclock = "105";
-    putText("", "memclock", "90");
+    store::RegSetString(HKEY_LOCAL_MACHINE, "", "memclock", "90");
     const auto banshee = WriteDriverSettings(kCardBanshee, record);
     EXPECT_TRUE(banshee.saved && banshee.clocksSkipped);
     EXPECT_EQ(stored("", "grxclock") + stored("", "GraphicsClock") + stored("", "MemClocking"),
@@ -223,7 +266,7 @@ TEST_F(DriverMap, TheResultSaysWhatWasNotWritten) {
 }
 
 TEST_F(DriverMap, OnlyTheExactCardNamesDoAnything) {
-    putDword(kTntD3D, "AAMETHOD", 5);
+    store::RegSetDword(HKEY_LOCAL_MACHINE, kTntD3D, "AAMETHOD", 5);
     panel.shown["lblTNTCoreVal"] = "100";
     for (const std::string_view card : {"tnt", "TNT ", "voodoo2", "BANSHEE", "Voodoo", ""}) {
         ReadDriverSettings(card, record);
@@ -246,20 +289,31 @@ using DisplayClassScan = HiveTest;
 
 // Classes 0005 down to 0000, name by name (3dfxvb.vxd, then fusionv.vxd for the Banshee): the
 // last match wins. The TNT's description and date come from the class key itself.
+// Without a match (classes beyond 0005 are not looked at) the fields stay and no key is made.
 TEST_F(DisplayClassScan, TheLowestClassOfTheLastDriverNameWins) {
     DriverSettings record;
+    record.TNT.DriverDesc = "before";
+    record.BanClock.ClassKey = "before";
+    EXPECT_FALSE(ReadTNTDriverInfo(record));
+    EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "System"));
+    install(6, "nv4.vxd");
+    EXPECT_FALSE(ReadTNTDriverInfo(record));
+    install(6, "3dfxvb.vxd");
+    EXPECT_FALSE(FindBansheeClassKey(record));
+    EXPECT_EQ(record.TNT.DriverDesc.asText() + record.BanClock.ClassKey, "beforebefore");
     install(0, "3dfxvb.vxd", "100");
     install(4, "fusionv.vxd", "110");
     install(2, "fusionv.vxd", "103");
-    putText(classKey(2), "memclock", "104");
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(2), "memclock", "104");
     install(1, "FUSIONV.VXD");  // names match exactly, letter case included
-    putText(classKey(1, ""), "minivdd", "fusionv.vxd");  // in the class key, not its "DEFAULT"
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(1, ""), "minivdd",
+                        "fusionv.vxd");  // in the class key, not its "DEFAULT"
     install(5, "nv4.vxd");
     install(3, "nv4.vxd");
-    putText(classKey(3, ""), "DriverDesc", "NVIDIA RIVA TNT");
-    putText(classKey(3, ""), "DriverDate", "11-3-1999");
-    putText(classKey(3), "DriverDesc", "in DEFAULT");
-    putText(classKey(5, ""), "DriverDesc", "second adapter");
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(3, ""), "DriverDesc", "NVIDIA RIVA TNT");
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(3, ""), "DriverDate", "11-3-1999");
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(3), "DriverDesc", "in DEFAULT");
+    store::RegSetString(HKEY_LOCAL_MACHINE, classKey(5, ""), "DriverDesc", "second adapter");
     EXPECT_TRUE(FindBansheeClassKey(record) && ReadTNTDriverInfo(record));
     EXPECT_EQ(record.BanClock.ClassKey, classKey(2));
     EXPECT_EQ(record.BanClock.grxclock.asText() + " " + record.BanClock.memclock.asText(),
@@ -271,18 +325,25 @@ TEST_F(DisplayClassScan, TheLowestClassOfTheLastDriverNameWins) {
     EXPECT_EQ(record.BanClock.grxclock, SettingValue());
 }
 
-TEST_F(DisplayClassScan, WithoutAMatchTheFieldsStayAndNoKeyIsMade) {
-    DriverSettings record;
-    record.TNT.DriverDesc = "before";
-    record.BanClock.ClassKey = "before";
-    EXPECT_FALSE(ReadTNTDriverInfo(record));
-    EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "System"));
-    install(6, "nv4.vxd");  // beyond 0005
-    EXPECT_FALSE(ReadTNTDriverInfo(record));
-    install(6, "3dfxvb.vxd");
-    EXPECT_FALSE(FindBansheeClassKey(record));
-    EXPECT_EQ(record.TNT.DriverDesc, SettingValue("before"));
-    EXPECT_EQ(record.BanClock.ClassKey, "before");
+// Absent counts as 0 and a text by its decimal value; a text that is no number in the 32-bit
+// range converts to nothing and is neither equal nor unequal to a number.
+TEST(SettingValue, ConvertsAndComparesAsTextNumberAndByte) {
+    using ValueRow = std::tuple<SettingValue, const char*, std::optional<int>, std::optional<int>>;
+    for (const auto& [value, text, number, byte] : {
+             ValueRow{-5, "-5", -5, std::nullopt},
+             ValueRow{255, "255", 255, 255},
+             ValueRow{" 01 ", " 01 ", 1, 1},
+             ValueRow{"-2147483648", "-2147483648", INT32_MIN, std::nullopt},
+         }) {
+        EXPECT_EQ(value.asText(), text);
+        EXPECT_EQ(value.asInt32(), number) << text;
+        EXPECT_EQ(value.asByte(), byte) << text;
+        EXPECT_EQ(value.equals(1), number == 1) << text;
+    }
+    for (const char* notANumber : {"", "abc", "1.5", "12abc", "--1", "+", "0x10", "2147483648"}) {
+        EXPECT_EQ(SettingValue(notANumber).asInt32(), std::nullopt) << notANumber;
+        EXPECT_EQ(SettingValue(notANumber).equals(0), std::nullopt) << notANumber;
+    }
 }
 
 }  // namespace

@@ -10,14 +10,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using Found = std::vector<std::string>;
-using tunexa::test::fileBytes;
+using namespace tunexa::test;  // files and the temporary folder
 
 class LauncherTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
     void files(std::initializer_list<const char*> names) {
         for (const char* name : names) {
-            tunexa::test::putFile(driveC / name, "x");
+            putFile(driveC / name, "x");
         }
     }
     Found search(std::string_view folder) {
@@ -63,7 +63,7 @@ TEST_F(LauncherTest, LinksAreFollowedOnceAndForeignNamesPassedOver) {
 // refused input leaves it as it was.
 TEST_F(LauncherTest, TheLaunchBatchGetsItsExactBytesWholeOrNotAtAll) {
     const auto batch = driveC / "TX106HL.BAT";
-    tunexa::test::putFile(batch, "an old and much longer file\r\n");
+    putFile(batch, "an old and much longer file\r\n");
     for (const auto& [path, address, expected] : {
              std::tuple{"d:\\hl.exe", "",
                         "d:\r\ncd\\\r\ncd \"\"\r\nhl.exe -dev -console +connect \r\nexit\r\n\r\n"},

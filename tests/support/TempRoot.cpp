@@ -17,10 +17,7 @@ std::filesystem::path makeTempFolder(const char* prefix) {
     return pattern;
 }
 
-std::filesystem::path& rootSlot() {
-    static std::filesystem::path root;
-    return root;
-}
+std::filesystem::path isolatedFolder;  // set once, before any test runs
 
 }  // namespace
 
@@ -53,11 +50,11 @@ void isolateUserFolders() {
     setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     setenv("HOME", root.c_str(), 1);
-    rootSlot() = root;
+    isolatedFolder = root;
 }
 
 std::filesystem::path isolatedRoot() {
-    return rootSlot();
+    return isolatedFolder;
 }
 
 }  // namespace tunexa::test
