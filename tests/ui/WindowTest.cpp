@@ -1,10 +1,22 @@
-// The window services on the program's own window: window state, tabs on and off, and the
-// tab-switch behaviour however the user switches.
+// The ui layer on the program's own widgets: the one-row list's item in view apart from its
+// selection; window state, tabs on and off and the tab switch however the user switches; the
+// message boxes as the user sees them: the exact title (the program's by default), the prompt as
+// plain text with CR LF as a line break, exactly the asked buttons, Escape giving the declining
+// one, and no icon at all: none on the box, no empty column where one would stand, none on the
+// buttons even under a style that gives dialog buttons icons.
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -14,11 +26,16 @@
 #include "ScriptedMessageBoxes.h"
 #include "ScriptedTextQuestions.h"
 #include "app/Application.h"
+#include "platform/QtMessageBoxService.h"
 #include "platform/tray/QtTrayIcon.h"
+#include "ui/ListBox.h"
+#include "ui/OneRowList.h"
 #include "ui/WindowState.h"
 
 namespace tunexa::ui {
 namespace {
+
+using namespace platform;
 
 TEST(WindowStateTest, MinimisingAndHidingAreSeparateAndRestoringKeepsAMaximisedWindow) {
     QWidget window;
@@ -85,6 +102,120 @@ TEST(TabTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) 
     setTabOn(tabs, 1, true);
     click(1)(tabs);
     EXPECT_EQ(tabs->currentIndex(), 1);
+}
+
+// As desktop styles do: OK with a tick, Cancel with a cross.
+class ButtonIconsStyle : public QProxyStyle {
+  public:
+    ButtonIconsStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons
+                   ? 1
+                   : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+// Each box is answered by pressing `pressed` (none: Escape).
+const struct {
+    const char* prompt;
+    const char* title;  // null: shown without a title of its own
+    MessageButtons buttons;
+    QMessageBox::StandardButtons shown;
+    QMessageBox::StandardButton pressed;
+    const char* shownText;
+    MessageAnswer answer;
+} kBoxes[] = {
+    {"Please restart Tunexa.\r\nDefaults have been set.", "Restart Tunexa", MessageButtons::Ok,
+     QMessageBox::Ok, QMessageBox::Ok, "Please restart Tunexa.\nDefaults have been set.",
+     MessageAnswer::Ok},
+    {"<b>Saved</b>", nullptr, MessageButtons::Ok, QMessageBox::Ok, QMessageBox::NoButton,
+     "<b>Saved</b>", MessageAnswer::Ok},
+    {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
+     QMessageBox::Yes, "Reboot?", MessageAnswer::Yes},
+    {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
+     QMessageBox::NoButton, "Reboot?", MessageAnswer::No},
+    {"You must reboot.", nullptr, MessageButtons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel,
+     QMessageBox::NoButton, "You must reboot.", MessageAnswer::Cancel},
+};
+
+TEST(QtMessageBoxTest, ShowsExactlyWhatItIsAskedAndNoIcon) {
+    QApplication::setStyle(new ButtonIconsStyle);
+    QtMessageBoxService service;
+    for (const auto& c : kBoxes) {
+        SCOPED_TRACE(c.prompt);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = true;
+            EXPECT_EQ(box->windowTitle(), c.title ? c.title : "Tunexa");
+            EXPECT_EQ(box->text().toStdString(), c.shownText);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->standardButtons(), c.shown);
+            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            for (QAbstractButton* button : box->buttons()) {
+                EXPECT_TRUE(button->icon().isNull()) << button->text().toStdString();
+            }
+            for (QLabel* label : box->findChildren<QLabel*>()) {
+                if (label->text() == box->text()) {
+                    EXPECT_EQ(label->x(), box->layout()->contentsMargins().left());
+                }
+            }
+            c.pressed == QMessageBox::NoButton
+                ? QTest::keyClick(box, Qt::Key_Escape)
+                : QTest::mouseClick(box->button(c.pressed), Qt::LeftButton);
+        });
+        const MessageAnswer answer = c.title == nullptr
+                                         ? service.show(QString::fromLatin1(c.prompt), c.buttons)
+                                         : service.show(QString::fromLatin1(c.prompt),
+                                                        QString::fromLatin1(c.title), c.buttons);
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(answer, c.answer);
+    }
+}
+
+// Stepping (keys, scroll-bar arrows) moves the item in view and leaves the selection; Space or a
+// click selects the item in view; code that selects (by the first exact text) brings it into view.
+TEST(OneRowListTest, StepsTheItemInViewApartFromTheSelection) {
+    OneRowList list;
+    for (int level = 1; level <= 12; ++level) {
+        list.addItem(QString::number(level));
+    }
+    list.resize(120, list.sizeHint().height());
+    list.setTopIndex(5);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QRect viewport = list.viewport()->rect();
+    EXPECT_EQ(list.indexAt(viewport.topLeft()).row(), list.indexAt(viewport.bottomLeft()).row());
+    const struct {
+        std::function<void()> step;
+        int top;
+        int selected;
+    } steps[] = {
+        {[&] { EXPECT_FALSE(selectText(&list, QStringLiteral("3 "))); }, 5, -1},
+        {[&] { selectText(&list, QStringLiteral("3")); }, 2, 2},
+        {[&] { QTest::keyClick(&list, Qt::Key_Down); }, 3, 2},
+        {[&] { list.verticalScrollBar()->triggerAction(QScrollBar::SliderSingleStepAdd); }, 4, 2},
+        {[&] { QTest::keyClick(&list, Qt::Key_Space); }, 4, 4},
+        {[&] {
+             QTest::keyClick(&list, Qt::Key_End);
+             QTest::keyClick(&list, Qt::Key_Down);
+         },
+         11, 4},
+        {[&] { QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, viewport.center()); }, 11,
+         11},
+        {[&] { list.insertItem(0, QStringLiteral("0")); }, 12, 12},
+    };
+    for (const auto& step : steps) {
+        step.step();
+        QCoreApplication::processEvents();  // a changed list lays itself out afresh
+        EXPECT_EQ(list.topIndex(), step.top);
+        EXPECT_EQ(list.indexAt(viewport.center()).row(), step.top);
+        EXPECT_EQ(selectedIndex(&list), step.selected);
+    }
+    list.clear();
+    EXPECT_EQ(list.topIndex(), -1);
 }
 
 }  // namespace
