@@ -55,15 +55,13 @@ void PanelFixture::expectStore(const StoreEntries& base, const StoreEntries& cha
     std::map<std::string, std::string> expected;  // by key and value name
     for (const StoreEntries* entries : {&base, &changes}) {
         for (const std::string& entry : *entries) {
-            if (std::count(card_->keys.begin(), card_->keys.end(),
-                           entry.substr(0, entry.find(':')))) {
-                expected[entry.substr(0, entry.find('='))] = entry;
-            }
+            expected[entry.substr(0, entry.find('='))] = entry;
         }
     }
     StoreEntries present;
     for (const auto& [name, entry] : expected) {
-        if (entry.back() != '=') {
+        if (entry.back() != '=' &&
+            std::count(card_->keys.begin(), card_->keys.end(), name.substr(0, name.find(':')))) {
             present.push_back(entry);
         }
     }

@@ -15,7 +15,6 @@
 
 #include <functional>
 #include <initializer_list>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -77,11 +76,6 @@ const Card& tntCard();
 const Card& voodoo2Card();
 const Card& bansheeCard();
 const Card& voodooCard();
-
-// Names the card in test names and failure output.
-inline void PrintTo(const Card* card, std::ostream* out) {
-    *out << card->name;
-}
 
 QString sliderText(const SliderRow& row, int position);
 platform::MessageBox notice(const char* text);
