@@ -5,6 +5,7 @@
 #include <QCheckBox>
 
 #include <set>
+#include <tuple>
 
 #include "PanelFixture.h"
 #include "panels/live/MatroxPanel.h"
@@ -13,24 +14,17 @@
 namespace tunexa::test {
 namespace {
 
-// A live box, the store entry it writes, its checked and unchecked data, and the frame it
-// switches on and off.
-struct LiveBox {
-    const char* box;
-    const char* entry;
-    const char* checked;
-    const char* unchecked;
-    const char* frame = nullptr;
-};
-
-const LiveBox kLiveBoxes[] = {{"chkG200sub", "MX:Use Subpixel", "s1", "s0"},
-                              {"chkG200aniso", "MX:Anisotropic", "s1", "s0"},
-                              {"chkG200V", "MX:Flip on VBlank", "s1", "s0"},
-                              {"chkMatroxOnOff", "TX:Matrox Enable", "s1", "s0", "frameMatrox"},
-                              {"chkUnrealTrueC", "UR:TrueColor", "d1", "d0"},
-                              {"chkUnrealDoTri", "UR:DoTrilinear", "d1", "d0"},
-                              {"chkUnrealTB", "UR:TripleBuffering", "d1", "d0"},
-                              {"chkUnrealDoFlip", "UR:DoFlip", "d1", "d0"}};
+// A live box, the store entry it writes (with "1" ticked, "0" unticked) and the frame it switches
+// on and off.
+const std::tuple<const char*, const char*, const char*> kLiveBoxes[] = {
+    {"chkG200sub", "MX:Use Subpixel=s", nullptr},
+    {"chkG200aniso", "MX:Anisotropic=s", nullptr},
+    {"chkG200V", "MX:Flip on VBlank=s", nullptr},
+    {"chkMatroxOnOff", "TX:Matrox Enable=s", "frameMatrox"},
+    {"chkUnrealTrueC", "UR:TrueColor=d", nullptr},
+    {"chkUnrealDoTri", "UR:DoTrilinear=d", nullptr},
+    {"chkUnrealTB", "UR:TripleBuffering=d", nullptr},
+    {"chkUnrealDoFlip", "UR:DoFlip=d", nullptr}};
 
 class LiveSettings : public PanelFixture {
   protected:
@@ -43,15 +37,15 @@ class LiveSettings : public PanelFixture {
 
 TEST_F(LiveSettings, EachClickWritesItsBoxsValueOrPutsTheBoxBack) {
     std::set<std::string> expected;
-    for (const LiveBox& row : kLiveBoxes) {
+    for (const auto& [box, entry, frame] : kLiveBoxes) {
         for (const bool checked : {true, false}) {
-            SCOPED_TRACE(std::string(row.box) + (checked ? " ticked" : " unticked"));
-            find<QCheckBox>(row.box)->click();
-            expected.erase(std::string(row.entry) + "=" + (checked ? row.unchecked : row.checked));
-            expected.insert(std::string(row.entry) + "=" + (checked ? row.checked : row.unchecked));
+            SCOPED_TRACE(std::string(box) + (checked ? " ticked" : " unticked"));
+            find<QCheckBox>(box)->click();
+            expected.erase(entry + std::string(checked ? "0" : "1"));
+            expected.insert(entry + std::string(checked ? "1" : "0"));
             EXPECT_EQ(stored(), StoreEntries(expected.begin(), expected.end()));
-            if (row.frame != nullptr) {
-                EXPECT_EQ(controlState(form, row.frame), checked ? "enabled" : "disabled");
+            if (frame != nullptr) {
+                EXPECT_EQ(controlState(form, frame), checked ? "enabled" : "disabled");
             }
         }
     }

@@ -11,12 +11,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QString>
 
 #include <functional>
-#include <initializer_list>
-#include <string>
-#include <vector>
 
 #include "ControlState.h"
 #include "ScriptedMessageBoxes.h"
