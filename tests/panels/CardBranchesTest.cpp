@@ -114,20 +114,15 @@ class VoodooBatch : public PanelFixture {
     }
 };
 
-// A clock off the scale leaves the slider and is written as it is.
-TEST_F(VoodooBatch, ApplyReplacesTheSixGlideLinesWhole) {
+// A clock off the scale leaves the slider and is written as it is. An unsafe stored clock or a
+// missing drive is refused: neither the file nor the own values change; the notice says why.
+TEST_F(VoodooBatch, ApplyReplacesTheSixGlideLinesWholeOrRefusesAnUnsafeClockOrAMissingDrive) {
     applyLoaded(voodooCard().seeded, glide("58", "1", "0", "0"));
     set({"sld3DfxVCore=2"});
     applyLoaded({"3D:Voodoo GRXCLK=s65", "3D:Voodoo FastPCI=s1", "3D:Voodoo Vsync=s1",
                  "3D:Voodoo FastMem=s0"},
                 glide("65", "0", "1", "1"));
     expect({"sld3DfxVCore=2", "lbl3DfxVCoreVal=65"});
-}
-
-// Neither the file nor the own values change; the notice says why.
-TEST_F(VoodooBatch, AnUnsafeStoredClockOrAMissingDriveIsRefused) {
-    answer({Yes, Ok});
-    click("cmd3DfxVapply");
     for (const auto& [clock, why] :
          {std::pair{"s50 & deltree c:\\", "The core clock"}, std::pair{"s55", "Cannot write"}}) {
         if (QByteArray(why) == "Cannot write") {

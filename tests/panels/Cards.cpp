@@ -19,7 +19,7 @@ const Card& tntCard() {
             panel->FillTNTLists();
             return [panel] { panel->LoadTNTPanel(); };
         },
-        {"panelTNT", "cmdTNTapply", "cmdTNTdefaults", "Applying Settings", "TNT Settings Applied",
+        {"cmdTNTapply", "cmdTNTdefaults", "Applying Settings", "TNT Settings Applied",
          "TNT Settings Applied\r\nA reboot is needed to force changes"},
         {"N", "NG", "NT"},
         // As the Detonator driver leaves it: FOGTABLEENABLE a double word, not one byte.
@@ -74,7 +74,7 @@ const Card& voodoo2Card() {
                 new panels::Voodoo2Panel(*t.find<panels::Voodoo2Frame>("panelVoodoo2"), t.env);
             return [panel] { panel->LoadVoodoo2Panel(); };
         },
-        {"panelVoodoo2", "cmd3DfxV2apply", "cmd3DfxV2reset", "Applying Voodoo2 Settings",
+        {"cmd3DfxV2apply", "cmd3DfxV2reset", "Applying Voodoo2 Settings",
          "Voodoo2 Settings Applied"},
         {"VD", "VG"},
         // SLI detection switched off as the program stores it: the text "0" in both keys.
@@ -136,7 +136,7 @@ const Card& bansheeCard() {
                 new panels::BansheePanel(*t.find<panels::BansheeFrame>("panelBanshee"), t.env);
             return [panel] { panel->LoadBansheePanel(); };
         },
-        {"panelBanshee", "cmd3DfxBansheeapply", "cmd3DfxBansheereset", "Applying Banshee Settings",
+        {"cmd3DfxBansheeapply", "cmd3DfxBansheereset", "Applying Banshee Settings",
          "Banshee Settings Applied"},
         {"BD", "BG", "C3D", "DI"},
         {"C3D:minivdd=s3dfxvb.vxd", "C3D:grxclock=s107", "C3D:memclock=s115",
@@ -196,8 +196,7 @@ const Card& voodooCard() {
                                                   t.env, files::Drives(t.dir.path()));
             return [panel] { panel->LoadVoodooPanel(); };
         },
-        {"panelVoodoo", "cmd3DfxVapply", "cmd3DfxVreset", "Applying Voodoo Settings",
-         "Voodoo Settings Applied"},
+        {"cmd3DfxVapply", "cmd3DfxVreset", "Applying Voodoo Settings", "Voodoo Settings Applied"},
         {"3D"},
         {"3D:Voodoo GRXCLK=s58", "3D:Voodoo Vsync=s0", "3D:Voodoo FastMem=s1",
          "3D:Voodoo FastPCI=syes"},

@@ -41,9 +41,8 @@ struct TrayCase {
     std::vector<const char*> after;
 };
 
-// The frame holding a panel, its two buttons, and the title of Apply's question and answer.
+// A panel's two buttons, and the title of Apply's question and answer.
 struct CardNames {
-    const char* frame;
     const char* apply;
     const char* defaults;
     const char* asking;
