@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ScriptedMessageBoxes.h"
@@ -100,15 +101,8 @@ class StandInLogind : public QObject, protected QDBusContext {
     std::vector<std::string> calls_;
 };
 
-// A button or a tray item; logind refuses it with `refusal`, which the notice names.
-struct Command {
-    const char* control;
-    const char* title;
-    const char* call;
-    const char* refusal;
-};
-
-const Command kCommands[] = {
+// A button or a tray item, its title, its logind call, and the error logind refuses it with.
+const std::tuple<const char*, const char*, const char*, const char*> kCommands[] = {
     {"cmdReboot", "Reboot Windows", "Reboot false", "org.freedesktop.DBus.Error.AccessDenied"},
     {"mPopReboot", "Reboot Windows?", "Reboot false", "org.freedesktop.login1.OperationInProgress"},
     {"cmdShutDown", "Exit Windows?", "PowerOff false", "org.freedesktop.DBus.Error.AccessDenied"},
@@ -118,8 +112,8 @@ const Command kCommands[] = {
 
 // Each command answered No, then Yes with logind accepting, then Yes with logind refusing.
 TEST(PowerTest, EachCommandConfirmsThenAsksLogindWithoutWaitingAndActsOnTheAnswer) {
-    for (const Command& command : kCommands) {
-        SCOPED_TRACE(command.title);
+    for (const auto& [control, title, call, refusedWith] : kCommands) {
+        SCOPED_TRACE(title);
         app::Form1 form;
         test::ScriptedMessageBoxes boxes;
         platform::LogindPower power;
@@ -128,25 +122,25 @@ TEST(PowerTest, EachCommandConfirmsThenAsksLogindWithoutWaitingAndActsOnTheAnswe
                                        boxes, power, pointer);
         QSignalSpy quit(&commands, &system::PowerCommands::quitRequested);
         StandInLogind logind;
-        const bool reboot = command.call[0] == 'R';
+        const bool reboot = call[0] == 'R';
         const platform::MessageBox confirmation{
-            reboot ? "Do you want to reboot?" : "Do you want to exit Windows?", command.title,
+            reboot ? "Do you want to reboot?" : "Do you want to exit Windows?", title,
             MessageButtons::YesNo};
         const QString notice = QString("The system did not accept the %1.\r\n%2 (%3)")
                                    .arg(reboot ? "reboot" : "shut-down",
-                                        QByteArray(command.refusal).endsWith("AccessDenied")
+                                        QByteArray(refusedWith).endsWith("AccessDenied")
                                             ? "You are not allowed to do this."
                                             : "Not permitted by the stand-in.",
-                                        command.refusal);
+                                        refusedWith);
         const auto invoke = [&] {
-            QByteArray(command.control).startsWith("cmd")
-                ? form.findChild<QAbstractButton*>(command.control)->click()
-                : form.popupMenu().item(command.control)->trigger();
+            QByteArray(control).startsWith("cmd")
+                ? form.findChild<QAbstractButton*>(control)->click()
+                : form.popupMenu().item(control)->trigger();
         };
 
         boxes.answer(MessageAnswer::No);
         invoke();
-        for (const QString& refusal : {QString(), QString::fromLatin1(command.refusal)}) {
+        for (const QString& refusal : {QString(), QString::fromLatin1(refusedWith)}) {
             boxes.answer(MessageAnswer::Yes);
             invoke();
             ASSERT_TRUE(QTest::qWaitFor([&] { return logind.holding(); }));
@@ -167,7 +161,7 @@ TEST(PowerTest, EachCommandConfirmsThenAsksLogindWithoutWaitingAndActsOnTheAnswe
             EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
             EXPECT_TRUE(form.ui.cmdReboot->isEnabled() && form.ui.cmdShutDown->isEnabled());
         }
-        EXPECT_EQ(logind.calls(), std::vector<std::string>(2, command.call));
+        EXPECT_EQ(logind.calls(), std::vector<std::string>(2, call));
         EXPECT_EQ(quit.count(), 1);
         EXPECT_EQ(boxes.shown(),
                   (std::vector{confirmation, confirmation, confirmation,

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
@@ -96,19 +97,15 @@ TEST(XRandrTest, DummyXorgListsItsModesAndSwitchesTheScreen) {
                   std::to_string(size.first) + "," + std::to_string(size.second));
     }
 
-    const struct {
-        platform::DisplayMode mode;
-        int result;
-        std::pair<int, int> size;
-    } switches[] = {
+    const std::tuple<platform::DisplayMode, int, std::pair<int, int>> switches[] = {
         {request(800, 600, 32), platform::DISP_CHANGE_SUCCESSFUL, {800, 600}},
         {request(1024, 768, 16), platform::DISP_CHANGE_BADMODE, {800, 600}},
         {request(1600, 1200, 32), platform::DISP_CHANGE_BADMODE, {800, 600}},
         {request(1024, 768, 32), platform::DISP_CHANGE_SUCCESSFUL, {1024, 768}},
     };
-    for (const auto& s : switches) {
-        EXPECT_EQ(modes.ChangeDisplayMode(s.mode), s.result) << s.mode.dmPelsWidth;
-        EXPECT_EQ(server.currentSize(), s.size) << s.mode.dmPelsWidth;
+    for (const auto& [mode, result, size] : switches) {
+        EXPECT_EQ(modes.ChangeDisplayMode(mode), result) << mode.dmPelsWidth;
+        EXPECT_EQ(server.currentSize(), size) << mode.dmPelsWidth;
     }
     EXPECT_EQ(storedResolution(), "1024,768");
 }

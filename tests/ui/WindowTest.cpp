@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <tuple>
 
 #include "FakeBusyPointer.h"
 #include "FakeDisplayModes.h"
@@ -58,12 +59,8 @@ TabAction click(int tab) {
 }
 
 // Each from " 3Dfx" (2), with "   Riva TNT" (1) switched off.
-const struct {
-    const char* way;
-    TabAction act;
-    int tabAfter;
-    int runs;
-} kTabSwitches[] = {
+// The way, the tab current after it, and how often the tab click ran.
+const std::tuple<const char*, TabAction, int, int> kTabSwitches[] = {
     {"click on another tab", click(0), 0, 1},
     {"click on the current tab", click(2), 2, 1},
     {"click on the tab switched off", click(1), 2, 0},
@@ -87,17 +84,17 @@ TEST(TabTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) 
     auto* glide = form.findChild<QWidget*>(QStringLiteral("frameV2Glide"));
     int runs = 0;
     onTabClick(tabs, &form, [&runs] { ++runs; });
-    for (const auto& tabSwitch : kTabSwitches) {
-        SCOPED_TRACE(tabSwitch.way);
+    for (const auto& [way, act, tabAfter, runsAfter] : kTabSwitches) {
+        SCOPED_TRACE(way);
         tabs->setCurrentIndex(2);
         glide->show();
         direct3D->hide();
         runs = 0;
-        tabSwitch.act(tabs);
-        EXPECT_EQ(tabs->currentIndex(), tabSwitch.tabAfter);
-        EXPECT_EQ(runs, tabSwitch.runs);
-        EXPECT_EQ(direct3D->isHidden(), tabSwitch.runs == 0);
-        EXPECT_EQ(glide->isHidden(), tabSwitch.runs != 0);
+        act(tabs);
+        EXPECT_EQ(tabs->currentIndex(), tabAfter);
+        EXPECT_EQ(runs, runsAfter);
+        EXPECT_EQ(direct3D->isHidden(), runsAfter == 0);
+        EXPECT_EQ(glide->isHidden(), runsAfter != 0);
     }
     setTabOn(tabs, 1, true);
     click(1)(tabs);
@@ -116,43 +113,40 @@ class ButtonIconsStyle : public QProxyStyle {
     }
 };
 
-// Each box is answered by pressing `pressed` (none: Escape).
-const struct {
-    const char* prompt;
-    const char* title;  // null: shown without a title of its own
-    MessageButtons buttons;
-    QMessageBox::StandardButtons shown;
-    QMessageBox::StandardButton pressed;
-    const char* shownText;
-    MessageAnswer answer;
-} kBoxes[] = {
-    {"Please restart Tunexa.\r\nDefaults have been set.", "Restart Tunexa", MessageButtons::Ok,
-     QMessageBox::Ok, QMessageBox::Ok, "Please restart Tunexa.\nDefaults have been set.",
-     MessageAnswer::Ok},
-    {"<b>Saved</b>", nullptr, MessageButtons::Ok, QMessageBox::Ok, QMessageBox::NoButton,
-     "<b>Saved</b>", MessageAnswer::Ok},
-    {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
-     QMessageBox::Yes, "Reboot?", MessageAnswer::Yes},
-    {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
-     QMessageBox::NoButton, "Reboot?", MessageAnswer::No},
-    {"You must reboot.", nullptr, MessageButtons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel,
-     QMessageBox::NoButton, "You must reboot.", MessageAnswer::Cancel},
+// The prompt, the title (null: shown without a title of its own), the buttons asked for and shown,
+// the one pressed (none: Escape), the text shown, and the answer.
+const std::tuple<const char*, const char*, MessageButtons, QMessageBox::StandardButtons,
+                 QMessageBox::StandardButton, const char*, MessageAnswer>
+    kBoxes[] = {
+        {"Please restart Tunexa.\r\nDefaults have been set.", "Restart Tunexa", MessageButtons::Ok,
+         QMessageBox::Ok, QMessageBox::Ok, "Please restart Tunexa.\nDefaults have been set.",
+         MessageAnswer::Ok},
+        {"<b>Saved</b>", nullptr, MessageButtons::Ok, QMessageBox::Ok, QMessageBox::NoButton,
+         "<b>Saved</b>", MessageAnswer::Ok},
+        {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
+         QMessageBox::Yes, "Reboot?", MessageAnswer::Yes},
+        {"Reboot?", "Reboot Windows", MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No,
+         QMessageBox::NoButton, "Reboot?", MessageAnswer::No},
+        {"You must reboot.", nullptr, MessageButtons::OkCancel,
+         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoButton, "You must reboot.",
+         MessageAnswer::Cancel},
 };
 
 TEST(QtMessageBoxTest, ShowsExactlyWhatItIsAskedAndNoIcon) {
     QApplication::setStyle(new ButtonIconsStyle);
     QtMessageBoxService service;
-    for (const auto& c : kBoxes) {
-        SCOPED_TRACE(c.prompt);
+    for (const auto& [prompt, title, buttons, shownButtons, pressed, shownText, expected] :
+         kBoxes) {
+        SCOPED_TRACE(prompt);
         bool seen = false;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             seen = true;
-            EXPECT_EQ(box->windowTitle(), c.title ? c.title : "Tunexa");
-            EXPECT_EQ(box->text().toStdString(), c.shownText);
+            EXPECT_EQ(box->windowTitle(), title ? title : "Tunexa");
+            EXPECT_EQ(box->text().toStdString(), shownText);
             EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->standardButtons(), c.shown);
+            EXPECT_EQ(box->standardButtons(), shownButtons);
             EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
             for (QAbstractButton* button : box->buttons()) {
                 EXPECT_TRUE(button->icon().isNull()) << button->text().toStdString();
@@ -162,16 +156,16 @@ TEST(QtMessageBoxTest, ShowsExactlyWhatItIsAskedAndNoIcon) {
                     EXPECT_EQ(label->x(), box->layout()->contentsMargins().left());
                 }
             }
-            c.pressed == QMessageBox::NoButton
+            pressed == QMessageBox::NoButton
                 ? QTest::keyClick(box, Qt::Key_Escape)
-                : QTest::mouseClick(box->button(c.pressed), Qt::LeftButton);
+                : QTest::mouseClick(box->button(pressed), Qt::LeftButton);
         });
-        const MessageAnswer answer = c.title == nullptr
-                                         ? service.show(QString::fromLatin1(c.prompt), c.buttons)
-                                         : service.show(QString::fromLatin1(c.prompt),
-                                                        QString::fromLatin1(c.title), c.buttons);
+        const MessageAnswer answer =
+            title == nullptr
+                ? service.show(QString::fromLatin1(prompt), buttons)
+                : service.show(QString::fromLatin1(prompt), QString::fromLatin1(title), buttons);
         EXPECT_TRUE(seen);
-        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(answer, expected);
     }
 }
 
