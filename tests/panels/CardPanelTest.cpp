@@ -16,6 +16,23 @@ namespace {
 using enum platform::MessageAnswer;
 using platform::MessageBox;
 
+QString sliderText(const SliderRow& row, int position) {
+    if (row.offset == kGamma) {
+        return QString::number(position / 20.0, 'f', 2);
+    }
+    return row.offset == kAntiAliasing ? QString("2x1 2x2 3x2 3x3 4x2 4x3 4x4").split(' ')[position]
+                                       : QString::number(row.offset + position);
+}
+
+MessageBox notice(const char* text) {
+    return {QString::fromLatin1(text), QString::fromLatin1(text), platform::MessageButtons::Ok};
+}
+
+MessageBox question(const char* title) {
+    return {QStringLiteral("Are you sure?"), QString::fromLatin1(title),
+            platform::MessageButtons::YesNo};
+}
+
 class CardPanel : public PanelFixture, public testing::WithParamInterface<const Card*> {
   protected:
     CardPanel() { start(*GetParam()); }

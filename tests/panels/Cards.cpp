@@ -56,7 +56,6 @@ const Card& tntCard() {
            "N:CPUOPTDISABLE=d0", "N:ANTIALIASENABLE=d0"}},
          {"mPopTNTV_1", {"chkTNTSetVsync=1", "mPopTNTV=1", "N:NOVSYNC=d0"}},
          {"mPopRivaCoreDefaults", {"lblTNTCoreVal=90", "mPopRivaCoreSpeed=30", "N:NVCLK=s120"}},
-         {"mPopTNTV_0", {"chkTNTSetVsync=0", "mPopTNTV=0", "N:NOVSYNC=d1", "N:NVCLK=s90"}},
          {"mPopRivaMemSpeed_20",
           {"sldTNTMemClk=20", "lblTNTMemVal=130", "mPopRivaMemSpeed=20", "N:MCLK=s130"}}},
         {"chkTNTDX6|N:DX6ENABLE|d1|d0", "chkTNTCpuOpt|N:CPUOPTDISABLE|d1|d0",

@@ -8,24 +8,6 @@
 
 namespace tunexa::test {
 
-using platform::MessageButtons;
-
-QString sliderText(const SliderRow& row, int position) {
-    if (row.offset == kGamma) {
-        return QString::number(position / 20.0, 'f', 2);
-    }
-    return row.offset == kAntiAliasing ? QString("2x1 2x2 3x2 3x3 4x2 4x3 4x4").split(' ')[position]
-                                       : QString::number(row.offset + position);
-}
-
-platform::MessageBox notice(const char* text) {
-    return {QString::fromLatin1(text), QString::fromLatin1(text), MessageButtons::Ok};
-}
-
-platform::MessageBox question(const char* title) {
-    return {QStringLiteral("Are you sure?"), QString::fromLatin1(title), MessageButtons::YesNo};
-}
-
 PanelFixture::PanelFixture() : env{boxes, form, engine::driverSettings(), form.popupMenu()} {
     store::useHiveFile(dir / "registry.db");
     engine::driverSettings() = {};

@@ -72,10 +72,6 @@ const Card& voodoo2Card();
 const Card& bansheeCard();
 const Card& voodooCard();
 
-QString sliderText(const SliderRow& row, int position);
-platform::MessageBox notice(const char* text);
-platform::MessageBox question(const char* title);
-
 class PanelFixture : public testing::Test {
   public:
     PanelFixture();

@@ -169,21 +169,18 @@ TEST(PowerTest, EachCommandConfirmsThenAsksLogindWithoutWaitingAndActsOnTheAnswe
     }
 }
 
-TEST(PowerTest, WithoutLogindOrWithoutABusTheRequestIsRefusedAndSaysWhy) {
-    for (const auto& [address, reason] :
-         {std::pair{PrivateBus::address,
-                    "systemd-logind is not running. (org.freedesktop.DBus.Error.ServiceUnknown)"},
-          std::pair{
-              QStringLiteral("unix:path=/nonexistent/tunexa-no-bus"),
-              "The system bus is not available. (org.freedesktop.DBus.Error.Disconnected)"}}) {
-        platform::LogindPower power(QDBusConnection::connectToBus(address, address));
-        QSignalSpy answered(&power, &platform::PowerService::answered);
-        power.ExitWindowsEx(platform::ExitWindowsFlags::EWX_REBOOT);
-        ASSERT_TRUE(answered.wait(10000)) << reason;
-        const auto answer = answered.front().front().value<platform::PowerAnswer>();
-        EXPECT_FALSE(answer.accepted);
-        EXPECT_EQ(answer.reason.toStdString(), reason);
-    }
+// Not sent at all, and still answered from the event loop. (An error reply from logind is the
+// refusal case above.)
+TEST(PowerTest, WithoutABusTheRequestIsRefusedAndSaysWhy) {
+    platform::LogindPower power(QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/tunexa-no-bus"), QStringLiteral("no-bus")));
+    QSignalSpy answered(&power, &platform::PowerService::answered);
+    power.ExitWindowsEx(platform::ExitWindowsFlags::EWX_REBOOT);
+    ASSERT_TRUE(answered.wait(10000));
+    const auto answer = answered.front().front().value<platform::PowerAnswer>();
+    EXPECT_FALSE(answer.accepted);
+    EXPECT_EQ(answer.reason.toStdString(),
+              "The system bus is not available. (org.freedesktop.DBus.Error.Disconnected)");
 }
 
 }  // namespace
