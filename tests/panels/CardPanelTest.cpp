@@ -59,24 +59,6 @@ TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
     expectStore(card().seeded, card().appliedChanges);
 }
 
-TEST_P(CardPanel, DefaultsChangeOnlyTheControlsUntilApplied) {
-    loadSeeded();
-    const auto before = store();
-    const auto record = engine::driverSettings();
-    const auto marks = trayState();
-    answer({Yes, Ok, Yes, Ok});
-    click(card().names.defaults);
-    EXPECT_EQ(boxes.shown(), std::vector<MessageBox>(
-                                 {question("Restoring Defaults"), notice("Defaults Restored")}));
-    EXPECT_EQ(store(), before);
-    EXPECT_EQ(engine::driverSettings(), record);
-    EXPECT_EQ(trayState(), marks);
-    click(card().names.apply);
-    EXPECT_EQ(boxes.shown().back(), applied());
-    expectStore(card().factory);
-    expect(card().factoryShown);
-}
-
 // An empty store then leaves the sliders where they were and empties the labels.
 TEST_P(CardPanel, SliderLabelsFollowThePositionAndAnEmptyStoreEmptiesThem) {
     for (const SliderRow& row : card().sliders) {
@@ -122,8 +104,9 @@ TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
 }
 
 // Answered No, or Yes on a store another program holds: nothing is stored, the record and the
-// tray keep what the store holds, the panel what the user set.
-TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefuses) {
+// tray keep what the store holds, the panel what the user set. Defaults answered Yes then changes
+// only the controls until applied.
+TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefusesAndDefaultsOnlyOnTheControls) {
     loadSeeded();
     set(card().edits);
     const auto before = store();
@@ -140,19 +123,32 @@ TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefuses) {
         trigger(item.item);
     }
     EXPECT_EQ(boxes.shown().size(), 4 + card().tray.size());
-    const StoreLock lock;
-    for (std::size_t i = 0; i <= card().tray.size(); ++i) {  // Apply, then each tray item
-        answer({Yes, Ok});
-        i == 0 ? click(card().names.apply) : trigger(card().tray[i - 1].item);
-        const MessageBox& told = boxes.shown().back();
-        EXPECT_EQ(told.title, "Settings Not Applied");
-        EXPECT_TRUE(told.prompt.startsWith("Settings Not Applied\r\n") && told.prompt.size() > 24)
-            << told.prompt.toStdString();
-        EXPECT_EQ(trayState(), marks);
+    {
+        const StoreLock lock;
+        for (std::size_t i = 0; i <= card().tray.size(); ++i) {  // Apply, then each tray item
+            answer({Yes, Ok});
+            i == 0 ? click(card().names.apply) : trigger(card().tray[i - 1].item);
+            const MessageBox& told = boxes.shown().back();
+            EXPECT_EQ(told.title, "Settings Not Applied");
+            EXPECT_TRUE(told.prompt.startsWith("Settings Not Applied\r\n") &&
+                        told.prompt.size() > 24)
+                << told.prompt.toStdString();
+            EXPECT_EQ(trayState(), marks);
+        }
     }
     expect(card().edits);
+    load();  // Defaults from what the store holds
+    answer({Yes, Ok, Yes, Ok});
+    click(card().names.defaults);
+    EXPECT_EQ(std::vector(boxes.shown().end() - 2, boxes.shown().end()),
+              std::vector({question("Restoring Defaults"), notice("Defaults Restored")}));
     EXPECT_EQ(store(), before);
     EXPECT_EQ(engine::driverSettings(), record);
+    EXPECT_EQ(trayState(), marks);
+    click(card().names.apply);
+    EXPECT_EQ(boxes.shown().back(), applied());
+    expectStore(card().factory);
+    expect(card().factoryShown);
 }
 
 TEST_P(CardPanel, TrayItemsStoreTheWholePanel) {
