@@ -182,11 +182,8 @@ TEST(OneRowListTest, StepsTheItemInViewApartFromTheSelection) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     const QRect viewport = list.viewport()->rect();
     EXPECT_EQ(list.indexAt(viewport.topLeft()).row(), list.indexAt(viewport.bottomLeft()).row());
-    const struct {
-        std::function<void()> step;
-        int top;
-        int selected;
-    } steps[] = {
+    // A step, then the item in view and the one selected.
+    const std::tuple<std::function<void()>, int, int> steps[] = {
         {[&] { EXPECT_FALSE(selectText(&list, QStringLiteral("3 "))); }, 5, -1},
         {[&] { selectText(&list, QStringLiteral("3")); }, 2, 2},
         {[&] { QTest::keyClick(&list, Qt::Key_Down); }, 3, 2},
@@ -201,12 +198,12 @@ TEST(OneRowListTest, StepsTheItemInViewApartFromTheSelection) {
          11},
         {[&] { list.insertItem(0, QStringLiteral("0")); }, 12, 12},
     };
-    for (const auto& step : steps) {
-        step.step();
+    for (const auto& [step, top, selected] : steps) {
+        step();
         QCoreApplication::processEvents();  // a changed list lays itself out afresh
-        EXPECT_EQ(list.topIndex(), step.top);
-        EXPECT_EQ(list.indexAt(viewport.center()).row(), step.top);
-        EXPECT_EQ(selectedIndex(&list), step.selected);
+        EXPECT_EQ(list.topIndex(), top);
+        EXPECT_EQ(list.indexAt(viewport.center()).row(), top);
+        EXPECT_EQ(selectedIndex(&list), selected);
     }
     list.clear();
     EXPECT_EQ(list.topIndex(), -1);
