@@ -96,34 +96,29 @@ TEST_F(CardBranches, BansheeWithoutADriverKeepsTheClocksAndSaysSo) {
                           MessageButtons::Ok}));
 }
 
-class VoodooBatch : public PanelFixture {
-  protected:
-    VoodooBatch() { start(voodooCard()); }
+std::string glide(const char* clock, const char* fastMem, const char* fastPci, const char* vsync) {
+    return std::string("REM -- Written by Tunexa v1.0.7 for Win95/98 - Public Beta --\r\n") +
+           "SET SST_GRXCLK=" + clock + "\r\nSET SST_FASTMEM=" + fastMem +
+           "\r\nSET SST_FASTPCIRD=" + fastPci + "\r\nSET SST_SWAP_EN_WAIT_ON_VSYNC=" + vsync +
+           "\r\nSET FX_GLIDE_SWAPINTERVAL=0\r\n";
+}
 
-    std::string batch() const {
+// A clock off the scale leaves the slider and is written as it is. An unsafe stored clock or a
+// missing drive is refused: neither the file nor the own values change; the notice says why.
+TEST_F(CardBranches, VoodooApplyReplacesTheSixGlideLinesOrRefusesAnUnsafeClockOrAMissingDrive) {
+    start(voodooCard());
+    const auto batch = [this] {
         std::ifstream in(dir / "drive_c" / "tunexa.bat", std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    static std::string glide(const char* clock, const char* fastMem, const char* fastPci,
-                             const char* vsync) {
-        return std::string("REM -- Written by Tunexa v1.0.7 for Win95/98 - Public Beta --\r\n") +
-               "SET SST_GRXCLK=" + clock + "\r\nSET SST_FASTMEM=" + fastMem +
-               "\r\nSET SST_FASTPCIRD=" + fastPci + "\r\nSET SST_SWAP_EN_WAIT_ON_VSYNC=" + vsync +
-               "\r\nSET FX_GLIDE_SWAPINTERVAL=0\r\n";
-    }
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
     // Loads `stored`, applies, and finds `expected` in the batch file.
-    void applyLoaded(const StoreEntries& stored, const std::string& expected) {
+    const auto applyLoaded = [&](const StoreEntries& stored, const std::string& expected) {
         seedStore(stored);
         load();
         answer({Yes, Ok});
         click("cmd3DfxVapply");
         EXPECT_EQ(batch(), expected);
-    }
-};
-
-// A clock off the scale leaves the slider and is written as it is. An unsafe stored clock or a
-// missing drive is refused: neither the file nor the own values change; the notice says why.
-TEST_F(VoodooBatch, ApplyReplacesTheSixGlideLinesWholeOrRefusesAnUnsafeClockOrAMissingDrive) {
+    };
     applyLoaded(voodooCard().seeded, glide("58", "1", "0", "0"));
     set({"sld3DfxVCore=2"});
     applyLoaded({"3D:Voodoo GRXCLK=s65", "3D:Voodoo FastPCI=s1", "3D:Voodoo Vsync=s1",
