@@ -38,11 +38,10 @@ const std::pair<const char*, const char*> kForm1[] = {
      "Form1=Tunexa v1.0.7 for Win95/98 - Public Beta;SSTab1;tabMainSettings=  Main Settings;"
      "tabRivaTNT=   Riva TNT;tab3Dfx= 3Dfx;tabOtherStuff=  Other Stuff"},
     {"tabMainSettings",
-     "lblTXVersion=Tunexa v1.0.7 for Win95/98  -  Public Beta;lblAbout=Tunexa v1.0.7;"
-     "lblAbout2=*;lblAboutTX_0=Tunexa v1.0.7 for Win95/98 - Public Beta;"
-     "lblAboutTX_1=Running on a;lblAboutTX_2;lblAboutTX_3=Operating System;lblAboutTX_4;"
-     "frameMainDisplay=Main Display Settings;frameConfigure=Choose Available Cards;"
-     "frameTXSettings=Tunexa Options"},
+     "lblTXVersion=Tunexa v1.0.7 for Win95/98  -  Public Beta;lblAbout=Tunexa v1.0.7;lblAbout2=*;"
+     "lblAboutTX_0=Tunexa v1.0.7 for Win95/98 - Public Beta;lblAboutTX_1=Running on a;lblAboutTX_2;"
+     "lblAboutTX_3=Operating System;lblAboutTX_4;frameMainDisplay=Main Display Settings;"
+     "frameConfigure=Choose Available Cards;frameTXSettings=Tunexa Options"},
     {"frameMainDisplay",
      "lstMainRes=Display modes~640x480x16,1600x1200x32;cmdSwitchDisplay=Switch resolution;"
      "lblResolution=Current Resolution;lblCurrentRes~1600x1200"},
@@ -114,10 +113,10 @@ const std::pair<const char*, const char*> kForm1[] = {
      "frameV2D3D=Direct3D;frameV2Glide=Glide"},
     {"frameV2D3D",
      "chkV2D3Dvs=VSync;chkV2D3Dam=Auto Mipmapping;chkV2D3Dft=Force Trilinear;"
-     "chkV2D3Dfa=Force Anti Aliasing;lblV2D3DCore=Core Speed>sldV2D3DCore;"
-     "sldV2D3DCore=Core clock;lblV2D3DCoreVal;lblV2D3DRG=Red Gamma>sldV2D3DRG;"
-     "sldV2D3DRG=Red gamma;lblV2DRGVal;lblV2D3DGG=Green Gamma>sldV2D3DGG;sldV2D3DGG=Green gamma;"
-     "lblV2DGGVal;lblV2D3DBG=Blue Gamma>sldV2D3DBG;sldV2D3DBG=Blue gamma;lblV2DBGVal"},
+     "chkV2D3Dfa=Force Anti Aliasing;lblV2D3DCore=Core Speed>sldV2D3DCore;sldV2D3DCore=Core clock;"
+     "lblV2D3DCoreVal;lblV2D3DRG=Red Gamma>sldV2D3DRG;sldV2D3DRG=Red gamma;lblV2DRGVal;"
+     "lblV2D3DGG=Green Gamma>sldV2D3DGG;sldV2D3DGG=Green gamma;lblV2DGGVal;"
+     "lblV2D3DBG=Blue Gamma>sldV2D3DBG;sldV2D3DBG=Blue gamma;lblV2DBGVal"},
     {"frameV2Glide",
      "chkV2Gtriple=Triple Buffering;chkV2Glimit=Limit to 2Mb;chkV2Gadvance=Advanced Filtering;"
      "chkV2GVSync=VSync;lblV2GCore=Core Speed>sldV2GCore;sldV2GCore=Core clock;lblV2GCoreVal;"

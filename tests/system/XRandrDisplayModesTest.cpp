@@ -128,11 +128,7 @@ TEST(XRandrTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
     for (const auto& [scaling, expected] :
          {std::pair{"1", "817.6 x 612.8|1.25"}, std::pair{"0", "817.6 x 612.8|1"}}) {
         QProcess probe;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("QT_ENABLE_HIGHDPI_SCALING"), scaling);
-        probe.setProcessEnvironment(environment);
-        probe.start(QStringLiteral(SCREEN_EXTENT_PROBE), {});
+        probe.start(QStringLiteral(SCREEN_EXTENT_PROBE), {scaling, "-platform", "xcb"});
         ASSERT_TRUE(probe.waitForFinished(30000));
         EXPECT_EQ(probe.readAllStandardOutput().trimmed().toStdString(), expected) << scaling;
     }
