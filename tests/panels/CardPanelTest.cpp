@@ -109,9 +109,12 @@ TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
 TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefusesAndDefaultsOnlyOnTheControls) {
     loadSeeded();
     set(card().edits);
-    const auto before = store();
-    const auto record = engine::driverSettings();
-    const auto marks = trayState();
+    const auto unchanged = [this, before = store(), record = engine::driverSettings(),
+                            marks = trayState()] {
+        EXPECT_EQ(store(), before);
+        EXPECT_EQ(engine::driverSettings(), record);
+        EXPECT_EQ(trayState(), marks);
+    };
     answer({No, Ok, No, Ok});
     click(card().names.defaults);
     click(card().names.apply);
@@ -133,18 +136,17 @@ TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefusesAndDefaultsOnlyOnTheCon
             EXPECT_TRUE(told.prompt.startsWith("Settings Not Applied\r\n") &&
                         told.prompt.size() > 24)
                 << told.prompt.toStdString();
-            EXPECT_EQ(trayState(), marks);
+            unchanged();
         }
     }
     expect(card().edits);
+    unchanged();
     load();  // Defaults from what the store holds
     answer({Yes, Ok, Yes, Ok});
     click(card().names.defaults);
     EXPECT_EQ(std::vector(boxes.shown().end() - 2, boxes.shown().end()),
               std::vector({question("Restoring Defaults"), notice("Defaults Restored")}));
-    EXPECT_EQ(store(), before);
-    EXPECT_EQ(engine::driverSettings(), record);
-    EXPECT_EQ(trayState(), marks);
+    unchanged();
     click(card().names.apply);
     EXPECT_EQ(boxes.shown().back(), applied());
     expectStore(card().factory);
