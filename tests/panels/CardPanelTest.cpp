@@ -17,11 +17,10 @@ using enum platform::MessageAnswer;
 using platform::MessageBox;
 
 QString sliderText(const SliderRow& row, int position) {
-    if (row.offset == kGamma) {
-        return QString::number(position / 20.0, 'f', 2);
-    }
-    return row.offset == kAntiAliasing ? QString("2x1 2x2 3x2 3x3 4x2 4x3 4x4").split(' ')[position]
-                                       : QString::number(row.offset + position);
+    return row.offset == kGamma ? QString::number(position / 20.0, 'f', 2)
+           : row.offset == kAntiAliasing
+               ? QString("2x1 2x2 3x2 3x3 4x2 4x3 4x4").split(' ')[position]
+               : QString::number(row.offset + position);
 }
 
 MessageBox notice(const char* text) {
@@ -80,14 +79,11 @@ TEST_P(CardPanel, SliderLabelsFollowThePositionAndAnEmptyStoreEmptiesThem) {
 // Each check box loads from its own value only: its two values tick and untick it, a value it
 // does not know (every other box's here) leaves it as it was.
 TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
-    const auto box = [this](const QString& row) {
-        return find<QCheckBox>(row.section('|', 0, 0).toLatin1());
-    };
     for (const QString row : card().checks) {
         for (const int value : {1, 0}) {
             SCOPED_TRACE(row.toStdString() + (value ? " ticks" : " unticks"));
             for (const QString other : card().checks) {
-                ui::setCheckValue(box(other), 1 - value);
+                ui::setCheckValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1()), 1 - value);
                 const QString type = other.section('|', 2, 2).left(1);
                 seedStore({(other.section('|', 1, 1) + "=" + type + (type == "b" ? "07" : "7"))
                                .toStdString()});
@@ -96,7 +92,8 @@ TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
                            .toStdString()});
             load();
             for (const QString other : card().checks) {
-                EXPECT_EQ(ui::checkValue(box(other)), other == row ? value : 1 - value)
+                EXPECT_EQ(ui::checkValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1())),
+                          other == row ? value : 1 - value)
                     << other.toStdString();
             }
         }

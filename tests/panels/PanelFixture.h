@@ -1,7 +1,7 @@
 #pragma once
 
 // One card panel on the real main window, offscreen, over a fresh hive, with scripted message
-// boxes. Each card is data (Cards.cpp): its buttons and messages, the store it is seeded with and
+// boxes. Each card is data (PanelFixture.cpp): its buttons and messages, the store it is seeded with and
 // what the store holds after Apply or Defaults, its sliders, and its tray items and what they do.
 //
 // Expectations are texts "<name>=<state>": a control's or tray group's state (ControlState.h) or,
