@@ -41,16 +41,13 @@ class CardPanel : public PanelFixture, public testing::WithParamInterface<const 
         return {QString::fromLatin1(names.appliedPrompt ? names.appliedPrompt : names.applied),
                 QString::fromLatin1(names.applied), platform::MessageButtons::Ok};
     }
-    void loadSeeded() {
-        seedStore(card().seeded);
-        load();
-    }
 };
 
 TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
     answer({Yes, Ok, Yes, Ok});
     click(card().names.defaults);  // a stored value the panel does not know leaves these showing
-    loadSeeded();
+    seedStore(card().seeded);
+    load();
     expect(card().loaded);
     click(card().names.apply);
     EXPECT_EQ(boxes.shown().at(2), question(card().names.asking));
@@ -104,7 +101,8 @@ TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
 // tray keep what the store holds, the panel what the user set. Defaults answered Yes then changes
 // only the controls until applied.
 TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefusesAndDefaultsOnlyOnTheControls) {
-    loadSeeded();
+    seedStore(card().seeded);
+    load();
     set(card().edits);
     const auto unchanged = [this, before = store(), record = engine::driverSettings(),
                             marks = trayState()] {
@@ -151,7 +149,8 @@ TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefusesAndDefaultsOnlyOnTheCon
 }
 
 TEST_P(CardPanel, TrayItemsStoreTheWholePanel) {
-    loadSeeded();
+    seedStore(card().seeded);
+    load();
     set(card().edits);
     for (const TrayCase& item : card().tray) {
         SCOPED_TRACE(item.item);

@@ -57,7 +57,6 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
     const std::tuple<int, int, bool, std::vector<platform::MessageBox>,
                      test::FakeDisplayModes::Switch, std::optional<std::string>>
         cases[] = {
-            {1, platform::DISP_CHANGE_SUCCESSFUL, false, {}, {800, 600, 16}, "800,600"},
             {-1, platform::DISP_CHANGE_SUCCESSFUL, false, {}, {320, 200, 8}, "320,200"},
             {1, platform::DISP_CHANGE_RESTART, false, {restart}, {800, 600, 16}, "800,600"},
             {0, platform::DISP_CHANGE_BADMODE, false, {failed}, {640, 480, 16}, std::nullopt},
