@@ -46,7 +46,6 @@ TEST_F(CardBranches, TntListsStoreTheClickedItemFromTheTrayAndTheItemInViewOnApp
     trigger("mPopTNTV_1");
     expect({"N:LODBIASADJUST=d4", "N:AUTOMIPMAPMETHOD=d1", "N:MIPMAPLEVELS=d5",
             "NG:TextureQuality=b03", "lstTNTD3Dmip=5"});
-    find<QWidget>("lstTNTD3Dmipd")->setFocus();
     QTest::keyClick(find<QWidget>("lstTNTD3Dmipd"), Qt::Key_Up);
     click("cmdTNTapply");
     expect({"N:LODBIASADJUST=d2", "lstTNTD3Dmipd=High image quality"});

@@ -24,12 +24,11 @@ QString sliderText(const SliderRow& row, int position) {
 }
 
 MessageBox notice(const char* text) {
-    return {QString::fromLatin1(text), QString::fromLatin1(text), platform::MessageButtons::Ok};
+    return {text, text, platform::MessageButtons::Ok};
 }
 
 MessageBox question(const char* title) {
-    return {QStringLiteral("Are you sure?"), QString::fromLatin1(title),
-            platform::MessageButtons::YesNo};
+    return {"Are you sure?", title, platform::MessageButtons::YesNo};
 }
 
 class CardPanel : public PanelFixture, public testing::WithParamInterface<const Card*> {

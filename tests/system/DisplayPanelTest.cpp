@@ -62,10 +62,9 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
             {0, platform::DISP_CHANGE_BADMODE, false, {failed}, {640, 480, 16}, std::nullopt},
             {1, platform::DISP_CHANGE_SUCCESSFUL, true, {failed}, {800, 600, 16}, std::nullopt},
         };
-    int n = 0;
     for (const auto& [selected, result, readOnlyStore, shownBoxes, switched, stored] : cases) {
         SCOPED_TRACE(std::to_string(selected) + " answered " + std::to_string(result));
-        const auto hive = dir_ / (std::to_string(++n) + ".db");
+        const auto hive = dir_ / (std::to_string(selected) + "-" + std::to_string(result) + ".db");
         store::useHiveFile(hive);
         auto& shown = panel();
         ui::selectItem(list_, selected);

@@ -173,9 +173,7 @@ TEST(QtMessageBoxTest, ShowsExactlyWhatItIsAskedAndNoIcon) {
 // click selects the item in view; code that selects (by the first exact text) brings it into view.
 TEST(OneRowListTest, StepsTheItemInViewApartFromTheSelection) {
     OneRowList list;
-    for (int level = 1; level <= 12; ++level) {
-        list.addItem(QString::number(level));
-    }
+    list.addItems(QString("1 2 3 4 5 6 7 8 9 10 11 12").split(' '));
     list.resize(120, list.sizeHint().height());
     list.setTopIndex(5);
     list.show();
@@ -189,11 +187,8 @@ TEST(OneRowListTest, StepsTheItemInViewApartFromTheSelection) {
         {[&] { QTest::keyClick(&list, Qt::Key_Down); }, 3, 2},
         {[&] { list.verticalScrollBar()->triggerAction(QScrollBar::SliderSingleStepAdd); }, 4, 2},
         {[&] { QTest::keyClick(&list, Qt::Key_Space); }, 4, 4},
-        {[&] {
-             QTest::keyClick(&list, Qt::Key_End);
-             QTest::keyClick(&list, Qt::Key_Down);
-         },
-         11, 4},
+        {[&] { QTest::keyClick(&list, Qt::Key_End); }, 11, 4},
+        {[&] { QTest::keyClick(&list, Qt::Key_Down); }, 11, 4},
         {[&] { QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, viewport.center()); }, 11,
          11},
         {[&] { list.insertItem(0, QStringLiteral("0")); }, 12, 12},
