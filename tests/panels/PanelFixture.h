@@ -1,8 +1,9 @@
 #pragma once
 
 // One card panel on the real main window, offscreen, over a fresh hive, with scripted message
-// boxes. Each card is data (PanelFixture.cpp): its buttons and messages, the store it is seeded with and
-// what the store holds after Apply or Defaults, its sliders, and its tray items and what they do.
+// boxes. Each card is data (PanelFixture.cpp): its buttons and messages, the store it is seeded
+// with and what the store holds after Apply or Defaults, its sliders, and its tray items and what
+// they do.
 //
 // Expectations are texts "<name>=<state>": a control's or tray group's state (ControlState.h) or,
 // when the name holds a ':', a store entry (StoreEntries.h).
@@ -65,6 +66,9 @@ struct Card {
     std::vector<TrayCase> tray;       // in order, after the load of `seeded` and the edits
     std::vector<const char*> checks;  // "<box>|<key>:<value name>|<ticking data>|<unticking data>"
     std::vector<const char*> pages = {};  // "<button>><the only option page it leaves showing>"
+
+    // Names the card in failure output.
+    friend void PrintTo(const Card* card, std::ostream* out) { *out << card->name; }
 };
 
 const Card& tntCard();

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 namespace tunexa::test {
 
 ScriptedMessageBoxes& ScriptedMessageBoxes::answer(platform::MessageAnswer next) {
