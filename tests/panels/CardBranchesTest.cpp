@@ -1,14 +1,21 @@
-// What only one card does: the TNT's one-row lists, the Voodoo2's "Disable SLI", the Banshee
-// without a driver, and the Voodoo Graphics batch file.
+// What only one card or panel does: the TNT's one-row lists, the Voodoo2's "Disable SLI", the
+// Banshee without a driver, the Voodoo Graphics batch file, and the live settings: Matrox
+// G100/G200 and Unreal boxes written the moment they are clicked (and put back with a notice when
+// the store does not take them), and the Matrox values read back at start-up.
 
+#include <QCheckBox>
 #include <QListWidget>
 #include <QTest>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <tuple>
 
 #include "PanelFixture.h"
+#include "panels/live/MatroxPanel.h"
+#include "panels/live/UnrealPanel.h"
 #include "panels/tnt/TntPanel.h"
 #include "ui/ListBox.h"
 #include "ui/OneRowList.h"
@@ -39,7 +46,6 @@ TEST_F(CardBranches, TntListsStoreTheClickedItemFromTheTrayAndTheItemInViewOnApp
     trigger("mPopTNTV_1");
     expect({"N:LODBIASADJUST=d4", "N:AUTOMIPMAPMETHOD=d1", "N:MIPMAPLEVELS=d5",
             "NG:TextureQuality=b03", "lstTNTD3Dmip=5"});
-    find<QWidget>("lstTNTD3Dmipd")->setFocus();
     QTest::keyClick(find<QWidget>("lstTNTD3Dmipd"), Qt::Key_Up);
     click("cmdTNTapply");
     expect({"N:LODBIASADJUST=d2", "lstTNTD3Dmipd=High image quality"});
@@ -89,45 +95,35 @@ TEST_F(CardBranches, BansheeWithoutADriverKeepsTheClocksAndSaysSo) {
                           MessageButtons::Ok}));
 }
 
-class VoodooBatch : public PanelFixture {
-  protected:
-    VoodooBatch() { start(voodooCard()); }
+std::string glide(const char* clock, const char* fastMem, const char* fastPci, const char* vsync) {
+    return std::string("REM -- Written by Tunexa v1.0.7 for Win95/98 - Public Beta --\r\n") +
+           "SET SST_GRXCLK=" + clock + "\r\nSET SST_FASTMEM=" + fastMem +
+           "\r\nSET SST_FASTPCIRD=" + fastPci + "\r\nSET SST_SWAP_EN_WAIT_ON_VSYNC=" + vsync +
+           "\r\nSET FX_GLIDE_SWAPINTERVAL=0\r\n";
+}
 
-    std::string batch() const {
+// A clock off the scale leaves the slider and is written as it is. An unsafe stored clock or a
+// missing drive is refused: neither the file nor the own values change; the notice says why.
+TEST_F(CardBranches, VoodooApplyReplacesTheSixGlideLinesOrRefusesAnUnsafeClockOrAMissingDrive) {
+    start(voodooCard());
+    const auto batch = [this] {
         std::ifstream in(dir / "drive_c" / "tunexa.bat", std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    static std::string glide(const char* clock, const char* fastMem, const char* fastPci,
-                             const char* vsync) {
-        return std::string("REM -- Written by Tunexa v1.0.7 for Win95/98 - Public Beta --\r\n") +
-               "SET SST_GRXCLK=" + clock + "\r\nSET SST_FASTMEM=" + fastMem +
-               "\r\nSET SST_FASTPCIRD=" + fastPci + "\r\nSET SST_SWAP_EN_WAIT_ON_VSYNC=" + vsync +
-               "\r\nSET FX_GLIDE_SWAPINTERVAL=0\r\n";
-    }
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
     // Loads `stored`, applies, and finds `expected` in the batch file.
-    void applyLoaded(const StoreEntries& stored, const std::string& expected) {
+    const auto applyLoaded = [&](const StoreEntries& stored, const std::string& expected) {
         seedStore(stored);
         load();
         answer({Yes, Ok});
         click("cmd3DfxVapply");
         EXPECT_EQ(batch(), expected);
-    }
-};
-
-// A clock off the scale leaves the slider and is written as it is.
-TEST_F(VoodooBatch, ApplyReplacesTheSixGlideLinesWhole) {
+    };
     applyLoaded(voodooCard().seeded, glide("58", "1", "0", "0"));
     set({"sld3DfxVCore=2"});
     applyLoaded({"3D:Voodoo GRXCLK=s65", "3D:Voodoo FastPCI=s1", "3D:Voodoo Vsync=s1",
                  "3D:Voodoo FastMem=s0"},
                 glide("65", "0", "1", "1"));
     expect({"sld3DfxVCore=2", "lbl3DfxVCoreVal=65"});
-}
-
-// Neither the file nor the own values change; the notice says why.
-TEST_F(VoodooBatch, AnUnsafeStoredClockOrAMissingDriveIsRefused) {
-    answer({Yes, Ok});
-    click("cmd3DfxVapply");
     for (const auto& [clock, why] :
          {std::pair{"s50 & deltree c:\\", "The core clock"}, std::pair{"s55", "Cannot write"}}) {
         if (QByteArray(why) == "Cannot write") {
@@ -142,6 +138,83 @@ TEST_F(VoodooBatch, AnUnsafeStoredClockOrAMissingDriveIsRefused) {
             boxes.shown().back().prompt.startsWith(QString("Settings Not Applied\r\n") + why))
             << boxes.shown().back().prompt.toStdString();
         EXPECT_EQ(store(), own);
+    }
+}
+
+// A live box, the store entry it writes (with "1" ticked, "0" unticked) and the frame it switches
+// on and off.
+const std::tuple<const char*, const char*, const char*> kLiveBoxes[] = {
+    {"chkG200sub", "MX:Use Subpixel=s", nullptr},
+    {"chkG200aniso", "MX:Anisotropic=s", nullptr},
+    {"chkG200V", "MX:Flip on VBlank=s", nullptr},
+    {"chkMatroxOnOff", "TX:Matrox Enable=s", "frameMatrox"},
+    {"chkUnrealTrueC", "UR:TrueColor=d", nullptr},
+    {"chkUnrealDoTri", "UR:DoTrilinear=d", nullptr},
+    {"chkUnrealTB", "UR:TripleBuffering=d", nullptr},
+    {"chkUnrealDoFlip", "UR:DoFlip=d", nullptr}};
+
+class LiveSettings : public PanelFixture {
+  protected:
+    StoreEntries stored() const { return storeEntries({"MX", "TX", "UR"}); }
+
+    panels::MatroxPanel matrox{*find<panels::MatroxFrame>("panelMatrox"), *form.ui.chkMatroxOnOff,
+                               boxes};
+    panels::UnrealPanel unreal{*find<panels::TntTab>("panelTNT"), boxes};
+};
+
+TEST_F(LiveSettings, EachClickWritesItsBoxsValueOrPutsTheBoxBack) {
+    std::set<std::string> expected;
+    for (const auto& [box, entry, frame] : kLiveBoxes) {
+        for (const bool checked : {true, false}) {
+            SCOPED_TRACE(std::string(box) + (checked ? " ticked" : " unticked"));
+            find<QCheckBox>(box)->click();
+            expected.erase(entry + std::string(checked ? "0" : "1"));
+            expected.insert(entry + std::string(checked ? "1" : "0"));
+            EXPECT_EQ(stored(), StoreEntries(expected.begin(), expected.end()));
+            if (frame != nullptr) {
+                EXPECT_EQ(controlState(form, frame), checked ? "enabled" : "disabled");
+            }
+        }
+    }
+    // A store another program holds: the box goes back to what is stored and says why.
+    const StoreLock lock;
+    for (const char* box : {"chkMatroxOnOff", "chkUnrealTrueC"}) {
+        answer({Ok});
+        find<QCheckBox>(box)->click();
+        expect({(std::string(box) + "=0").c_str()});
+        EXPECT_EQ(boxes.shown().back().title, "Setting Not Saved");
+    }
+    EXPECT_EQ(stored(), StoreEntries(expected.begin(), expected.end()));
+}
+
+TEST_F(LiveSettings, StartUpTicksTheMatroxBoxesOnlyFromTheTextsZeroAndOne) {
+    const std::pair<StoreEntries, std::vector<const char*>> cases[] = {
+        {{"MX:Flip on VBlank=s1", "MX:Anisotropic=s0", "MX:Use Subpixel=s1", "TX:Matrox Enable=s0"},
+         {"chkG200V=1", "chkG200aniso=0", "chkG200sub=1", "chkMatroxOnOff=0",
+          "frameMatrox=disabled"}},
+        {{"MX:Flip on VBlank=syes", "MX:Anisotropic=d1", "MX:Use Subpixel=s 1",
+          "TX:Matrox Enable=son"},
+         {"chkG200V=1", "chkG200aniso=1", "chkG200sub=1", "chkMatroxOnOff=1",
+          "frameMatrox=enabled"}}};
+    for (const auto& [values, after] : cases) {
+        set({"chkG200V=1", "chkG200aniso=1", "chkG200sub=1", "chkMatroxOnOff=1"});
+        seedStore(values);
+        matrox.RestoreMatroxSettings();
+        expect(after);
+        // A tick writes back what was read; anything else writes nothing.
+        auto written = values;
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(stored(), written);
+    }
+}
+
+TEST_F(LiveSettings, UnrealBoxesStartUntickedWhateverTheStoreHolds) {
+    seedStore({"UR:DoTrilinear=d1", "UR:DoFlip=d1"});
+    app::Form1 window;
+    const panels::UnrealPanel panel(*window.findChild<panels::TntTab*>(), boxes);
+    for (const char* name :
+         {"chkUnrealTrueC", "chkUnrealDoTri", "chkUnrealTB", "chkUnrealDoFlip"}) {
+        EXPECT_FALSE(window.findChild<QCheckBox*>(name)->isChecked()) << name;
     }
 }
 

@@ -16,6 +16,21 @@ namespace {
 using enum platform::MessageAnswer;
 using platform::MessageBox;
 
+QString sliderText(const SliderRow& row, int position) {
+    return row.offset == kGamma ? QString::number(position / 20.0, 'f', 2)
+           : row.offset == kAntiAliasing
+               ? QString("2x1 2x2 3x2 3x3 4x2 4x3 4x4").split(' ')[position]
+               : QString::number(row.offset + position);
+}
+
+MessageBox notice(const char* text) {
+    return {text, text, platform::MessageButtons::Ok};
+}
+
+MessageBox question(const char* title) {
+    return {"Are you sure?", title, platform::MessageButtons::YesNo};
+}
+
 class CardPanel : public PanelFixture, public testing::WithParamInterface<const Card*> {
   protected:
     CardPanel() { start(*GetParam()); }
@@ -25,16 +40,13 @@ class CardPanel : public PanelFixture, public testing::WithParamInterface<const 
         return {QString::fromLatin1(names.appliedPrompt ? names.appliedPrompt : names.applied),
                 QString::fromLatin1(names.applied), platform::MessageButtons::Ok};
     }
-    void loadSeeded() {
-        seedStore(card().seeded);
-        load();
-    }
 };
 
 TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
     answer({Yes, Ok, Yes, Ok});
     click(card().names.defaults);  // a stored value the panel does not know leaves these showing
-    loadSeeded();
+    seedStore(card().seeded);
+    load();
     expect(card().loaded);
     click(card().names.apply);
     EXPECT_EQ(boxes.shown().at(2), question(card().names.asking));
@@ -42,65 +54,16 @@ TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
     expectStore(card().seeded, card().appliedChanges);
 }
 
-TEST_P(CardPanel, DefaultsChangeOnlyTheControlsUntilApplied) {
-    loadSeeded();
-    const auto before = store();
-    const auto record = engine::driverSettings();
-    const auto marks = trayState();
-    answer({Yes, Ok, Yes, Ok});
-    click(card().names.defaults);
-    EXPECT_EQ(boxes.shown(), std::vector<MessageBox>(
-                                 {question("Restoring Defaults"), notice("Defaults Restored")}));
-    EXPECT_EQ(store(), before);
-    EXPECT_EQ(engine::driverSettings(), record);
-    EXPECT_EQ(trayState(), marks);
-    click(card().names.apply);
-    EXPECT_EQ(boxes.shown().back(), applied());
-    expectStore(card().factory);
-    expect(card().factoryShown);
-}
-
-TEST_P(CardPanel, SliderLabelsFollowThePosition) {
+// An empty store then leaves the sliders where they were and empties the labels.
+TEST_P(CardPanel, SliderLabelsFollowThePositionAndAnEmptyStoreEmptiesThem) {
     for (const SliderRow& row : card().sliders) {
         auto* slider = find<QSlider>(row.slider);
         EXPECT_EQ(std::tuple(slider->maximum(), slider->pageStep()), std::tuple(row.maximum, 5))
             << row.slider;
-        for (const int position : {row.maximum, 1, 0}) {
+        for (const int position : {row.maximum, 0, 1}) {
             slider->setValue(position);
             EXPECT_EQ(find<QLabel>(row.label)->text(), sliderText(row, position)) << row.slider;
         }
-    }
-}
-
-// Each check box loads from its own value only: its two values tick and untick it, a value it
-// does not know (every other box's here) leaves it as it was.
-TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
-    const auto box = [this](const QString& row) {
-        return find<QCheckBox>(row.section('|', 0, 0).toLatin1());
-    };
-    for (const QString row : card().checks) {
-        for (const int value : {1, 0}) {
-            SCOPED_TRACE(row.toStdString() + (value ? " ticks" : " unticks"));
-            for (const QString other : card().checks) {
-                ui::setCheckValue(box(other), 1 - value);
-                const QString type = other.section('|', 2, 2).left(1);
-                seedStore({(other.section('|', 1, 1) + "=" + type + (type == "b" ? "07" : "7"))
-                               .toStdString()});
-            }
-            seedStore({(row.section('|', 1, 1) + "=" + row.section('|', 3 - value, 3 - value))
-                           .toStdString()});
-            load();
-            for (const QString other : card().checks) {
-                EXPECT_EQ(ui::checkValue(box(other)), other == row ? value : 1 - value)
-                    << other.toStdString();
-            }
-        }
-    }
-}
-
-TEST_P(CardPanel, AnEmptyStoreLeavesTheSlidersAndEmptiesTheLabels) {
-    for (const SliderRow& row : card().sliders) {
-        find<QSlider>(row.slider)->setValue(1);
     }
     load();
     for (const SliderRow& row : card().sliders) {
@@ -109,14 +72,43 @@ TEST_P(CardPanel, AnEmptyStoreLeavesTheSlidersAndEmptiesTheLabels) {
     expect(card().empty);
 }
 
+// Each check box loads from its own value only: its two values tick and untick it, a value it
+// does not know (every other box's here) leaves it as it was.
+TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
+    for (const QString row : card().checks) {
+        for (const int value : {1, 0}) {
+            SCOPED_TRACE(row.toStdString() + (value ? " ticks" : " unticks"));
+            for (const QString other : card().checks) {
+                ui::setCheckValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1()), 1 - value);
+                const QString type = other.section('|', 2, 2).left(1);
+                seedStore({(other.section('|', 1, 1) + "=" + type + (type == "b" ? "07" : "7"))
+                               .toStdString()});
+            }
+            seedStore({(row.section('|', 1, 1) + "=" + row.section('|', 3 - value, 3 - value))
+                           .toStdString()});
+            load();
+            for (const QString other : card().checks) {
+                EXPECT_EQ(ui::checkValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1())),
+                          other == row ? value : 1 - value)
+                    << other.toStdString();
+            }
+        }
+    }
+}
+
 // Answered No, or Yes on a store another program holds: nothing is stored, the record and the
-// tray keep what the store holds, the panel what the user set.
-TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefuses) {
-    loadSeeded();
+// tray keep what the store holds, the panel what the user set. Defaults answered Yes then changes
+// only the controls until applied.
+TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefusesAndDefaultsOnlyOnTheControls) {
+    seedStore(card().seeded);
+    load();
     set(card().edits);
-    const auto before = store();
-    const auto record = engine::driverSettings();
-    const auto marks = trayState();
+    const auto unchanged = [this, before = store(), record = engine::driverSettings(),
+                            marks = trayState()] {
+        EXPECT_EQ(store(), before);
+        EXPECT_EQ(engine::driverSettings(), record);
+        EXPECT_EQ(trayState(), marks);
+    };
     answer({No, Ok, No, Ok});
     click(card().names.defaults);
     click(card().names.apply);
@@ -128,35 +120,41 @@ TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefuses) {
         trigger(item.item);
     }
     EXPECT_EQ(boxes.shown().size(), 4 + card().tray.size());
-    const StoreLock lock;
-    std::vector<const char*> refused = {nullptr};  // Apply, then each tray item
-    for (const TrayCase& item : card().tray) {
-        refused.push_back(item.item);
-    }
-    for (const char* item : refused) {
-        answer({Yes, Ok});
-        item ? trigger(item) : click(card().names.apply);
-        const MessageBox& told = boxes.shown().back();
-        EXPECT_EQ(told.title, "Settings Not Applied");
-        EXPECT_TRUE(told.prompt.startsWith("Settings Not Applied\r\n") && told.prompt.size() > 24)
-            << told.prompt.toStdString();
-        EXPECT_EQ(trayState(), marks);
+    {
+        const StoreLock lock;
+        for (std::size_t i = 0; i <= card().tray.size(); ++i) {  // Apply, then each tray item
+            answer({Yes, Ok});
+            i == 0 ? click(card().names.apply) : trigger(card().tray[i - 1].item);
+            const MessageBox& told = boxes.shown().back();
+            EXPECT_EQ(told.title, "Settings Not Applied");
+            EXPECT_TRUE(told.prompt.startsWith("Settings Not Applied\r\n") &&
+                        told.prompt.size() > 24)
+                << told.prompt.toStdString();
+            unchanged();
+        }
     }
     expect(card().edits);
-    EXPECT_EQ(store(), before);
-    EXPECT_EQ(engine::driverSettings(), record);
+    unchanged();
+    load();  // Defaults from what the store holds
+    answer({Yes, Ok, Yes, Ok});
+    click(card().names.defaults);
+    EXPECT_EQ(std::vector(boxes.shown().end() - 2, boxes.shown().end()),
+              std::vector({question("Restoring Defaults"), notice("Defaults Restored")}));
+    unchanged();
+    click(card().names.apply);
+    EXPECT_EQ(boxes.shown().back(), applied());
+    expectStore(card().factory);
+    expect(card().factoryShown);
 }
 
 TEST_P(CardPanel, TrayItemsStoreTheWholePanel) {
-    loadSeeded();
+    seedStore(card().seeded);
+    load();
     set(card().edits);
     for (const TrayCase& item : card().tray) {
         SCOPED_TRACE(item.item);
         const bool isDefault = QByteArray(item.item).contains("Default");
-        answer({Yes});
-        if (isDefault) {
-            answer({Ok});
-        }
+        isDefault ? answer({Yes, Ok}) : answer({Yes});
         trigger(item.item);
         EXPECT_EQ(boxes.shown().back(),
                   isDefault ? notice("Default set") : question("Are you sure?"));

@@ -1,8 +1,9 @@
 #pragma once
 
 // One card panel on the real main window, offscreen, over a fresh hive, with scripted message
-// boxes. Each card is data (Cards.cpp): its buttons and messages, the store it is seeded with and
-// what the store holds after Apply or Defaults, its sliders, and its tray items and what they do.
+// boxes. Each card is data (PanelFixture.cpp): its buttons and messages, the store it is seeded
+// with and what the store holds after Apply or Defaults, its sliders, and its tray items and what
+// they do.
 //
 // Expectations are texts "<name>=<state>": a control's or tray group's state (ControlState.h) or,
 // when the name holds a ':', a store entry (StoreEntries.h).
@@ -11,13 +12,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QString>
 
 #include <functional>
-#include <initializer_list>
-#include <ostream>
-#include <string>
-#include <vector>
 
 #include "ControlState.h"
 #include "ScriptedMessageBoxes.h"
@@ -46,9 +42,8 @@ struct TrayCase {
     std::vector<const char*> after;
 };
 
-// The frame holding a panel, its two buttons, and the title of Apply's question and answer.
+// A panel's two buttons, and the title of Apply's question and answer.
 struct CardNames {
-    const char* frame;
     const char* apply;
     const char* defaults;
     const char* asking;
@@ -71,21 +66,15 @@ struct Card {
     std::vector<TrayCase> tray;       // in order, after the load of `seeded` and the edits
     std::vector<const char*> checks;  // "<box>|<key>:<value name>|<ticking data>|<unticking data>"
     std::vector<const char*> pages = {};  // "<button>><the only option page it leaves showing>"
+
+    // Names the card in failure output.
+    friend void PrintTo(const Card* card, std::ostream* out) { *out << card->name; }
 };
 
 const Card& tntCard();
 const Card& voodoo2Card();
 const Card& bansheeCard();
 const Card& voodooCard();
-
-// Names the card in test names and failure output.
-inline void PrintTo(const Card* card, std::ostream* out) {
-    *out << card->name;
-}
-
-QString sliderText(const SliderRow& row, int position);
-platform::MessageBox notice(const char* text);
-platform::MessageBox question(const char* title);
 
 class PanelFixture : public testing::Test {
   public:

@@ -35,15 +35,13 @@ namespace {
 // label ("2.00" when not given) or a list's items, split by ','.
 const std::pair<const char*, const char*> kForm1[] = {
     {"Form1",
-     "Form1=Tunexa v1.0.7 for Win95/98 - Public Beta;SSTab1;"
-     "tabMainSettings=  Main Settings;tabRivaTNT=   Riva TNT;tab3Dfx= 3Dfx;"
-     "tabOtherStuff=  Other Stuff"},
+     "Form1=Tunexa v1.0.7 for Win95/98 - Public Beta;SSTab1;tabMainSettings=  Main Settings;"
+     "tabRivaTNT=   Riva TNT;tab3Dfx= 3Dfx;tabOtherStuff=  Other Stuff"},
     {"tabMainSettings",
-     "lblTXVersion=Tunexa v1.0.7 for Win95/98  -  Public Beta;lblAbout=Tunexa v1.0.7;"
-     "lblAbout2=*;lblAboutTX_0=Tunexa v1.0.7 for Win95/98 - Public Beta;"
-     "lblAboutTX_1=Running on a;lblAboutTX_2;lblAboutTX_3=Operating System;lblAboutTX_4;"
-     "frameMainDisplay=Main Display Settings;frameConfigure=Choose Available Cards;"
-     "frameTXSettings=Tunexa Options"},
+     "lblTXVersion=Tunexa v1.0.7 for Win95/98  -  Public Beta;lblAbout=Tunexa v1.0.7;lblAbout2=*;"
+     "lblAboutTX_0=Tunexa v1.0.7 for Win95/98 - Public Beta;lblAboutTX_1=Running on a;lblAboutTX_2;"
+     "lblAboutTX_3=Operating System;lblAboutTX_4;frameMainDisplay=Main Display Settings;"
+     "frameConfigure=Choose Available Cards;frameTXSettings=Tunexa Options"},
     {"frameMainDisplay",
      "lstMainRes=Display modes~640x480x16,1600x1200x32;cmdSwitchDisplay=Switch resolution;"
      "lblResolution=Current Resolution;lblCurrentRes~1600x1200"},
@@ -58,12 +56,11 @@ const std::pair<const char*, const char*> kForm1[] = {
      "cmdProfileDelete=Delete^Delete profile;cmdProfileSave=Save as profile…;"
      "cmdUndo=Undo last change;cmdHistory=History…"},
     {"tabMainSettings",
-     "cmdReboot=Reboot|Reboot Your Computer;"
-     "cmdShutDown=Exit Windows|Shut Down Your Computer"},
+     "cmdReboot=Reboot|Reboot Your Computer;cmdShutDown=Exit Windows|Shut Down Your Computer"},
     {"tabRivaTNT",
      "frameTNTSettings=Dynamic Settings;frameTNTOC=Overclocking - Hercules Drivers Only;"
-     "frameTNTD3D=Direct3D;frameTNTGL=OpenGL;lblTNTdriver=TNT driver;lblTNTdriverVal~NVIDIA RIVA "
-     "TNT"},
+     "frameTNTD3D=Direct3D;frameTNTGL=OpenGL;lblTNTdriver=TNT driver;"
+     "lblTNTdriverVal~NVIDIA RIVA TNT"},
     {"frameTNTSettings",
      "lblTNTUnrealD3D=Unreal Direct3D settings|These settings are dynamic!!;"
      "chkUnrealTrueC=TrueColor;chkUnrealDoTri=DoTrilinear;chkUnrealTB=TripleBuffering;"
@@ -78,17 +75,17 @@ const std::pair<const char*, const char*> kForm1[] = {
      "sldTNTD3Daa=Anti-aliasing method;lblTNTD3DaaVal;lblTNTD3DaaI=Best Image Quality;"
      "lblTNTD3DaaP=Best Performance;chkTNTD3Ddither=Allow mipmap dithering;"
      "lblTNTD3Dmip=Mipmap Levels>lstTNTD3Dmip;lstTNTD3Dmip=Mipmap levels~1,12;"
-     "lblTNTD3Dmipm=Auto mipmap method>lstTNTD3Dmipm;lstTNTD3Dmipm=Auto mipmap "
-     "method~Bilinear,Trilinear;"
-     "lblTNTD3Dmipd=Mipmap detail level>lstTNTD3Dmipd;lstTNTD3Dmipd=Mipmap detail level~Best image "
-     "quality,High performance"},
+     "lblTNTD3Dmipm=Auto mipmap method>lstTNTD3Dmipm;"
+     "lstTNTD3Dmipm=Auto mipmap method~Bilinear,Trilinear;"
+     "lblTNTD3Dmipd=Mipmap detail level>lstTNTD3Dmipd;"
+     "lstTNTD3Dmipd=Mipmap detail level~Best image quality,High performance"},
     {"frameTNTGL",
-     "lblTNTGLtexq=Texture Quality>lstTNTGLtexq;lstTNTGLtexq=Texture quality~Optimise for best "
-     "image quality,Blend"},
+     "lblTNTGLtexq=Texture Quality>lstTNTGLtexq;"
+     "lstTNTGLtexq=Texture quality~Optimise for best image quality,Blend"},
     {"tabRivaTNT", "cmdTNTdefaults=Reset Defaults;cmdTNTapply=Apply all settings"},
     {"tab3Dfx",
-     "frame3DfxBanshee=Banshee;frameBansheeD3D=Banshee - D3D;"
-     "frameBansheeGlide=Banshee - Glide;frame3DfxV=Voodoo;frame3DfxV2=Voodoo 2"},
+     "frame3DfxBanshee=Banshee;frameBansheeD3D=Banshee - D3D;frameBansheeGlide=Banshee - Glide;"
+     "frame3DfxV=Voodoo;frame3DfxV2=Voodoo 2"},
     {"frame3DfxBanshee",
      "picBansheeCard=Banshee card;picBansheeChip=Banshee chip;cmdShowBanD3D=D3D Options;"
      "cmdShowBanGlide=Glide Options;lbl3DfxBansheeGrx=Graphics Core>sld3DfxBansheeGrx;"
@@ -96,63 +93,59 @@ const std::pair<const char*, const char*> kForm1[] = {
      "lblBansheeMem=Memory Speed>sld3DfxBansheeMem;sld3DfxBansheeMem=Memory clock;"
      "lbl3DfxBansheeMemVal;cmd3DfxBansheereset=Defaults;cmd3DfxBansheeapply=Apply"},
     {"frameBansheeD3D",
-     "picBanD3D=Direct3D card;cmdBanDback=Back;chkBanDVSync=VSync;"
-     "chkBanDauto=Auto Mipmapping;chkBanDtri=Force Trilinear;"
-     "chkBanDantialias=Force Anti Aliasing;lblBanDRG=Red Gamma>sldBanDRG;"
-     "sldBanDRG=Red gamma;lblBanDRGval;lblBanDGG=Green Gamma>sldBanDGG;"
-     "sldBanDGG=Green gamma;lblBanDGGval;lblBanDBG=Blue Gamma>sldBanDBG;"
-     "sldBanDBG=Blue gamma;lblBanDBGval"},
+     "picBanD3D=Direct3D card;cmdBanDback=Back;chkBanDVSync=VSync;chkBanDauto=Auto Mipmapping;"
+     "chkBanDtri=Force Trilinear;chkBanDantialias=Force Anti Aliasing;"
+     "lblBanDRG=Red Gamma>sldBanDRG;sldBanDRG=Red gamma;lblBanDRGval;"
+     "lblBanDGG=Green Gamma>sldBanDGG;sldBanDGG=Green gamma;lblBanDGGval;"
+     "lblBanDBG=Blue Gamma>sldBanDBG;sldBanDBG=Blue gamma;lblBanDBGval"},
     {"frameBansheeGlide",
-     "picBanGlide=Glide card;cmdBanGback=Back;chkBanGVSync=VSync;"
-     "chkBanGrush=Rush Emulation;chkBanGadvance=Advanced Filtering;"
-     "chkBanGtriple=Triple Buffering;lblBanGRG=Red Gamma>sldBanGRG;sldBanGRG=Red gamma;"
-     "lblBanGRGval;lblBanGGG=Green Gamma>sldBanGGG;sldBanGGG=Green gamma;lblBanGGGval;"
+     "picBanGlide=Glide card;cmdBanGback=Back;chkBanGVSync=VSync;chkBanGrush=Rush Emulation;"
+     "chkBanGadvance=Advanced Filtering;chkBanGtriple=Triple Buffering;"
+     "lblBanGRG=Red Gamma>sldBanGRG;sldBanGRG=Red gamma;lblBanGRGval;"
+     "lblBanGGG=Green Gamma>sldBanGGG;sldBanGGG=Green gamma;lblBanGGGval;"
      "lblBanGBG=Blue Gamma>sldBanGBG;sldBanGBG=Blue gamma;lblBanGBGval"},
     {"frame3DfxV",
-     "lbl3DfxVCore=Graphics Core>sld3DfxVCore;sld3DfxVCore=Graphics core clock;"
-     "lbl3DfxVCoreVal;chk3DfxVVsync=VSync;chk3DfxVFastMem=Fast Mem;"
-     "chk3DfxVFastPCI=Fast PCI;cmd3DfxVreset=Reset to Defaults;cmd3DfxVapply=Apply"},
+     "lbl3DfxVCore=Graphics Core>sld3DfxVCore;sld3DfxVCore=Graphics core clock;lbl3DfxVCoreVal;"
+     "chk3DfxVVsync=VSync;chk3DfxVFastMem=Fast Mem;chk3DfxVFastPCI=Fast PCI;"
+     "cmd3DfxVreset=Reset to Defaults;cmd3DfxVapply=Apply"},
     {"frame3DfxV2",
      "chkV2sli=Disable SLI;cmdV2SwitchD3D=D3D Options;cmdV2SwitchGlide=Glide Options;"
      "frameV2D3D=Direct3D;frameV2Glide=Glide"},
     {"frameV2D3D",
      "chkV2D3Dvs=VSync;chkV2D3Dam=Auto Mipmapping;chkV2D3Dft=Force Trilinear;"
-     "chkV2D3Dfa=Force Anti Aliasing;lblV2D3DCore=Core Speed>sldV2D3DCore;"
-     "sldV2D3DCore=Core clock;lblV2D3DCoreVal;lblV2D3DRG=Red Gamma>sldV2D3DRG;"
-     "sldV2D3DRG=Red gamma;lblV2DRGVal;lblV2D3DGG=Green Gamma>sldV2D3DGG;"
-     "sldV2D3DGG=Green gamma;lblV2DGGVal;lblV2D3DBG=Blue Gamma>sldV2D3DBG;"
-     "sldV2D3DBG=Blue gamma;lblV2DBGVal"},
+     "chkV2D3Dfa=Force Anti Aliasing;lblV2D3DCore=Core Speed>sldV2D3DCore;sldV2D3DCore=Core clock;"
+     "lblV2D3DCoreVal;lblV2D3DRG=Red Gamma>sldV2D3DRG;sldV2D3DRG=Red gamma;lblV2DRGVal;"
+     "lblV2D3DGG=Green Gamma>sldV2D3DGG;sldV2D3DGG=Green gamma;lblV2DGGVal;"
+     "lblV2D3DBG=Blue Gamma>sldV2D3DBG;sldV2D3DBG=Blue gamma;lblV2DBGVal"},
     {"frameV2Glide",
-     "chkV2Gtriple=Triple Buffering;chkV2Glimit=Limit to 2Mb;"
-     "chkV2Gadvance=Advanced Filtering;chkV2GVSync=VSync;lblV2GCore=Core Speed>sldV2GCore;"
-     "sldV2GCore=Core clock;lblV2GCoreVal;Label1=Red Gamma>sldV2GRG;sldV2GRG=Red gamma;"
-     "lblV2GRGVal;lblV2GGG=Green Gamma>sldV2GGG;sldV2GGG=Green gamma;lblV2GGGVal;"
-     "lblV2GBG=Blue Gamma>sldV2GBG;sldV2GBG=Blue gamma;lblV2GBGVal"},
+     "chkV2Gtriple=Triple Buffering;chkV2Glimit=Limit to 2Mb;chkV2Gadvance=Advanced Filtering;"
+     "chkV2GVSync=VSync;lblV2GCore=Core Speed>sldV2GCore;sldV2GCore=Core clock;lblV2GCoreVal;"
+     "Label1=Red Gamma>sldV2GRG;sldV2GRG=Red gamma;lblV2GRGVal;lblV2GGG=Green Gamma>sldV2GGG;"
+     "sldV2GGG=Green gamma;lblV2GGGVal;lblV2GBG=Blue Gamma>sldV2GBG;sldV2GBG=Blue gamma;"
+     "lblV2GBGVal"},
     {"frame3DfxV2", "cmd3DfxV2reset=Defaults;cmd3DfxV2apply=Apply"},
     {"tabOtherStuff",
      "frameMatrox=Matrox G100/G200|Matrox Live Settings;frameHL=Half-Life Game Launching"},
     {"frameMatrox",
-     "chkG200sub=Sub-pixel Enable;chkG200aniso=Anisotropic Filtering;"
-     "chkG200V=VSync|G200 VSync;lblMatroxNote=Matrox Settings are applied dynamically"},
+     "chkG200sub=Sub-pixel Enable;chkG200aniso=Anisotropic Filtering;chkG200V=VSync|G200 VSync;"
+     "lblMatroxNote=Matrox Settings are applied dynamically"},
     {"frameHL",
      "picHL=Game server;lblHLclient=Client Options;cmdFindHL=Find Half-Life;"
      "lblHLon=on drive>txtHLdrive;txtHLdrive=Drive letter|Enter a drive letter. e.g C;"
-     "lblHLsemi=:\\;lstHL=Half-Life program~C:\\SIERRA\\Half-Life\\hl.exe,D:\\hl.exe;lblHLip=IP "
-     "Address>txtHLip;txtHLip=IP address;"
-     "lblHLdescription=Description>txtHLdesc;txtHLdesc=Description;cmdHLsave=Save;"
-     "lstHLfaves=Favourite servers~LAN party,,Clan;cmdHLdelIP=Delete;cmdHLconnect=Connect"}};
+     "lblHLsemi=:\\;lstHL=Half-Life program~C:\\SIERRA\\Half-Life\\hl.exe,D:\\hl.exe;"
+     "lblHLip=IP Address>txtHLip;txtHLip=IP address;lblHLdescription=Description>txtHLdesc;"
+     "txtHLdesc=Description;cmdHLsave=Save;lstHLfaves=Favourite servers~LAN party,,Clan;"
+     "cmdHLdelIP=Delete;cmdHLconnect=Connect"}};
 
 const std::pair<const char*, const char*> kFirstRun[] = {
     {"FirstRun", "FirstRun=Configure Tunexa v1.0.6;frameFirstRun=Configure Tunexa v1.0.6"},
     {"frameFirstRun",
-     "Label1=Tunexa v1.0.6 Configuration;"
-     "Label2=Please Choose the cards present in your system;chkRivaTNT=NVidia Riva TNT;"
-     "chkVoodoo=3Dfx Voodoo;chkVoodoo2=3Dfx Voodoo2;chkBanshee=3Dfx Banshee;"
-     "chkReadMachine=Read settings from the Windows installation on drive C:;"
-     "lblMachineFolder;"
+     "Label1=Tunexa v1.0.6 Configuration;Label2=Please Choose the cards present in your system;"
+     "chkRivaTNT=NVidia Riva TNT;chkVoodoo=3Dfx Voodoo;chkVoodoo2=3Dfx Voodoo2;"
+     "chkBanshee=3Dfx Banshee;"
+     "chkReadMachine=Read settings from the Windows installation on drive C:;lblMachineFolder;"
      "lblDisclaimer=By clicking OK, you agree to the fact that I cannot be held responsible for "
-     "anything that happens to you or your hardware as a result of using Tunexa;"
-     "cmdOKFirstRun=OK"}};
+     "anything that happens to you or your hardware as a result of using Tunexa;cmdOKFirstRun=OK"}};
 
 // The class each name prefix stands for; Tab visits the first five kinds.
 const std::pair<QString, const char*> kKinds[] = {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FakeDisplayModes.h"
@@ -51,45 +52,41 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
     const platform::MessageBox restart{"You must reboot for the change to take effect.", "Tunexa",
                                        MessageButtons::OkCancel};
     const platform::MessageBox failed{"Error changing resolution!", "Tunexa", MessageButtons::Ok};
-    const struct {
-        int selected;
-        int result;
-        bool readOnlyStore;
-        std::vector<platform::MessageBox> boxes;
-        test::FakeDisplayModes::Switch switched;
-        std::optional<std::string> stored;
-    } cases[] = {
-        {1, platform::DISP_CHANGE_SUCCESSFUL, false, {}, {800, 600, 16}, "800,600"},
-        {-1, platform::DISP_CHANGE_SUCCESSFUL, false, {}, {320, 200, 8}, "320,200"},
-        {1, platform::DISP_CHANGE_RESTART, false, {restart}, {800, 600, 16}, "800,600"},
-        {0, platform::DISP_CHANGE_BADMODE, false, {failed}, {640, 480, 16}, std::nullopt},
-        {1, platform::DISP_CHANGE_SUCCESSFUL, true, {failed}, {800, 600, 16}, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.selected) + " answered " + std::to_string(c.result));
-        const auto hive = dir_ / (std::to_string(&c - cases) + ".db");
+    // The entry selected, the platform's answer, a read-only store, the boxes shown, the switch
+    // asked for and the resolution stored.
+    const std::tuple<int, int, bool, std::vector<platform::MessageBox>,
+                     test::FakeDisplayModes::Switch, std::optional<std::string>>
+        cases[] = {
+            {-1, platform::DISP_CHANGE_SUCCESSFUL, false, {}, {320, 200, 8}, "320,200"},
+            {1, platform::DISP_CHANGE_RESTART, false, {restart}, {800, 600, 16}, "800,600"},
+            {0, platform::DISP_CHANGE_BADMODE, false, {failed}, {640, 480, 16}, std::nullopt},
+            {1, platform::DISP_CHANGE_SUCCESSFUL, true, {failed}, {800, 600, 16}, std::nullopt},
+        };
+    for (const auto& [selected, result, readOnlyStore, shownBoxes, switched, stored] : cases) {
+        SCOPED_TRACE(std::to_string(selected) + " answered " + std::to_string(result));
+        const auto hive = dir_ / (std::to_string(selected) + "-" + std::to_string(result) + ".db");
         store::useHiveFile(hive);
         auto& shown = panel();
-        ui::selectItem(list_, c.selected);
-        modes_->answer(c.result);
-        if (c.readOnlyStore) {
+        ui::selectItem(list_, selected);
+        modes_->answer(result);
+        if (readOnlyStore) {
             store::useHive(store::Hive::open(hive, store::OpenMode::ReadOnly));
         }
         boxes_ = test::ScriptedMessageBoxes();
-        for (const auto& box : c.boxes) {
+        for (const auto& box : shownBoxes) {
             boxes_.answer(box.buttons == MessageButtons::Ok ? platform::MessageAnswer::Ok
                                                             : platform::MessageAnswer::Cancel);
         }
         frame_->ui.cmdSwitchDisplay->click();
-        EXPECT_EQ(modes_->switches(), std::vector{c.switched});
-        EXPECT_EQ(boxes_.shown(), c.boxes);
+        EXPECT_EQ(modes_->switches(), std::vector{switched});
+        EXPECT_EQ(boxes_.shown(), shownBoxes);
         EXPECT_EQ(store::RegGetString(store::HKEY_LOCAL_MACHINE, platform::kDisplaySettingsKey,
                                       "Resolution"),
-                  c.stored);
-        const platform::DisplayMode& slot = shown.displayModeList()[c.selected + 1];
+                  stored);
+        const platform::DisplayMode& slot = shown.displayModeList()[selected + 1];
         EXPECT_EQ(std::pair(slot.dmFields, slot.dmDisplayFrequency),
-                  std::pair(0x001C0000u, c.selected == 1 ? 75u : 60u));
-        EXPECT_EQ(ui::selectedIndex(list_), c.selected);
+                  std::pair(0x001C0000u, selected == 1 ? 75u : 60u));
+        EXPECT_EQ(ui::selectedIndex(list_), selected);
         EXPECT_EQ(list_->count() == 2 ? list_->item(0)->text() + "," + list_->item(1)->text() : "",
                   "640x480x16,800x600x16");
         EXPECT_EQ(frame_->ui.lblCurrentRes->text(), QStringLiteral("1024 x 768"));

@@ -9,7 +9,9 @@
 #include "platform/display/XRandrDisplayModes.h"
 #include "system/DisplayPanel.h"
 
+// The first argument is QT_ENABLE_HIGHDPI_SCALING; -platform xcb picks the X server in DISPLAY.
 int main(int argc, char** argv) {
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", argc > 1 ? argv[1] : "1");
     QApplication app(argc, argv);
     tunexa::system::DisplayFrame frame;
     tunexa::platform::QtMessageBoxService messages;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
@@ -28,43 +29,32 @@ namespace tunexa {
 namespace {
 
 // An X server on a display number it picks itself; DISPLAY points at it while it runs.
-class XServer {
-  public:
-    // Null when the server did not come up.
-    static std::unique_ptr<XServer> start(const QString& program, QStringList arguments) {
-        auto server = std::unique_ptr<XServer>(new XServer);
-        server->process_.start(program, arguments << "-nolisten"
-                                                  << "tcp"
-                                                  << "-displayfd"
-                                                  << "1");
+struct XServer {
+    XServer(const QString& program, const QStringList& arguments) {
+        process.start(program, arguments + QStringList{"-nolisten", "tcp", "-displayfd", "1"});
         QByteArray number;
-        while (!number.contains('\n') && server->process_.waitForReadyRead(20000)) {
-            number += server->process_.readAllStandardOutput();
+        while (!number.contains('\n') && process.waitForReadyRead(20000)) {
+            number += process.readAllStandardOutput();
         }
-        server->display_ = ":" + number.trimmed().toStdString();
-        qputenv("DISPLAY", server->display_.c_str());
-        return number.contains('\n') ? std::move(server) : nullptr;
+        display = number.contains('\n') ? ":" + number.trimmed().toStdString() : "";
+        qputenv("DISPLAY", display.c_str());
     }
     ~XServer() {
-        process_.terminate();
-        process_.waitForFinished(20000);
-        outer_.isNull() ? qunsetenv("DISPLAY") : qputenv("DISPLAY", outer_);
+        process.terminate();
+        process.waitForFinished(20000);
+        outer.isNull() ? qunsetenv("DISPLAY") : qputenv("DISPLAY", outer);
     }
-
-    const std::string& display() const { return display_; }
     // The screen's size now, as a fresh client sees it.
     std::pair<int, int> currentSize() const {
-        Display* x = XOpenDisplay(display_.c_str());
+        Display* x = XOpenDisplay(display.c_str());
         const std::pair size{DisplayWidth(x, 0), DisplayHeight(x, 0)};
         XCloseDisplay(x);
         return size;
     }
 
-  private:
-    XServer() = default;
-    QByteArray outer_ = qgetenv("DISPLAY");
-    QProcess process_;
-    std::string display_;
+    QByteArray outer = qgetenv("DISPLAY");
+    QProcess process;
+    std::string display;  // empty when the server did not come up
 };
 
 platform::DisplayMode request(std::uint32_t width, std::uint32_t height, std::uint16_t bits) {
@@ -89,9 +79,9 @@ TEST(XRandrTest, DummyXorgListsItsModesAndSwitchesTheScreen) {
     }
     test::TempDir dir;
     store::useHiveFile(dir / "registry.db");
-    const auto server = XServer::start(xorg, {"-noreset", "-config", DUMMY_XORG_CONF, "-logfile",
-                                              QString::fromStdString((dir / "xorg.log").string())});
-    ASSERT_NE(server, nullptr) << "Xorg did not start; see its log";
+    const XServer server(xorg, {"-noreset", "-config", DUMMY_XORG_CONF, "-logfile",
+                                QString::fromStdString((dir / "xorg.log").string())});
+    ASSERT_FALSE(server.display.empty()) << "Xorg did not start; see its log";
 
     platform::XRandrDisplayModes modes;
     system::DisplayFrame frame;
@@ -102,24 +92,20 @@ TEST(XRandrTest, DummyXorgListsItsModesAndSwitchesTheScreen) {
                                       std::pair{"1024x768x32", std::pair{1024, 768}}}) {
         ASSERT_TRUE(ui::selectText(frame.ui.lstMainRes, QString::fromLatin1(entry))) << entry;
         frame.ui.cmdSwitchDisplay->click();
-        EXPECT_EQ(server->currentSize(), size);
+        EXPECT_EQ(server.currentSize(), size);
         EXPECT_EQ(storedResolution(),
                   std::to_string(size.first) + "," + std::to_string(size.second));
     }
 
-    const struct {
-        platform::DisplayMode mode;
-        int result;
-        std::pair<int, int> size;
-    } switches[] = {
+    const std::tuple<platform::DisplayMode, int, std::pair<int, int>> switches[] = {
         {request(800, 600, 32), platform::DISP_CHANGE_SUCCESSFUL, {800, 600}},
         {request(1024, 768, 16), platform::DISP_CHANGE_BADMODE, {800, 600}},
         {request(1600, 1200, 32), platform::DISP_CHANGE_BADMODE, {800, 600}},
         {request(1024, 768, 32), platform::DISP_CHANGE_SUCCESSFUL, {1024, 768}},
     };
-    for (const auto& s : switches) {
-        EXPECT_EQ(modes.ChangeDisplayMode(s.mode), s.result) << s.mode.dmPelsWidth;
-        EXPECT_EQ(server->currentSize(), s.size) << s.mode.dmPelsWidth;
+    for (const auto& [mode, result, size] : switches) {
+        EXPECT_EQ(modes.ChangeDisplayMode(mode), result) << mode.dmPelsWidth;
+        EXPECT_EQ(server.currentSize(), size) << mode.dmPelsWidth;
     }
     EXPECT_EQ(storedResolution(), "1024,768");
 }
@@ -129,10 +115,10 @@ TEST(XRandrTest, DummyXorgListsItsModesAndSwitchesTheScreen) {
 TEST(XRandrTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb is not installed";
-    const auto server = XServer::start(xvfb, {"-screen", "0", "1022x766x24"});
-    ASSERT_NE(server, nullptr) << "Xvfb did not start";
+    const XServer server(xvfb, {"-screen", "0", "1022x766x24"});
+    ASSERT_FALSE(server.display.empty()) << "Xvfb did not start";
     // Set as xrdb does; the connection stays open, or the server would reset and drop it.
-    const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(server->display().c_str()),
+    const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(server.display.c_str()),
                                                         XCloseDisplay);
     const std::string resources = "Xft.dpi:\t120\n";
     XChangeProperty(x.get(), DefaultRootWindow(x.get()), XA_RESOURCE_MANAGER, XA_STRING, 8,
@@ -142,11 +128,7 @@ TEST(XRandrTest, TheCurrentSizeAt120DpiIsTheDevicePixelsScaledTo96Dpi) {
     for (const auto& [scaling, expected] :
          {std::pair{"1", "817.6 x 612.8|1.25"}, std::pair{"0", "817.6 x 612.8|1"}}) {
         QProcess probe;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("QT_ENABLE_HIGHDPI_SCALING"), scaling);
-        probe.setProcessEnvironment(environment);
-        probe.start(QStringLiteral(SCREEN_EXTENT_PROBE), {});
+        probe.start(QStringLiteral(SCREEN_EXTENT_PROBE), {scaling, "-platform", "xcb"});
         ASSERT_TRUE(probe.waitForFinished(30000));
         EXPECT_EQ(probe.readAllStandardOutput().trimmed().toStdString(), expected) << scaling;
     }

@@ -23,7 +23,6 @@ class FakeDisplayModes final : public platform::DisplayModes {
         : modes_(std::move(modes)) {}
 
     bool EnumerateDisplayMode(int index, platform::DisplayMode& mode) override {
-        enumerated_.push_back(index);
         if (index < 0 || static_cast<std::size_t>(index) >= modes_.size()) {
             return false;
         }
@@ -34,7 +33,6 @@ class FakeDisplayModes final : public platform::DisplayModes {
     // The answer of every later switch.
     void answer(int result) { result_ = result; }
     const std::vector<Switch>& switches() const { return switches_; }
-    const std::vector<int>& enumerated() const { return enumerated_; }
 
   protected:
     int applyDisplayMode(std::uint32_t width, std::uint32_t height,
@@ -46,7 +44,6 @@ class FakeDisplayModes final : public platform::DisplayModes {
   private:
     std::vector<platform::DisplayMode> modes_;
     std::vector<Switch> switches_;
-    std::vector<int> enumerated_;
     int result_ = platform::DISP_CHANGE_SUCCESSFUL;
 };
 

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
 #include "TempRoot.h"
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 namespace tunexa::test {
 
 ScriptedMessageBoxes& ScriptedMessageBoxes::answer(platform::MessageAnswer next) {
@@ -13,14 +11,15 @@ ScriptedMessageBoxes& ScriptedMessageBoxes::answer(platform::MessageAnswer next)
 
 platform::MessageAnswer ScriptedMessageBoxes::present(const platform::MessageBox& box) {
     shown_.push_back(box);
-    if (answers_.empty()) {
-        ADD_FAILURE() << "unexpected message box: " << testing::PrintToString(box);
-        return platform::closingAnswer(box.buttons);
+    const bool scripted = !answers_.empty();
+    const auto next = scripted ? answers_.front() : platform::closingAnswer(box.buttons);
+    if (scripted) {
+        answers_.pop_front();
     }
-    const auto next = answers_.front();
-    answers_.pop_front();
-    if (!platform::answerFits(box.buttons, next)) {
-        ADD_FAILURE() << "scripted answer has no button on " << testing::PrintToString(box);
+    if (!scripted || !platform::answerFits(box.buttons, next)) {
+        ADD_FAILURE() << (scripted ? "scripted answer has no button on "
+                                   : "unexpected message box: ")
+                      << testing::PrintToString(box);
         return platform::closingAnswer(box.buttons);
     }
     return next;

@@ -7,7 +7,6 @@
 
 #include <deque>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "platform/TextQuestions.h"
@@ -18,29 +17,26 @@ class ScriptedTextQuestions final : public platform::TextQuestions {
   public:
     // The next question is answered with `text`, or cancelled.
     ScriptedTextQuestions& answer(const QString& text) {
-        answers_.push_back({true, text});
+        answers_.emplace_back(text);
         return *this;
     }
     ScriptedTextQuestions& cancel() {
-        answers_.push_back({false, {}});
+        answers_.emplace_back();
         return *this;
     }
     std::optional<QString> ask(const QString& prompt, const QString&) override {
         asked_.push_back(prompt);
-        if (answers_.empty() || !answers_.front().first) {
-            if (!answers_.empty()) {
-                answers_.pop_front();
-            }
-            return std::nullopt;
+        std::optional<QString> next;
+        if (!answers_.empty()) {
+            next = answers_.front();
+            answers_.pop_front();
         }
-        const QString text = answers_.front().second;
-        answers_.pop_front();
-        return text;
+        return next;
     }
     const std::vector<QString>& asked() const { return asked_; }
 
   private:
-    std::deque<std::pair<bool, QString>> answers_;
+    std::deque<std::optional<QString>> answers_;
     std::vector<QString> asked_;
 };
 

@@ -37,28 +37,21 @@ std::string keyPath(const std::string& key) {
         return "System\\CurrentControlSet\\Services\\Class\\Display\\000" + key.substr(1, 1) +
                (key.size() == 3 ? "\\DEFAULT" : "");
     }
-    const auto found = kKeys.find(key);
-    EXPECT_NE(found, kKeys.end()) << "no key called " << key;
-    return found == kKeys.end() ? std::string() : found->second;
-}
-
-std::string hex(const store::Bytes& data) {
-    return QByteArray(reinterpret_cast<const char*>(data.data()),
-                      static_cast<qsizetype>(data.size()))
-        .toHex()
-        .toStdString();
+    return kKeys.at(key);  // an unknown name throws, failing the test
 }
 
 std::string render(std::uint32_t type, const store::Bytes& data) {
+    const std::string bytes(data.begin(), data.end());
     if (type == store::REG_SZ) {
-        return "s" + std::string(data.begin(), data.end());
+        return "s" + bytes;
     }
     if (type == store::REG_DWORD && data.size() == 4) {
         std::int32_t number = 0;
         std::memcpy(&number, data.data(), sizeof number);
         return "d" + std::to_string(number);
     }
-    return (type == store::REG_BINARY ? "b" : "x" + std::to_string(type) + ":") + hex(data);
+    return (type == store::REG_BINARY ? "b" : "x" + std::to_string(type) + ":") +
+           QByteArray::fromStdString(bytes).toHex().toStdString();
 }
 
 }  // namespace
