@@ -72,6 +72,8 @@ enum StatementId {
     kDeleteTreeKeys,
     kInsertChange,
     kInsertChangeItem,
+    kDropOldChangeItems,
+    kDropOldChanges,
     kStatementCount
 };
 

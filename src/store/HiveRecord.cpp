@@ -184,22 +184,18 @@ bool Hive::writeRecord() {
         }
     }
 
-    // Only the newest changes are kept.
-    sqlite3_stmt* oldest = nullptr;
-    std::int64_t dropBelow = 0;
-    if (sqlite3_prepare_v2(db_, "SELECT id FROM changes ORDER BY id DESC LIMIT 1 OFFSET ?1", -1,
-                           &oldest, nullptr) == SQLITE_OK) {
-        sqlite3_bind_int64(oldest, 1, static_cast<std::int64_t>(kKeptChanges));
-        if (sqlite3_step(oldest) == SQLITE_ROW) {
-            dropBelow = sqlite3_column_int64(oldest, 0) + 1;
+    // Only the newest changes are kept. Change ids count up by one and are never reused (a change
+    // rolled back takes its id back with it), so the oldest to keep is known without a scan.
+    const std::int64_t keepFrom = changeId - static_cast<std::int64_t>(kKeptChanges) + 1;
+    for (const auto& [id, sql] :
+         {std::pair{detail::kDropOldChangeItems, "DELETE FROM change_items WHERE change < ?1"},
+          std::pair{detail::kDropOldChanges, "DELETE FROM changes WHERE id < ?1"}}) {
+        Statement drop(statement(id, sql));
+        if (!drop) {
+            return false;
         }
-    }
-    sqlite3_finalize(oldest);
-    if (dropBelow > 0) {
-        const std::string bound = std::to_string(dropBelow);
-        const std::string drop = "DELETE FROM change_items WHERE change < " + bound +
-                                 ";DELETE FROM changes WHERE id < " + bound + ";";
-        if (sqlite3_exec(db_, drop.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        drop.bindInt(1, keepFrom);
+        if (drop.step() != SQLITE_DONE) {
             return false;
         }
     }
