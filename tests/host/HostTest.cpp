@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "TempRoot.h"
@@ -40,9 +41,10 @@ TEST_F(HostTest, AutostartEntryComesAndGoesWithItsExecLineQuoted) {
     EXPECT_FALSE(enableAutostart("/usr/bin/tunexa").error.empty());
 }
 
-// Windows' words for the first processor go where Windows keeps them, "BootDir" only when missing;
+// The first processor and the system's name and version go where Windows keeps them, "BootDir"
+// only when missing;
 // unchanged facts write nothing, so a read-only store is fine.
-TEST_F(HostTest, FactsArePublishedOnlyWhenChanged) {
+TEST_F(HostTest, FactsComeFromCpuinfoAndOsReleaseAndArePublishedOnlyWhenChanged) {
     store::useHiveFile(dir / "registry.db");
     const char* processor = "Hardware\\Description\\System\\CentralProcessor\\0";
     const char* setup = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
@@ -50,8 +52,13 @@ TEST_F(HostTest, FactsArePublishedOnlyWhenChanged) {
     putFile(dir / "cpuinfo",
             "vendor_id\t: GenuineIntel\ncpu family\t: 6\nmodel\t\t: 158\n"
             "stepping\t: 10\n\nvendor_id\t: Other\ncpu family\t: 9\n");
-    auto facts = readHostFacts(dir / "cpuinfo", dir / "none");
+    putFile(dir / "os-release", "PRETTY_NAME=\"x\"\nNAME=\"Debian GNU/Linux\"\nVERSION_ID=12\n");
+    EXPECT_EQ(readHostFacts(dir / "cpuinfo", dir / "none").systemName, "Linux");
+    auto facts = readHostFacts(dir / "cpuinfo", dir / "os-release");
     publishHostFacts(facts);
+    const char* windows = "Software\\Microsoft\\Windows\\CurrentVersion";
+    EXPECT_EQ(stored(windows, "Version"), "Debian GNU/Linux");
+    EXPECT_THAT(stored(windows, "VersionNumber"), testing::StartsWith("12 (Linux "));
     EXPECT_EQ(stored(processor, "Identifier"), "x86 Family 6 Model 158 Stepping 10");
     EXPECT_EQ(stored(processor, "VendorIdentifier") + stored(setup, "BootDir"), "GenuineIntelD:\\");
     store::useHive(store::Hive::open(dir / "registry.db", store::OpenMode::ReadOnly));
