@@ -42,8 +42,7 @@ TEST_F(HostTest, AutostartEntryComesAndGoesWithItsExecLineQuoted) {
 }
 
 // The first processor and the system's name and version go where Windows keeps them, "BootDir"
-// only when missing;
-// unchanged facts write nothing, so a read-only store is fine.
+// only when missing; unchanged facts write nothing, so a read-only store is fine.
 TEST_F(HostTest, FactsComeFromCpuinfoAndOsReleaseAndArePublishedOnlyWhenChanged) {
     store::useHiveFile(dir / "registry.db");
     const char* processor = "Hardware\\Description\\System\\CentralProcessor\\0";
