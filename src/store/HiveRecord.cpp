@@ -37,7 +37,7 @@ bool Hive::beginChange(std::string title, FileAccess* files) {
         return began;  // nothing to record it under: a plain batch
     }
     if (!recording_) {
-        recording_.emplace();
+        recording_ = Recording{};
     }
     if (recording_->title.empty()) {
         recording_->title = std::move(title);
