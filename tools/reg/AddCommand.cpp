@@ -209,9 +209,6 @@ namespace command {
 extern const OperationSpec kAddOperation = {
     .name = "ADD",
     .switches = kSwitches,
-    .positionals = 1,
-    .optionalPositionals = 0,
-    .fileAt = std::nullopt,
     .usage =
         "tunexa-reg ADD KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]\n"
         "  /t    REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD,\n"

@@ -23,10 +23,4 @@ int run(store::Hive& hive, const std::vector<std::string>& args, std::istream& i
 // The number /d gives for REG_DWORD: decimal or 0x hex, 0 to 4294967295; nothing otherwise.
 std::optional<std::uint32_t> parseDwordArgument(std::string_view text);
 
-// The way QUERY shows a value's data.
-std::string formatQueryData(std::uint32_t type, const store::Bytes& data);
-
-// The type's reg.exe name (REG_SZ, ...), or its number in hex for a type reg.exe has no name for.
-std::string typeName(std::uint32_t type);
-
 }  // namespace tunexa::regtool

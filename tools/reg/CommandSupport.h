@@ -45,10 +45,10 @@ struct Context;
 struct OperationSpec {
     std::string_view name;  // upper case, as the overview lists it
     std::span<const SwitchSpec> switches;
-    std::size_t positionals;          // KEY, or KEY FILE, or FILE
-    std::size_t optionalPositionals;  // that may follow them
+    std::size_t positionals = 1;          // KEY, or KEY FILE, or FILE
+    std::size_t optionalPositionals = 0;  // that may follow them
     // The position of the file name among the positionals, if any: it may start with '/'.
-    std::optional<std::size_t> fileAt;
+    std::optional<std::size_t> fileAt = std::nullopt;
     std::string_view usage;
     int (*run)(Context& c, const Arguments& args);
     // The operation writes to the store: it runs as one recorded change titled after the

@@ -71,9 +71,6 @@ namespace command {
 extern const OperationSpec kDeleteOperation = {
     .name = "DELETE",
     .switches = kSwitches,
-    .positionals = 1,
-    .optionalPositionals = 0,
-    .fileAt = std::nullopt,
     .usage =
         "tunexa-reg DELETE KEY [/v NAME | /ve | /va] [/f]\n"
         "  /v    the value NAME   /ve   the default value   /va   every value of the key\n"

@@ -83,7 +83,6 @@ extern const OperationSpec kExportOperation = {
     .name = "EXPORT",
     .switches = kSwitches,
     .positionals = 2,
-    .optionalPositionals = 0,
     .fileAt = 1,
     .usage =
         "tunexa-reg EXPORT KEY FILE [/y] [/5]\n"

@@ -44,8 +44,6 @@ extern const OperationSpec kHistoryOperation = {
     .name = "HISTORY",
     .switches = {},
     .positionals = 0,
-    .optionalPositionals = 0,
-    .fileAt = std::nullopt,
     .usage =
         "tunexa-reg HISTORY\n"
         "  The changes Tunexa and tunexa-reg made, newest first (the last 500), each with\n"

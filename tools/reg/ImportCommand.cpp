@@ -196,7 +196,6 @@ namespace command {
 extern const OperationSpec kImportOperation = {
     .name = "IMPORT",
     .switches = kSwitches,
-    .positionals = 1,
     .optionalPositionals = 1,
     .fileAt = 0,
     .usage =

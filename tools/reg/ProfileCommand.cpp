@@ -99,9 +99,7 @@ namespace command {
 extern const OperationSpec kProfileOperation = {
     .name = "PROFILE",
     .switches = kSwitches,
-    .positionals = 1,
     .optionalPositionals = 1,
-    .fileAt = std::nullopt,
     .usage =
         "tunexa-reg PROFILE LIST | SAVE NAME | APPLY NAME | DELETE NAME [/f]\n"
         "  The profiles Tunexa keeps under HKLM\\Software\\Tunexa\\Tunexa\\Profiles:\n"

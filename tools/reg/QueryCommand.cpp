@@ -15,8 +15,8 @@ namespace {
 using namespace command;
 
 void printValue(Context& c, const store::NamedValue& value) {
-    c.out << kIndent << displayName(value.name) << kIndent << typeName(value.type) << kIndent
-          << formatQueryData(value.type, value.data) << '\n';
+    c.out << kIndent << displayName(value.name) << kIndent << store::typeName(value.type) << kIndent
+          << store::formatData(value.type, value.data) << '\n';
 }
 
 // The value's name as it was created, for a name given in any case.
@@ -116,9 +116,6 @@ namespace command {
 extern const OperationSpec kQueryOperation = {
     .name = "QUERY",
     .switches = kSwitches,
-    .positionals = 1,
-    .optionalPositionals = 0,
-    .fileAt = std::nullopt,
     .usage =
         "tunexa-reg QUERY KEY [/v NAME | /ve] [/s]\n"
         "  KEY   ROOT\\Subkey, ROOT one of HKLM HKCU HKCR HKU HKCC (or the long names)\n"
@@ -127,13 +124,5 @@ extern const OperationSpec kQueryOperation = {
     .run = query};
 
 }  // namespace command
-
-std::string typeName(std::uint32_t type) {
-    return store::typeName(type);
-}
-
-std::string formatQueryData(std::uint32_t type, const store::Bytes& data) {
-    return store::formatData(type, data);
-}
 
 }  // namespace tunexa::regtool

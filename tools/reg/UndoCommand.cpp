@@ -64,7 +64,6 @@ extern const OperationSpec kUndoOperation = {
     .switches = kSwitches,
     .positionals = 0,
     .optionalPositionals = 1,
-    .fileAt = std::nullopt,
     .usage =
         "tunexa-reg UNDO [N] [/f]\n"
         "  Undoes the newest N changes (1 when not given) as one change, putting back\n"
