@@ -157,8 +157,7 @@ bool unlocked(const std::filesystem::path& file) {
 // The journal files belong to the hive. One left unwritable (a session that could only read made
 // it with the hive's read-only mode) would make every later write fail: give it the owner's
 // write back, or, when it is someone else's and no process uses it, remove it.
-bool repairSideFiles(const std::filesystem::path& file) {
-    bool repaired = false;
+void repairSideFiles(const std::filesystem::path& file) {
     for (const char* suffix : {"-shm", "-wal"}) {
         const std::filesystem::path side = file.string() + suffix;
         struct stat info {};
@@ -166,14 +165,12 @@ bool repairSideFiles(const std::filesystem::path& file) {
         if (::lstat(side.c_str(), &info) != 0 || canWrite(side, error)) {
             continue;
         }
-        if (info.st_uid == ::geteuid() && ::chmod(side.c_str(), 0600) == 0 &&
-            canWrite(side, error)) {
-            repaired = true;
-        } else if (std::string(suffix) == "-shm" && unlocked(side) && ::unlink(side.c_str()) == 0) {
-            repaired = true;
+        const bool madeWritable =
+            info.st_uid == ::geteuid() && ::chmod(side.c_str(), 0600) == 0 && canWrite(side, error);
+        if (!madeWritable && std::string(suffix) == "-shm" && unlocked(side)) {
+            ::unlink(side.c_str());
         }
     }
-    return repaired;
 }
 
 // Drops group and other permissions; never adds any, so a hive the user write-protected stays so.
@@ -239,9 +236,18 @@ std::string foldedPath(std::string_view path) {
 
 }  // namespace detail
 
+namespace {
+
+// A key of up to this depth is found by one query joining its components, each an indexed step;
+// a deeper one by that query for its first components and one lookup for each further one.
+constexpr std::size_t kJoinedDepth = 16;
+
+}  // namespace
+
 std::unique_ptr<Hive> Hive::open(const std::filesystem::path& file, OpenMode mode) {
     std::unique_ptr<Hive> hive(new Hive());
     hive->statements_.assign(detail::kStatementCount, nullptr);
+    hive->pathStatements_.assign(2 * (kJoinedDepth + 1), nullptr);
     hive->report_.path = file;
     hive->openFile(file, mode);
     return hive;
@@ -305,7 +311,7 @@ bool Hive::openFile(const std::filesystem::path& file, OpenMode mode) {
     if (const std::string why = writeProtection(file); !why.empty()) {
         return openReadOnly(file, why);
     }
-    report_.repairedSideFiles = repairSideFiles(file);
+    repairSideFiles(file);
 
     for (int attempt = 0; attempt < 2; ++attempt) {
         writable_ = true;
@@ -546,10 +552,6 @@ sqlite3_stmt* Hive::statement(int id, const char* sql) {
 
 namespace {
 
-// A key of up to this depth is found by one query joining its components, each an indexed step;
-// a deeper one by that query for its first components and one lookup for each further one.
-constexpr std::size_t kJoinedDepth = 16;
-
 // Finds the key whose folded components are bound as ?2, ?3, ... below the root key of root ?1;
 // with `value`, that key's value folded as the next parameter.
 std::string joinedPathSql(std::size_t depth, bool value) {
@@ -575,7 +577,6 @@ sqlite3_stmt* Hive::pathStatement(std::size_t depth, bool value) {
     if (db_ == nullptr) {
         return nullptr;
     }
-    pathStatements_.resize(2 * (kJoinedDepth + 1), nullptr);
     auto& slot = pathStatements_[2 * depth + (value ? 1 : 0)];
     if (slot == nullptr) {
         const std::string sql = joinedPathSql(depth, value);
@@ -791,9 +792,11 @@ bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, s
     return writeTransaction("write", [&] {
         // Inside a change the value as it stands is known: writing it again changes nothing.
         const auto noted = noteValue(root, key, name);
-        RawValue next{type, Bytes(data.begin(), data.end())};
-        if (noted && recording_->items[*noted].after == next) {
-            return true;
+        if (noted) {
+            const auto& now = recording_->items[*noted].after;
+            if (now && now->type == type && std::ranges::equal(now->data, data)) {
+                return true;
+            }
         }
         const auto id = ensureKey(root, key);
         if (!id) {
@@ -818,7 +821,7 @@ bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, s
             return false;
         }
         if (noted) {
-            recording_->items[*noted].after = std::move(next);
+            recording_->items[*noted].after = RawValue{type, Bytes(data.begin(), data.end())};
         }
         return true;
     });

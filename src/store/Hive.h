@@ -46,8 +46,6 @@ struct OpenReport {
     std::filesystem::path path;
     std::filesystem::path movedAsideTo;  // set with ReplacedDamaged
     std::string detail;                  // why, in words, for anything but Opened / Created
-    // Side files (-wal, -shm) a read-only session left unwritable were repaired or removed.
-    bool repairedSideFiles = false;
 };
 
 struct StoreFailure {
