@@ -307,7 +307,7 @@ TEST_F(RegTest, ExportAndImportBringBackTheTree) {
         EXPECT_EQ(refused.err.find("ERROR: Cannot write "), 0u);
     }
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-        EXPECT_EQ(entry.path().string().find(".tunexa-reg-"), std::string::npos);
+        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos);
     }
     const auto file = putFile(dir_ / "in.reg",
                               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Imported]\r\n"

@@ -223,12 +223,4 @@ extern const OperationSpec kAddOperation = {
 
 }  // namespace command
 
-std::optional<std::uint32_t> parseDwordArgument(std::string_view text) {
-    const auto value = parseUnsigned(text, UINT32_MAX);
-    if (!value) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(*value);
-}
-
 }  // namespace tunexa::regtool

@@ -20,7 +20,4 @@ namespace tunexa::regtool {
 int run(store::Hive& hive, const std::vector<std::string>& args, std::istream& in,
         std::ostream& out, std::ostream& err);
 
-// The number /d gives for REG_DWORD: decimal or 0x hex, 0 to 4294967295; nothing otherwise.
-std::optional<std::uint32_t> parseDwordArgument(std::string_view text);
-
 }  // namespace tunexa::regtool

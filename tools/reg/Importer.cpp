@@ -244,19 +244,8 @@ class Parser {
                 return;
             }
         }
-        std::string path;
-        if (slash != std::string_view::npos) {
-            std::string_view rest = name.substr(slash + 1);
-            while (!rest.empty()) {
-                const auto next = rest.find('\\');
-                const auto component = rest.substr(0, next);
-                if (!component.empty()) {
-                    path += path.empty() ? "" : "\\";
-                    path += component;
-                }
-                rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
-            }
-        }
+        const std::string path =
+            slash == std::string_view::npos ? std::string() : tidyPath(name.substr(slash + 1));
         RegOperation op;
         op.root = *root;
         op.key = path;

@@ -26,10 +26,6 @@ constexpr std::array<std::string_view, 7> kMachineKeys = {
 
 }  // namespace
 
-std::span<const std::string_view> machineKeys() {
-    return kMachineKeys;
-}
-
 W9xReadResult readMachineSettings(const files::WindowsInstallation& windows) {
     W9xReadOptions options;
     options.root = store::HKEY_LOCAL_MACHINE;
@@ -91,7 +87,6 @@ MachineImportReport importMachineSettings(store::Hive& hive,
     if (report.saved) {
         report.keys = read.keys;
         report.values = read.values;
-        report.warnings = read.warnings;
         report.cards = cardsInHive(hive);
     }
     return report;

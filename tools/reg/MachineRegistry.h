@@ -18,9 +18,6 @@
 
 namespace tunexa::regtool {
 
-// The keys taken, below HKEY_LOCAL_MACHINE.
-std::span<const std::string_view> machineKeys();
-
 // What readMachineSettings found: the operations to apply (HKLM\Enum\PCI is replaced whole, so
 // the device list is the machine's), or why there are none.
 W9xReadResult readMachineSettings(const files::WindowsInstallation& windows);
@@ -34,8 +31,7 @@ struct MachineImportReport {
     std::string failure;  // why not: libcreg's words for a damaged file, or the store's
     std::size_t keys = 0;
     std::size_t values = 0;
-    std::vector<std::string> keysFound;  // of machineKeys(), those SYSTEM.DAT holds
-    std::vector<std::string> warnings;   // names skipped or changed, each naming its key
+    std::vector<std::string> keysFound;  // of the keys taken, those SYSTEM.DAT holds
     std::vector<PciCard> cards;          // the cards HKLM\Enum\PCI names afterwards
 };
 

@@ -75,23 +75,25 @@ std::optional<KeyName> parseKeyName(std::string_view text, KeyNameError* why) {
     KeyName key;
     key.root = *root;
     if (slash != std::string_view::npos) {
-        std::string_view rest = text.substr(slash + 1);
-        while (!rest.empty()) {
-            const auto next = rest.find('\\');
-            const auto component = rest.substr(0, next);
-            if (!component.empty()) {
-                key.path = joinPath(key.path, component);
-            }
-            if (next == std::string_view::npos) {
-                break;
-            }
-            rest.remove_prefix(next + 1);
-        }
+        key.path = tidyPath(text.substr(slash + 1));
     }
     if (why != nullptr) {
         *why = KeyNameError::None;
     }
     return key;
+}
+
+std::string tidyPath(std::string_view path) {
+    std::string tidy;
+    while (!path.empty()) {
+        const auto next = path.find('\\');
+        if (const auto component = path.substr(0, next); !component.empty()) {
+            tidy += tidy.empty() ? "" : "\\";
+            tidy += component;
+        }
+        path = next == std::string_view::npos ? std::string_view() : path.substr(next + 1);
+    }
+    return tidy;
 }
 
 std::string joinPath(std::string_view parent, std::string_view child) {
