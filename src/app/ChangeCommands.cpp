@@ -251,27 +251,27 @@ void ChangeCommands::mPopProfile_Click(const QString& name) {
 }
 
 bool ChangeCommands::applyProfile(const QString& name) {
-    const std::int64_t newestBefore = hive().changes(1).empty() ? 0 : hive().changes(1)[0].id;
+    const std::int64_t newestBefore = newestChangeId();
     if (!store::applyProfile(hive(), &files::hostFiles(), ui::toAnsi(name), hooks_.managedSet())) {
         tellFailure(QStringLiteral("The profile \"%1\" was not applied").arg(name), kProfilesTitle);
         return false;
     }
-    const auto newest = hive().changes(1);
-    if (!newest.empty() && newest.front().id != newestBefore) {
-        reloadNewestChange();
-    }
-    refresh();
+    reloadChangeSince(newestBefore);
     return true;
 }
 
-void ChangeCommands::reloadNewestChange() {
+std::int64_t ChangeCommands::newestChangeId() {
     const auto newest = hive().changes(1);
-    if (newest.empty()) {
-        return;
+    return newest.empty() ? 0 : newest.front().id;
+}
+
+void ChangeCommands::reloadChangeSince(std::int64_t newestBefore) {
+    if (const std::int64_t newest = newestChangeId(); newest != newestBefore) {
+        if (const auto record = hive().changeRecord(newest)) {
+            hooks_.reload(record->items);
+        }
     }
-    if (const auto record = hive().changeRecord(newest.front().id)) {
-        hooks_.reload(record->items);
-    }
+    refresh();
 }
 
 void ChangeCommands::cmdProfileDelete_Click() {

@@ -39,6 +39,10 @@ class ChangeCommands : public QObject {
 
     // The tray's Undo item and the Profiles list and branch again from the store.
     void refresh();
+    // The newest recorded change's id (0 without any), to note before an action that may record
+    // one; afterwards, loads again what a change recorded since then touched, and refreshes.
+    std::int64_t newestChangeId();
+    void reloadChangeSince(std::int64_t newestBefore);
 
     void cmdUndo_Click();
     void mPopUndo_Click();
@@ -55,7 +59,6 @@ class ChangeCommands : public QObject {
     void undo(const store::UndoPlan& plan);
     void undoTo(std::int64_t id);
     bool applyProfile(const QString& name);
-    void reloadNewestChange();
     void fillProfilesBranch();
     QString selectedProfile() const;
     // The selected profile, or empty after asking the user to choose one.

@@ -86,6 +86,7 @@ void Application::cmdReadDriveC_Click() {
     const QString folder = ui::fromAnsi(machine->windowsPath);
     regtool::MachineImportReport report;
     bool saved = false;
+    const std::int64_t newestBefore = changes_->newestChangeId();
     {
         store::Change change(store::currentHive(),
                              "Read settings from " + ansi::toUtf8(machine->windowsPath));
@@ -102,12 +103,7 @@ void Application::cmdReadDriveC_Click() {
                                 title, platform::MessageButtons::Ok);
         return;
     }
-    if (const auto newest = store::currentHive().changes(1); !newest.empty()) {
-        if (const auto record = store::currentHive().changeRecord(newest.front().id)) {
-            reloadAfterChange(record->items);
-        }
-    }
-    changes_->refresh();
+    changes_->reloadChangeSince(newestBefore);
     QString prompt = QStringLiteral("Read %1 values in %2 keys from %3\\SYSTEM.DAT.")
                          .arg(report.values)
                          .arg(report.keys)
