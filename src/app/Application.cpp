@@ -353,49 +353,26 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-namespace {
-
-QString optionTitle(const QCheckBox* box) {
-    return QStringLiteral("Options: %1 %2")
-        .arg(box->text(), ui::checkValue(box) == 1 ? QStringLiteral("on") : QStringLiteral("off"));
-}
-
-std::optional<int> storedFlag(const char* name) {
-    const std::string flag = programFlag(name);
-    if (flag == "0" || flag == "1") {
-        return flag == "1" ? 1 : 0;
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
 void Application::chkStartMin_Click() {
     auto* box = control<QCheckBox>(form_.get(), "chkStartMin");
-    if (options_.puttingBack()) {
-        return;
-    }
     options_.store(
-        optionTitle(box), box,
+        panels::liveTitle(QStringLiteral("Options"), box), box,
         [box](store::Change&) {
             store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartMinimised,
                                 std::to_string(ui::checkValue(box)));
         },
-        [] { return storedFlag(kStartMinimised); });
+        [] { return panels::storedFlag(kProgramKey, kStartMinimised); });
 }
 
 void Application::chkRunOnStart_Click() {
     auto* box = control<QCheckBox>(form_.get(), "chkRunOnStart");
     const int value = ui::checkValue(box);
-    if (options_.puttingBack() || (value != 0 && value != 1)) {
-        return;
-    }
     const auto program = host::runningProgramPath();
     const std::string command = ansi::fromUtf8(program.string());
     // The store entry, the flag and the desktop's autostart entry go together or not at all. The
     // write is skipped only when all three already say the same (start-up's write-back).
     const auto stored = [&]() -> std::optional<int> {
-        const auto flag = storedFlag(kStartWithWindows);
+        const auto flag = panels::storedFlag(kProgramKey, kStartWithWindows);
         const auto run = store::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
         std::error_code ignored;
         const bool entry = std::filesystem::exists(host::autostartEntryPath(), ignored);
@@ -403,7 +380,7 @@ void Application::chkRunOnStart_Click() {
         return agrees || !flag || *flag != value ? flag : std::nullopt;
     };
     options_.store(
-        optionTitle(box), box,
+        panels::liveTitle(QStringLiteral("Options"), box), box,
         [&](store::Change& change) {
             if (value == 1) {
                 store::RegSetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, command);
@@ -480,7 +457,7 @@ void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items)
         return;
     }
     for (const Card* card : kStartupOrder) {
-        if (const auto flag = storedFlag(card->availableValue)) {
+        if (const auto flag = panels::storedFlag(kProgramKey, card->availableValue)) {
             setControlCheck(form_.get(), card->selectionBox, *flag);
             switchCardControls(*card, *flag == 1);
             if (*flag == 1) {
@@ -491,7 +468,7 @@ void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items)
     switchCardTabsOff();
     for (const auto& [boxName, flagName] : {std::pair{"chkStartMin", kStartMinimised},
                                             std::pair{"chkRunOnStart", kStartWithWindows}}) {
-        if (const auto flag = storedFlag(flagName)) {
+        if (const auto flag = panels::storedFlag(kProgramKey, flagName)) {
             options_.showQuietly(control<QCheckBox>(form_.get(), boxName), *flag);
         }
     }

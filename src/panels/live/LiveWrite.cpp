@@ -6,10 +6,24 @@
 
 namespace tunexa::panels {
 
+QString liveTitle(const QString& what, const QCheckBox* box) {
+    return QStringLiteral("%1: %2 %3")
+        .arg(what, box->text(),
+             ui::checkValue(box) == 1 ? QStringLiteral("on") : QStringLiteral("off"));
+}
+
+std::optional<int> storedFlag(std::string_view key, std::string_view name) {
+    const auto text = store::RegGetString(store::HKEY_LOCAL_MACHINE, key, name);
+    if (text == "0" || text == "1") {
+        return *text == "1" ? 1 : 0;
+    }
+    return std::nullopt;
+}
+
 bool LiveWrite::store(const QString& title, QCheckBox* box,
                       const std::function<void(store::Change&)>& write,
                       const std::function<std::optional<int>()>& stored) {
-    if (stored() == ui::checkValue(box)) {
+    if (puttingBack_ || stored() == ui::checkValue(box)) {
         return true;  // the store already holds it: start-up's write-back, or another program
     }
     store::Hive& hive = store::currentHive();

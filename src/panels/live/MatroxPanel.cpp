@@ -30,26 +30,8 @@ constexpr std::array kMatroxOptions{
     MatroxOption{&Ui::MatroxFrame::chkG200sub, engine::kMatroxValues[2]},
 };
 
-// "0" or "1" as 0 or 1; anything else (another text, another type, nothing) as nothing.
-std::optional<int> storedFlag(std::string_view key, std::string_view name) {
-    const auto text = store::RegGetString(HKEY_LOCAL_MACHINE, key, name);
-    if (text == "0") {
-        return 0;
-    }
-    if (text == "1") {
-        return 1;
-    }
-    return std::nullopt;
-}
-
 std::string flagText(const QCheckBox* box) {
     return std::to_string(ui::checkValue(box));
-}
-
-QString changeTitle(const QString& what, const QCheckBox* box) {
-    return QStringLiteral("%1: %2 %3")
-        .arg(what, box->text(),
-             ui::checkValue(box) == 1 ? QStringLiteral("on") : QStringLiteral("off"));
 }
 
 }  // namespace
@@ -81,11 +63,11 @@ void MatroxPanel::RestoreMatroxSettings() {
 void MatroxPanel::writeOption(QCheckBox* Ui::MatroxFrame::*box) {
     for (const MatroxOption& option : kMatroxOptions) {
         QCheckBox* widget = widgets_.ui.*box;
-        if (option.box != box || live_.puttingBack()) {
+        if (option.box != box) {
             continue;
         }
         live_.store(
-            changeTitle(QStringLiteral("Matrox"), widget), widget,
+            liveTitle(QStringLiteral("Matrox"), widget), widget,
             [&](store::Change&) {
                 store::RegSetString(HKEY_LOCAL_MACHINE, kPowerDeskKey, option.valueName,
                                     flagText(widget));
@@ -107,15 +89,13 @@ void MatroxPanel::chkG200V_Click() {
 }
 
 void MatroxPanel::chkMatroxOnOff_Click() {
-    if (!live_.puttingBack()) {
-        live_.store(
-            changeTitle(QStringLiteral("Card selection"), &matroxOnOff_), &matroxOnOff_,
-            [&](store::Change&) {
-                store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kEnableValue,
-                                    flagText(&matroxOnOff_));
-            },
-            [&] { return storedFlag(kProgramKey, kEnableValue); });
-    }
+    live_.store(
+        liveTitle(QStringLiteral("Card selection"), &matroxOnOff_), &matroxOnOff_,
+        [&](store::Change&) {
+            store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kEnableValue,
+                                flagText(&matroxOnOff_));
+        },
+        [&] { return storedFlag(kProgramKey, kEnableValue); });
     widgets_.ui.frameMatrox->setEnabled(ui::checkValue(&matroxOnOff_) == 1);
 }
 

@@ -51,15 +51,11 @@ UnrealPanel::UnrealPanel(TntTab& widgets, platform::MessageBoxService& messages)
 void UnrealPanel::writeSwitch(QCheckBox* Ui::TntTab::*box) {
     for (const UnrealSwitch& unrealSwitch : kUnrealSwitches) {
         QCheckBox* widget = widgets_.ui.*box;
-        if (unrealSwitch.box != box || live_.puttingBack()) {
+        if (unrealSwitch.box != box) {
             continue;
         }
-        const QString title =
-            QStringLiteral("Unreal: %1 %2")
-                .arg(widget->text(),
-                     ui::checkValue(widget) == 1 ? QStringLiteral("on") : QStringLiteral("off"));
         live_.store(
-            title, widget,
+            liveTitle(QStringLiteral("Unreal"), widget), widget,
             [&](store::Change&) {
                 store::RegSetDword(store::HKEY_LOCAL_MACHINE, kUnrealKey, unrealSwitch.valueName,
                                    ui::checkValue(widget));
