@@ -21,27 +21,24 @@ using platform::MessageButtons;
 const QString kUndoTitle = QStringLiteral("Undo");
 const QString kProfilesTitle = QStringLiteral("Profiles");
 
-QString utf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 store::Hive& hive() {
     return store::currentHive();
 }
 
 QString lastFailure() {
     const auto& failure = hive().lastFailure();
-    return failure ? utf8(failure->message) : QStringLiteral("the settings store refused it");
+    return failure ? QString::fromStdString(failure->message)
+                   : QStringLiteral("the settings store refused it");
 }
 
 // "Riva TNT: Apply", or "3 changes, back to before "Riva TNT: Apply"".
 QString whatIsUndone(const store::UndoPlan& plan) {
     if (plan.changes.size() == 1) {
-        return utf8(plan.changes.front().title);
+        return QString::fromStdString(plan.changes.front().title);
     }
     return QStringLiteral("%1 changes, back to before \"%2\"")
         .arg(plan.changes.size())
-        .arg(utf8(plan.changes.back().title));
+        .arg(QString::fromStdString(plan.changes.back().title));
 }
 
 }  // namespace
@@ -81,7 +78,7 @@ void ChangeCommands::refresh() {
     QAction* undoItem = form_.popupMenu().item(QStringLiteral("mPopUndo"));
     // A long title (a command line, a file path) is shortened in the menu; History shows it whole.
     constexpr qsizetype kShownTitle = 48;
-    QString title = newest.empty() ? QString() : utf8(newest.front().title);
+    QString title = newest.empty() ? QString() : QString::fromStdString(newest.front().title);
     if (title.size() > kShownTitle) {
         title = title.left(kShownTitle - 1) + QChar(0x2026);
     }
@@ -132,16 +129,18 @@ void ChangeCommands::undoTo(std::int64_t id) {
 
 void ChangeCommands::undo(const store::UndoPlan& plan) {
     if (!plan.problem.empty()) {
-        messages_.show(utf8(plan.problem), kUndoTitle, MessageButtons::Ok);
+        messages_.show(QString::fromStdString(plan.problem), kUndoTitle, MessageButtons::Ok);
         return;
     }
     if (!plan.differences.empty()) {
         QStringList lines;
         for (const store::UndoDifference& difference : plan.differences) {
             lines << QStringLiteral("%1: now %2, the change left %3")
-                         .arg(utf8(store::describeItem(difference.item)),
-                              utf8(store::describeImage(difference.item, difference.now)),
-                              utf8(store::describeImage(difference.item, difference.item.after)));
+                         .arg(QString::fromStdString(store::describeItem(difference.item)),
+                              QString::fromStdString(
+                                  store::describeImage(difference.item, difference.now)),
+                              QString::fromStdString(
+                                  store::describeImage(difference.item, difference.item.after)));
         }
         const QString prompt =
             QStringLiteral(
@@ -212,7 +211,7 @@ void ChangeCommands::cmdProfileSave_Click() {
                                         "A profile name can hold only the characters of the "
                                         "Windows-1252 code page.");
     if (problem) {
-        messages_.show(utf8(*problem), title, MessageButtons::Ok);
+        messages_.show(QString::fromStdString(*problem), title, MessageButtons::Ok);
         return;
     }
     for (const std::string& existing : store::profileNames(hive())) {

@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <QTreeWidgetItem>
 
-#include "store/Ansi.h"
 #include "store/Undo.h"
 #include "store/ValueText.h"
+#include "ui/AnsiText.h"
 
 namespace tunexa::app {
 
@@ -14,25 +14,20 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole;
 
-QString utf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Key and name columns of an item: the key with its root, the value's name or what it is.
 QStringList itemColumns(const store::ChangeItem& item) {
     switch (item.kind) {
         case store::ItemKind::Value: {
-            QString key = utf8(std::string(store::rootLongName(item.root)));
+            QString key = QString::fromStdString(std::string(store::rootLongName(item.root)));
             if (!item.key.empty()) {
-                key += QLatin1Char('\\') + utf8(ansi::toUtf8(item.key));
+                key += QLatin1Char('\\') + ui::fromAnsi(item.key);
             }
-            return {key, item.name.empty() ? QStringLiteral("(Default)")
-                                           : utf8(ansi::toUtf8(item.name))};
+            return {key, item.name.empty() ? QStringLiteral("(Default)") : ui::fromAnsi(item.name)};
         }
         case store::ItemKind::Key:
-            return {utf8(store::describeItem(item)), QStringLiteral("(key)")};
+            return {QString::fromStdString(store::describeItem(item)), QStringLiteral("(key)")};
         case store::ItemKind::File:
-            return {utf8(item.name), QStringLiteral("(file)")};
+            return {QString::fromStdString(item.name), QStringLiteral("(file)")};
     }
     return {};
 }
@@ -55,9 +50,10 @@ void HistoryWindow::refresh() {
     for (const store::ChangeInfo& info : hive_.changes()) {
         const QString when = QDateTime::fromSecsSinceEpoch(info.time).toString(
             QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        QString title = utf8(info.title);
+        QString title = QString::fromStdString(info.title);
         if (!info.damage.empty()) {
-            title += QStringLiteral(" (record damaged: %1)").arg(utf8(info.damage));
+            title +=
+                QStringLiteral(" (record damaged: %1)").arg(QString::fromStdString(info.damage));
         }
         auto* row = new QTreeWidgetItem(ui.lstChanges, {when, title});
         row->setData(0, kIdRole, QVariant::fromValue<qlonglong>(info.id));
@@ -81,13 +77,13 @@ void HistoryWindow::showSelectedChange() {
     if (!record->info.damage.empty()) {
         new QTreeWidgetItem(ui.lstChangeValues,
                             {QStringLiteral("The record of this change is damaged: %1")
-                                 .arg(utf8(record->info.damage))});
+                                 .arg(QString::fromStdString(record->info.damage))});
         return;
     }
     for (const store::ChangeItem& item : record->items) {
         QStringList columns = itemColumns(item);
-        columns << utf8(store::describeImage(item, item.before))
-                << utf8(store::describeImage(item, item.after));
+        columns << QString::fromStdString(store::describeImage(item, item.before))
+                << QString::fromStdString(store::describeImage(item, item.after));
         new QTreeWidgetItem(ui.lstChangeValues, columns);
     }
     for (int column = 0; column < ui.lstChangeValues->columnCount(); ++column) {
@@ -97,8 +93,7 @@ void HistoryWindow::showSelectedChange() {
 
 void HistoryWindow::cmdUndoToHere_Click() {
     if (const QTreeWidgetItem* selected = ui.lstChanges->currentItem()) {
-        undoTo_(selected->data(0, kIdRole).toLongLong());
-        refresh();
+        undoTo_(selected->data(0, kIdRole).toLongLong());  // refreshes this window when done
     }
 }
 
