@@ -2,12 +2,15 @@
 // and the main window's card-selection Apply, which takes effect at once.
 #include <QPushButton>
 
+#include <array>
+
 #include "app/Application.h"
 #include "app/Cards.h"
 #include "app/ChangeCommands.h"
 #include "app/Controls.h"
 #include "app/ProgramKeys.h"
 #include "engine/DisplayClass.h"
+#include "engine/ManagedValues.h"
 #include "engine/RegMethods.h"
 #include "panels/voodoo/VoodooPanel.h"
 #include "platform/files/HostFiles.h"
@@ -21,16 +24,11 @@ namespace {
 
 using store::HKEY_LOCAL_MACHINE;
 
-constexpr const char* k3DfxKey = "Software\\Tunexa\\Tunexa\\3Dfx";
 constexpr const char* kSetupKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
-constexpr const char* kGlideBatchLine = "c:\\tunexa.bat";
 constexpr const char* kDefaultsProfile = "Defaults";
 
-// The Voodoo Graphics settings a first run starts from, in the order they are written.
-constexpr std::pair<const char*, const char*> kVoodooSeed[] = {{"Voodoo GRXCLK", "50"},
-                                                               {"Voodoo Vsync", "1"},
-                                                               {"Voodoo FastMem", "0"},
-                                                               {"Voodoo FastPCI", "0"}};
+// The Voodoo Graphics settings a first run starts from, one for each of engine::kVoodooValues.
+constexpr std::array<std::string_view, 4> kVoodooSeed = {"50", "1", "0", "0"};
 
 void writeFlag(const char* name, int value) {
     store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, name, std::to_string(value));
@@ -76,19 +74,23 @@ void Application::cmdOKFirstRun_Click() {
             }
             setControlCheck(form, card->selectionBox, 1);
             if (card == &kVoodooCard) {
-                for (const auto& [name, value] : kVoodooSeed) {
-                    if (!machineRead || !store::RegGetString(HKEY_LOCAL_MACHINE, k3DfxKey, name)) {
-                        store::RegSetString(HKEY_LOCAL_MACHINE, k3DfxKey, name, value);
+                for (std::size_t i = 0; i < kVoodooSeed.size(); ++i) {
+                    const std::string_view name = engine::kVoodooValues[i];
+                    if (!machineRead ||
+                        !store::RegGetString(HKEY_LOCAL_MACHINE, engine::kVoodooKey, name)) {
+                        store::RegSetString(HKEY_LOCAL_MACHINE, engine::kVoodooKey, name,
+                                            kVoodooSeed[i]);
                     }
                 }
                 // The boot batch file runs the Glide batch file; "BootDir" ends with a backslash.
                 const std::string autoexec = readText(kSetupKey, "BootDir") + "autoexec.bat";
-                const auto appended = files::appendTextLineForChange(autoexec, kGlideBatchLine);
+                const auto appended =
+                    files::appendTextLineForChange(autoexec, engine::kGlideBatchPath);
                 if (appended) {
                     change.addFile(*appended);
                 } else {
                     problems << QStringLiteral("The line %1 was not added to %2: %3")
-                                    .arg(QString::fromLatin1(kGlideBatchLine),
+                                    .arg(QString::fromLatin1(engine::kGlideBatchPath),
                                          QString::fromStdString(autoexec),
                                          QString::fromStdString(appended.error()));
                 }
