@@ -8,6 +8,9 @@
 
 namespace tunexa::engine {
 
+namespace {
+
+// The managed values below HKEY_LOCAL_MACHINE, each once.
 std::vector<ValueName> managedValues(const DriverSettings& settings) {
     std::vector<ValueName> values;
     std::set<std::pair<std::string, std::string>> seen;
@@ -31,13 +34,13 @@ std::vector<ValueName> managedValues(const DriverSettings& settings) {
     return values;
 }
 
+}  // namespace
+
 store::ManagedSet managedSet(
     const DriverSettings& settings,
     const std::function<std::optional<std::string>(std::string_view)>& hostPathOf) {
     store::ManagedSet set;
-    for (ValueName& value : managedValues(settings)) {
-        set.values.push_back(store::ManagedValue{std::move(value.key), std::move(value.name)});
-    }
+    set.values = managedValues(settings);
     for (const std::string_view windowsPath : kManagedFiles) {
         if (auto host = hostPathOf(windowsPath)) {
             // The shown name keeps the drive letter in capitals, as Windows writes it.

@@ -31,9 +31,6 @@ inline constexpr std::array<std::string_view, 4> kVoodooValues = {
     "Voodoo GRXCLK", "Voodoo Vsync", "Voodoo FastMem", "Voodoo FastPCI"};
 inline constexpr std::string_view kGlideBatchPath = "c:\\tunexa.bat";
 
-// The managed values below HKEY_LOCAL_MACHINE, each once.
-std::vector<ValueName> managedValues(const DriverSettings& settings);
-
 // The managed files, as Windows paths.
 inline constexpr std::array<std::string_view, 1> kManagedFiles = {kGlideBatchPath};
 

@@ -11,6 +11,7 @@
 
 #include "engine/ControlReader.h"
 #include "engine/DriverSettings.h"
+#include "store/Profiles.h"
 
 namespace tunexa::engine {
 
@@ -47,10 +48,7 @@ WriteResult WriteDriverSettings(std::string_view card, const std::string& change
 
 // The key and name of every value the card's write touches, the Banshee clocks under the
 // display-class key the record holds (none while it is unknown).
-struct ValueName {
-    std::string key;
-    std::string name;
-};
+using ValueName = store::ManagedValue;
 std::vector<ValueName> DriverValueNames(std::string_view card, const DriverSettings& settings);
 
 // Copies the card's panel, read through `controls`, into the record. Touches no store value.

@@ -86,4 +86,11 @@ std::string foldedPath(std::string_view path);
 // The components joined by single backslashes, spelled as given.
 std::string joinedPath(std::string_view path);
 
+// What identifies an item within one change: its kind, root, folded key path (a file's path as
+// it is) and folded name.
+std::string itemId(ItemKind kind, RootKey root, std::string_view key, std::string_view name);
+
+// A key's image while it exists: keys carry no data of their own.
+inline const RawValue kPresentKey{0, {}};
+
 }  // namespace tunexa::store::detail

@@ -10,26 +10,26 @@
 
 namespace tunexa::store {
 
+using detail::itemId;
+using detail::kPresentKey;
 using detail::Statement;
 
 namespace {
-
-// What identifies an item within one change: its kind, root, folded key path and folded name.
-std::string itemId(ItemKind kind, RootKey root, std::string_view key, std::string_view name) {
-    std::string id = std::to_string(static_cast<int>(kind)) + ':' + std::to_string(root) + ':';
-    id += kind == ItemKind::File ? std::string(key) : detail::foldedPath(key);
-    id += '\0';
-    id += ansi::fold(name);
-    return id;
-}
-
-const RawValue kPresentKey{0, {}};
 
 bool knownRoot(std::int64_t root) {
     return root >= 0x80000000LL && root <= 0x80000006LL;
 }
 
 }  // namespace
+
+std::string detail::itemId(ItemKind kind, RootKey root, std::string_view key,
+                           std::string_view name) {
+    std::string id = std::to_string(static_cast<int>(kind)) + ':' + std::to_string(root) + ':';
+    id += kind == ItemKind::File ? std::string(key) : foldedPath(key);
+    id += '\0';
+    id += ansi::fold(name);
+    return id;
+}
 
 bool Hive::beginChange(std::string title, FileAccess* files) {
     const bool began = beginBatch();

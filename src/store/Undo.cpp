@@ -5,22 +5,14 @@
 
 #include "store/Ansi.h"
 #include "store/Hive.h"
+#include "store/HiveInternal.h"
 #include "store/ValueText.h"
 
 namespace tunexa::store {
 
 namespace {
 
-const RawValue kPresentKey{0, {}};
-
-std::string itemKey(const ChangeItem& item) {
-    std::string id = std::to_string(static_cast<int>(item.kind)) + ':' + std::to_string(item.root);
-    id += ':';
-    id += item.kind == ItemKind::File ? item.key : ansi::fold(item.key);
-    id += '\0';
-    id += ansi::fold(item.name);
-    return id;
-}
+using detail::kPresentKey;
 
 std::size_t depth(const std::string& path) {
     return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
@@ -73,7 +65,7 @@ UndoPlan plan(Hive& hive, FileAccess* files, const std::vector<ChangeInfo>& chan
         }
         result.changes.push_back(record->info);
         for (const ChangeItem& item : record->items) {
-            const std::string id = itemKey(item);
+            const std::string id = detail::itemId(item.kind, item.root, item.key, item.name);
             if (const auto known = index.find(id); known != index.end()) {
                 expected[known->second].before = item.before;
             } else {
