@@ -16,14 +16,8 @@ namespace tunexa::files {
 
 namespace {
 
-std::optional<store::RawValue> image(const std::optional<store::Bytes>& bytes) {
-    if (!bytes) {
-        return std::nullopt;
-    }
-    return store::RawValue{0, *bytes};
-}
-
-// The write `write` makes to the Windows path, with the host file's bytes before and after.
+// The write `write` makes to the Windows path's host file (given to it), with the file's bytes
+// before and after.
 template <typename Write>
 Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Drives& drives,
                                          Write&& write) {
@@ -38,15 +32,24 @@ Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Dri
     if (!why.empty()) {
         return Result<store::ChangeItem>::failure("Cannot read \"" + shown + "\": " + why);
     }
-    if (const Status written = write(); !written) {
+    if (const Status written = write(*host); !written) {
         return Result<store::ChangeItem>::failure(written.error());
     }
     const auto after = hostFiles().read(host->string(), why);
-    return Result<store::ChangeItem>::success(store::ChangeItem{
-        store::ItemKind::File, 0, host->string(), shown, image(before), image(after)});
+    return Result<store::ChangeItem>::success(fileChangeItem(host->string(), shown, before, after));
 }
 
 }  // namespace
+
+store::ChangeItem fileChangeItem(const std::string& hostPath, const std::string& shown,
+                                 const std::optional<store::Bytes>& before,
+                                 const std::optional<store::Bytes>& after) {
+    const auto image = [](const std::optional<store::Bytes>& bytes) {
+        return bytes ? std::optional(store::RawValue{0, *bytes}) : std::nullopt;
+    };
+    return store::ChangeItem{store::ItemKind::File, 0,           hostPath, shown,
+                             image(before),         image(after)};
+}
 
 std::optional<store::Bytes> HostFiles::read(const std::string& hostPath, std::string& why) {
     why.clear();
@@ -107,9 +110,8 @@ HostFiles& hostFiles() {
 
 Result<store::ChangeItem> replaceFileForChange(std::string_view windowsPath, std::string_view bytes,
                                                const Drives& drives) {
-    return writeForChange(windowsPath, drives, [&]() -> Status {
-        const auto host = drives.toHost(windowsPath);
-        const Status written = replaceFileAtomically(*host, bytes);
+    return writeForChange(windowsPath, drives, [&](const std::filesystem::path& host) -> Status {
+        const Status written = replaceFileAtomically(host, bytes);
         if (!written) {
             return Status::failure("Cannot write \"" + ansi::toUtf8(windowsPath) +
                                    "\": " + written.error());
@@ -126,8 +128,9 @@ Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
 
 Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
                                                   std::string_view line, const Drives& drives) {
-    return writeForChange(windowsPath, drives,
-                          [&] { return appendTextLine(windowsPath, line, drives); });
+    return writeForChange(windowsPath, drives, [&](const std::filesystem::path&) {
+        return appendTextLine(windowsPath, line, drives);
+    });
 }
 
 }  // namespace tunexa::files

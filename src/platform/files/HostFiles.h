@@ -24,6 +24,12 @@ class HostFiles final : public store::FileAccess {
 // The program's one instance.
 HostFiles& hostFiles();
 
+// A file a change wrote, as its change item: the host path, the name shown for it, and its bytes
+// before and after (nothing: absent).
+store::ChangeItem fileChangeItem(const std::string& hostPath, const std::string& shown,
+                                 const std::optional<store::Bytes>& before,
+                                 const std::optional<store::Bytes>& after);
+
 // writeTextFile() and appendTextLine() of TextFiles.h, and a whole file replaced by `bytes`,
 // with the file's bytes before and after the write as a change item, for the change that writes
 // them.

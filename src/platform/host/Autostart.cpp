@@ -84,13 +84,7 @@ AutostartResult putEntry(const std::optional<std::string>& content) {
         return failure("Cannot " + std::string(content ? "write " : "remove ") + entry.string() +
                        ": " + why);
     }
-    const auto image = [](const std::optional<store::Bytes>& bytes) {
-        return bytes ? std::optional(store::RawValue{0, *bytes}) : std::nullopt;
-    };
-    return {true,
-            {},
-            store::ChangeItem{store::ItemKind::File, 0, entry.string(), entry.string(),
-                              image(before), image(after)}};
+    return {true, {}, files::fileChangeItem(entry.string(), entry.string(), before, after)};
 }
 
 }  // namespace
