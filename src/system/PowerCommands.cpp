@@ -49,12 +49,6 @@ PowerCommands::PowerCommands(QAbstractButton& cmdReboot, QAbstractButton& cmdShu
     connect(&power_, &platform::PowerService::answered, this, &PowerCommands::answered);
 }
 
-PowerCommands::~PowerCommands() {
-    if (pending_) {
-        busyPointer_.end();
-    }
-}
-
 void PowerCommands::cmdReboot_Click() {
     run(Handler::cmdReboot);
 }
@@ -83,7 +77,7 @@ void PowerCommands::run(Handler handler) {
     // Everything is in place before the request goes: the answer may come at any time after.
     pending_ = handler;
     setCommandsEnabled(false);
-    busyPointer_.begin();
+    busy_.emplace(busyPointer_);
     power_.ExitWindowsEx(box.flags);
 }
 
@@ -93,7 +87,7 @@ void PowerCommands::answered(const platform::PowerAnswer& answer) {
     }
     const Confirmation& box = kConfirmations[static_cast<int>(*pending_)];
     pending_.reset();
-    busyPointer_.end();
+    busy_.reset();
     setCommandsEnabled(true);
     if (answer.accepted) {
         emit quitRequested();

@@ -19,6 +19,7 @@
 #include "platform/MessageBoxService.h"
 #include "platform/power/PowerService.h"
 #include "ui/MenuItems.h"
+#include "ui/WindowState.h"
 
 namespace tunexa::system {
 
@@ -30,7 +31,6 @@ class PowerCommands : public QObject {
     PowerCommands(QAbstractButton& cmdReboot, QAbstractButton& cmdShutDown,
                   const ui::MenuItems& menu, platform::MessageBoxService& messages,
                   platform::PowerService& power, platform::BusyPointer& busyPointer);
-    ~PowerCommands() override;
 
     void cmdReboot_Click();
     void mPopReboot_Click();
@@ -52,8 +52,9 @@ class PowerCommands : public QObject {
     platform::BusyPointer& busyPointer_;
     std::vector<QPointer<QAbstractButton>> buttons_;
     std::vector<QPointer<QAction>> items_;
-    // The handler whose request waits for the system's answer.
+    // The handler whose request waits for the system's answer, and the busy pointer meanwhile.
     std::optional<Handler> pending_;
+    std::optional<ui::BusyPointerScope> busy_;
 };
 
 }  // namespace tunexa::system
