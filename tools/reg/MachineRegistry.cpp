@@ -10,8 +10,6 @@ namespace tunexa::regtool {
 
 namespace {
 
-constexpr std::string_view kEnumPci = "Enum\\PCI";
-
 // The card keys Tunexa manages, Matrox and Unreal, the display class (the Banshee's clocks) and
 // the PCI device list.
 constexpr std::array<std::string_view, 7> kMachineKeys = {
@@ -43,28 +41,16 @@ W9xReadResult readMachineSettings(const files::WindowsInstallation& windows) {
 }
 
 std::vector<PciCard> cardsRead(const W9xReadResult& read) {
-    std::vector<bool> named(pciCardIds().size(), false);
     const std::string prefix = std::string(kEnumPci) + "\\";
+    std::vector<std::string> devices;
     for (const RegOperation& operation : read.operations) {
-        if (operation.key.size() <= prefix.size() ||
-            !ansi::equalsIgnoringCase(operation.key.substr(0, prefix.size()), prefix)) {
-            continue;
-        }
-        const std::string device = operation.key.substr(prefix.size());
-        if (const auto card = cardOfPciKey(device.substr(0, device.find('\\')))) {
-            for (std::size_t i = 0; i < named.size(); ++i) {
-                named[i] = named[i] || pciCardIds()[i].card == *card;
-            }
+        if (operation.key.size() > prefix.size() &&
+            ansi::equalsIgnoringCase(operation.key.substr(0, prefix.size()), prefix)) {
+            const std::string device = operation.key.substr(prefix.size());
+            devices.push_back(device.substr(0, device.find('\\')));
         }
     }
-    std::vector<PciCard> cards;
-    for (std::size_t i = 0; i < named.size(); ++i) {
-        const PciCard card = pciCardIds()[i].card;
-        if (named[i] && std::find(cards.begin(), cards.end(), card) == cards.end()) {
-            cards.push_back(card);
-        }
-    }
-    return cards;
+    return cardsOfPciKeys(devices);
 }
 
 MachineImportReport importMachineSettings(store::Hive& hive,

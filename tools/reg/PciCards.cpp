@@ -26,8 +26,6 @@ constexpr std::array<PciCardId, 8> kCards = {{
     {0x102B, 0x0521, PciCard::MatroxG200},
 }};
 
-constexpr std::string_view kEnumPci = "Enum\\PCI";
-
 // The four hex digits of the part "VEN_121A" (or "DEV_0002") among the name's '&'-separated
 // parts; letters in any case.
 std::optional<std::uint16_t> idOf(std::string_view name, std::string_view tag) {
@@ -83,9 +81,9 @@ std::optional<PciCard> cardOfPciKey(std::string_view keyName) {
     return std::nullopt;
 }
 
-std::vector<PciCard> cardsInHive(store::Hive& hive) {
+std::vector<PciCard> cardsOfPciKeys(const std::vector<std::string>& keyNames) {
     std::vector<PciCard> found;
-    for (const auto& name : hive.subkeys(store::HKEY_LOCAL_MACHINE, kEnumPci)) {
+    for (const auto& name : keyNames) {
         if (const auto card = cardOfPciKey(name)) {
             found.push_back(*card);
         }
@@ -98,6 +96,10 @@ std::vector<PciCard> cardsInHive(store::Hive& hive) {
         }
     }
     return ordered;
+}
+
+std::vector<PciCard> cardsInHive(store::Hive& hive) {
+    return cardsOfPciKeys(hive.subkeys(store::HKEY_LOCAL_MACHINE, kEnumPci));
 }
 
 }  // namespace tunexa::regtool
