@@ -20,6 +20,8 @@
 #include "app/ProgramKeys.h"
 #include "engine/ManagedValues.h"
 #include "engine/RegMethods.h"
+#include "engine/StoreKeys.h"
+#include "launcher/core/Favourites.h"
 #include "launcher/gui/HalfLifePanel.h"
 #include "panels/banshee/BansheePanel.h"
 #include "panels/live/MatroxPanel.h"
@@ -426,21 +428,18 @@ void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items)
         engine::ReadDriverSettings(card);
         load();
     };
-    constexpr std::string_view kDisplayClasses =
-        "System\\CurrentControlSet\\Services\\Class\\Display";
-    const std::string halfLifeKey = std::string(kProgramKey) + "\\Half Life";
     // Each panel with the keys it shows: a panel is loaded again when the change touched any.
     const std::pair<std::vector<std::string_view>, std::function<void()>> panels[] = {
-        {{"Software\\NVIDIA Corporation\\Riva TNT", kDisplayClasses},
+        {{std::begin(engine::kTntPanelKeys), std::end(engine::kTntPanelKeys)},
          [&] { reloadCard(engine::kCardTNT, [this] { tnt_->LoadTNTPanel(); }); }},
-        {{"Software\\3Dfx Interactive\\Voodoo2"},
+        {{std::begin(engine::kVoodoo2PanelKeys), std::end(engine::kVoodoo2PanelKeys)},
          [&] { reloadCard(engine::kCardVoodoo2, [this] { voodoo2_->LoadVoodoo2Panel(); }); }},
-        {{"Software\\3Dfx Interactive\\Banshee", "Software\\Diamond\\D3D", kDisplayClasses},
+        {{std::begin(engine::kBansheePanelKeys), std::end(engine::kBansheePanelKeys)},
          [&] { reloadCard(engine::kCardBanshee, [this] { banshee_->LoadBansheePanel(); }); }},
         {{engine::kVoodooKey}, [this] { voodoo_->LoadVoodooPanel(); }},
         {{engine::kMatroxKey}, [this] { matrox_->RestoreMatroxSettings(); }},
         {{engine::kUnrealKey}, [this] { unreal_->showStoredValues(); }},
-        {{halfLifeKey}, [this] { halfLife_->LoadHLFavourites("Half Life"); }},
+        {{launcher::kHalfLifeKey}, [this] { halfLife_->LoadHLFavourites("Half Life"); }},
     };
     for (const auto& [keys, reload] : panels) {
         if (std::any_of(keys.begin(), keys.end(), touches)) {

@@ -3,12 +3,14 @@
 // The program's own keys and values in the store (all texts under HKEY_LOCAL_MACHINE).
 
 #include <string>
+#include <string_view>
 
+#include "engine/StoreKeys.h"
 #include "store/Registry.h"
 
 namespace tunexa::app {
 
-inline constexpr const char* kProgramKey = "Software\\Tunexa\\Tunexa";
+using engine::kProgramKey;
 inline constexpr const char* kConfigure = "Configure";
 inline constexpr const char* kTNTAvailable = "TNT Available";
 inline constexpr const char* kVoodooAvailable = "Voodoo Available";
@@ -25,11 +27,11 @@ inline constexpr const char* kWindowsKey = "Software\\Microsoft\\Windows\\Curren
 
 // A text value under HKEY_LOCAL_MACHINE; an absent one reads as the empty text, which equals
 // neither "0" nor "1".
-inline std::string readText(const char* key, const char* name) {
+inline std::string readText(std::string_view key, std::string_view name) {
     return store::RegGetString(store::HKEY_LOCAL_MACHINE, key, name).value_or(std::string());
 }
 
-inline std::string programFlag(const char* name) {
+inline std::string programFlag(std::string_view name) {
     return readText(kProgramKey, name);
 }
 

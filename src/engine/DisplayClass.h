@@ -12,11 +12,10 @@
 #include <string_view>
 
 #include "engine/DriverSettings.h"
+#include "engine/StoreKeys.h"
 
 namespace tunexa::engine {
 
-inline constexpr std::string_view kDisplayClassKey =
-    "System\\CurrentControlSet\\Services\\Class\\Display";
 inline constexpr std::string_view kTNTDriverFile = "nv4.vxd";
 // In the order scanned: a later name's match wins over every match of an earlier one.
 inline constexpr std::string_view kBansheeDriverFiles[] = {"3dfxvb.vxd", "fusionv.vxd"};

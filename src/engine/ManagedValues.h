@@ -14,18 +14,16 @@
 
 #include "engine/DriverSettings.h"
 #include "engine/RegMethods.h"
+#include "engine/StoreKeys.h"
 #include "store/Profiles.h"
 
 namespace tunexa::engine {
 
-inline constexpr std::string_view kMatroxKey = "Software\\Matrox\\PowerDesk\\Current Settings";
 // In the order start-up restores them.
 inline constexpr std::array<std::string_view, 3> kMatroxValues = {"Flip on VBlank", "Anisotropic",
                                                                   "Use Subpixel"};
-inline constexpr std::string_view kUnrealKey = "Software\\Microsoft\\UnrealD3D";
 inline constexpr std::array<std::string_view, 4> kUnrealValues = {"TrueColor", "DoTrilinear",
                                                                   "TripleBuffering", "DoFlip"};
-inline constexpr std::string_view kVoodooKey = "Software\\Tunexa\\Tunexa\\3Dfx";
 // In the order they are stored: the core clock first, then VSync, Fast Mem and Fast PCI.
 inline constexpr std::array<std::string_view, 4> kVoodooValues = {
     "Voodoo GRXCLK", "Voodoo Vsync", "Voodoo FastMem", "Voodoo FastPCI"};

@@ -7,6 +7,7 @@
 
 #include "engine/CardTables.h"
 #include "engine/FieldRef.h"
+#include "engine/StoreKeys.h"
 #include "store/Registry.h"
 
 namespace tunexa::engine {
@@ -23,26 +24,26 @@ enum class Key { TntD3D, TntGL, TntTweak, V2D3D, V2Glide, BanD3D, BanGlide, BanC
 std::optional<std::string> keyPath(Key key, const DriverSettings& settings) {
     switch (key) {
         case Key::TntD3D:
-            return "Software\\NVIDIA Corporation\\Riva TNT\\Direct3D";
+            return std::string(kTntDirect3DKey);
         case Key::TntGL:
-            return "Software\\NVIDIA Corporation\\Riva TNT\\OpenGL";
+            return std::string(kTntOpenGLKey);
         case Key::TntTweak:
-            return "Software\\NVIDIA Corporation\\Riva TNT\\NV4Tweak";
+            return std::string(kTntTweakKey);
         case Key::V2D3D:
-            return "Software\\3Dfx Interactive\\Voodoo2\\D3D";
+            return std::string(kVoodoo2D3DKey);
         case Key::V2Glide:
-            return "Software\\3Dfx Interactive\\Voodoo2\\Glide";
+            return std::string(kVoodoo2GlideKey);
         case Key::BanD3D:
-            return "Software\\3Dfx Interactive\\Banshee\\D3D";
+            return std::string(kBansheeD3DKey);
         case Key::BanGlide:
-            return "Software\\3Dfx Interactive\\Banshee\\Glide";
+            return std::string(kBansheeGlideKey);
         case Key::BanClass:
             if (settings.BanClock.ClassKey.empty()) {
                 return std::nullopt;
             }
             return settings.BanClock.ClassKey;
         case Key::DiamondD3D:
-            return "Software\\Diamond\\D3D";
+            return std::string(kDiamondD3DKey);
     }
     return std::nullopt;
 }

@@ -1,33 +1,30 @@
 #include "MachineRegistry.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <string>
 
+#include "engine/StoreKeys.h"
 #include "store/Ansi.h"
 
 namespace tunexa::regtool {
 
 namespace {
 
-// The card keys Tunexa manages, Matrox and Unreal, the display class (the Banshee's clocks) and
-// the PCI device list.
-constexpr std::array<std::string_view, 7> kMachineKeys = {
-    "Software\\NVIDIA Corporation\\Riva TNT",
-    "Software\\3Dfx Interactive",
-    "Software\\Diamond\\D3D",
-    "Software\\Matrox\\PowerDesk",
-    "Software\\Microsoft\\UnrealD3D",
-    "System\\CurrentControlSet\\Services\\Class\\Display",
-    kEnumPci,
-};
+// The keys of the settings Tunexa manages, and the PCI device list.
+std::vector<std::string> machineKeys() {
+    std::vector<std::string> keys(std::begin(engine::kMachineSettingKeys),
+                                  std::end(engine::kMachineSettingKeys));
+    keys.emplace_back(kEnumPci);
+    return keys;
+}
 
 }  // namespace
 
 W9xReadResult readMachineSettings(const files::WindowsInstallation& windows) {
     W9xReadOptions options;
     options.root = store::HKEY_LOCAL_MACHINE;
-    options.subtrees.assign(kMachineKeys.begin(), kMachineKeys.end());
+    options.subtrees = machineKeys();
     W9xReadResult result = readW9xRegistry(windows.systemDat, options);
     const auto& missing = result.missingSubtrees;
     if (result.read() && std::find(missing.begin(), missing.end(), kEnumPci) == missing.end()) {
@@ -61,7 +58,7 @@ MachineImportReport importMachineSettings(store::Hive& hive,
         report.failure = read.failure;
         return report;
     }
-    for (const auto key : kMachineKeys) {
+    for (const std::string& key : machineKeys()) {
         const auto& missing = read.missingSubtrees;
         if (std::find(missing.begin(), missing.end(), key) == missing.end()) {
             report.keysFound.emplace_back(key);

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/StoreKeys.h"
 #include "launcher/core/FileMethods.h"
 #include "launcher/core/LaunchBatch.h"
 #include "platform/files/HostFiles.h"
@@ -26,7 +27,6 @@ namespace {
 
 using platform::MessageButtons;
 
-constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa\\";
 constexpr std::string_view kProgramFile = "hl.exe";
 constexpr const char* kNotWrittenTitle = "Batch File Not Written";
 // How often a running search lets the window repaint.
@@ -66,7 +66,7 @@ HalfLifePanel::HalfLifePanel(HalfLifeFrame& widgets, const ui::PanelEnvironment&
 }
 
 void HalfLifePanel::LoadHLFavourites(std::string_view keyName) {
-    key_ = std::string(kProgramKey).append(keyName);
+    key_ = std::string(engine::kProgramKey).append("\\").append(keyName);
     const LoadedFavourites loaded = launcher::LoadHLFavourites(key_);
     auto& ui = widgets_.ui;
     ui.lstHLfaves->clear();

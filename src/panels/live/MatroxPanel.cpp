@@ -16,7 +16,7 @@ namespace {
 using store::HKEY_LOCAL_MACHINE;
 
 constexpr std::string_view kPowerDeskKey = engine::kMatroxKey;
-constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa";
+using engine::kProgramKey;
 constexpr std::string_view kEnableValue = "Matrox Enable";
 
 struct MatroxOption {
