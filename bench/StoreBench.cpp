@@ -7,9 +7,9 @@
 #include <string>
 
 #include "BenchHive.h"
-#include "Importer.h"
 #include "RatioReporter.h"
 #include "engine/RegMethods.h"
+#include "regfile/Importer.h"
 #include "store/Limits.h"
 #include "store/Registry.h"
 #include "store/Undo.h"

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "Exporter.h"
-#include "Importer.h"
 #include "NameLimits.h"
-#include "W9xRegistry.h"
+#include "machine/W9xRegistry.h"
+#include "regfile/Exporter.h"
+#include "regfile/Importer.h"
 #include "store/Registry.h"
 
 // libcreg leaks a 24-byte data-block entry when it gives up on some damaged files (a bare C

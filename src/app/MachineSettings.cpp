@@ -9,7 +9,7 @@
 #include "app/Cards.h"
 #include "app/ChangeCommands.h"
 #include "app/Controls.h"
-#include "reg/MachineRegistry.h"
+#include "machine/MachineRegistry.h"
 #include "store/Registry.h"
 #include "ui/AnsiText.h"
 

@@ -9,10 +9,10 @@
 #include <iterator>
 
 #include "TempRoot.h"
+#include "machine/WindowsInstallation.h"
 #include "platform/files/BatchText.h"
 #include "platform/files/Drives.h"
 #include "platform/files/TextFiles.h"
-#include "platform/files/WindowsInstallation.h"
 
 namespace tunexa::files::test {
 namespace {

@@ -12,11 +12,11 @@
 
 #include "Command.h"
 #include "CregFile.h"
-#include "Exporter.h"
-#include "Importer.h"
-#include "MachineRegistry.h"
-#include "Roots.h"
 #include "TempRoot.h"
+#include "machine/MachineRegistry.h"
+#include "regfile/Exporter.h"
+#include "regfile/Importer.h"
+#include "regfile/Roots.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Roots.h"
+#include "regfile/Roots.h"
 #include "store/Changes.h"
 #include "store/Hive.h"
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "CommandSupport.h"
-#include "Exporter.h"
 #include "platform/files/TextFiles.h"
+#include "regfile/Exporter.h"
 
 namespace tunexa::regtool {
 

@@ -8,8 +8,8 @@
 #include <ostream>
 
 #include "CommandSupport.h"
-#include "Importer.h"
-#include "W9xRegistry.h"
+#include "machine/W9xRegistry.h"
+#include "regfile/Importer.h"
 #include "store/Ansi.h"
 
 namespace tunexa::regtool {

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "NameLimits.h"
-#include "Roots.h"
+#include "regfile/Roots.h"
 #include "store/Ansi.h"
 
 namespace tunexa::regtool {

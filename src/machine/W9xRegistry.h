@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "RegOperations.h"
+#include "regfile/RegOperations.h"
 #include "store/Registry.h"
 
 namespace tunexa::regtool {

@@ -13,7 +13,7 @@
 
 #include "PciCards.h"
 #include "W9xRegistry.h"
-#include "platform/files/WindowsInstallation.h"
+#include "WindowsInstallation.h"
 #include "store/Hive.h"
 
 namespace tunexa::regtool {

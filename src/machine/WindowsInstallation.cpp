@@ -1,4 +1,4 @@
-#include "platform/files/WindowsInstallation.h"
+#include "machine/WindowsInstallation.h"
 
 #include <algorithm>
 #include <fstream>
