@@ -35,6 +35,9 @@ inline constexpr std::string_view kPowerDeskKey = "Software\\Matrox\\PowerDesk";
 inline constexpr std::string_view kMatroxKey = "Software\\Matrox\\PowerDesk\\Current Settings";
 inline constexpr std::string_view kUnrealKey = "Software\\Microsoft\\UnrealD3D";
 
+// Windows' own keys: the default display mode.
+inline constexpr std::string_view kDisplaySettingsKey = "Config\\0001\\Display\\Settings";
+
 // The program's own tree, and the Voodoo Graphics values kept in it.
 inline constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa";
 inline constexpr std::string_view kVoodooKey = "Software\\Tunexa\\Tunexa\\3Dfx";
