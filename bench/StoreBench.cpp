@@ -214,7 +214,7 @@ std::uintmax_t hiveBytesFor(std::size_t keys, bool nested) {
     }
     {
         auto hive = store::Hive::open(folder / "deep.db");
-        if (!regtool::importRegFile(*hive, file).saved) {
+        if (!regfile::importRegFile(*hive, file).saved) {
             std::printf("the import of %zu keys failed\n", keys);
         }
     }

@@ -142,7 +142,7 @@ class Application : public QObject {
     // The two program options are stored the moment they are clicked, like the live boxes.
     panels::LiveWrite options_;
     QPointer<FirstRun> firstRun_;
-    std::optional<files::WindowsInstallation> machine_;
+    std::optional<machine::WindowsInstallation> machine_;
     bool unloaded_ = false;
     bool firstRunDone_ = false;
 };

@@ -17,7 +17,7 @@ namespace tunexa::app {
 
 namespace {
 
-using regtool::PciCard;
+using machine::PciCard;
 
 // The cards the first run offers, by the PCI device that stands for them.
 const std::pair<PciCard, const Card*> kCardsByDevice[] = {
@@ -30,7 +30,7 @@ const std::pair<PciCard, const Card*> kCardsByDevice[] = {
 QString cardNames(const std::vector<PciCard>& cards) {
     QStringList names;
     for (const PciCard card : cards) {
-        const auto name = regtool::pciCardName(card);
+        const auto name = machine::pciCardName(card);
         names << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
     }
     return names.join(QStringLiteral(", "));
@@ -39,7 +39,7 @@ QString cardNames(const std::vector<PciCard>& cards) {
 }  // namespace
 
 void Application::offerMachineSettings() {
-    machine_ = files::findWindowsInstallation();
+    machine_ = machine::findWindowsInstallation();
     if (!machine_ || !firstRun_) {
         return;
     }
@@ -48,8 +48,8 @@ void Application::offerMachineSettings() {
     ui.lblMachineFolder->setVisible(true);
     ui.lblMachineFolder->setText(ui::fromAnsi(machine_->windowsPath));
     // The machine's own PCI devices say which cards it holds; the user still decides.
-    const auto read = regtool::readMachineSettings(*machine_);
-    for (const PciCard card : regtool::cardsRead(read)) {
+    const auto read = machine::readMachineSettings(*machine_);
+    for (const PciCard card : machine::cardsRead(read)) {
         for (const auto& [device, offered] : kCardsByDevice) {
             if (device == card) {
                 setControlCheck(firstRun_.data(), offered->firstRunBox, 1);
@@ -62,7 +62,7 @@ bool Application::readMachineInFirstRun(QStringList& problems) {
     if (!machine_ || !firstRun_ || ui::checkValue(firstRun_->ui.chkReadMachine) != 1) {
         return false;
     }
-    const auto report = regtool::importMachineSettings(store::currentHive(), *machine_);
+    const auto report = machine::importMachineSettings(store::currentHive(), *machine_);
     if (!report.saved) {
         problems << QStringLiteral("The settings of %1 were not read: %2")
                         .arg(ui::fromAnsi(machine_->windowsPath),
@@ -74,7 +74,7 @@ bool Application::readMachineInFirstRun(QStringList& problems) {
 
 void Application::cmdReadDriveC_Click() {
     const QString title = QStringLiteral("Read from Drive C:");
-    const auto machine = files::findWindowsInstallation();
+    const auto machine = machine::findWindowsInstallation();
     if (!machine) {
         services_.messages.show(
             QStringLiteral("No Windows 95/98 installation was found on drive C:. Drive C: must "
@@ -84,13 +84,13 @@ void Application::cmdReadDriveC_Click() {
         return;
     }
     const QString folder = ui::fromAnsi(machine->windowsPath);
-    regtool::MachineImportReport report;
+    machine::MachineImportReport report;
     bool saved = false;
     const std::int64_t newestBefore = changes_->newestChangeId();
     {
         store::Change change(store::currentHive(),
                              "Read settings from " + ansi::toUtf8(machine->windowsPath));
-        report = regtool::importMachineSettings(store::currentHive(), *machine);
+        report = machine::importMachineSettings(store::currentHive(), *machine);
         saved = report.saved && change.commit();
     }
     if (!saved) {

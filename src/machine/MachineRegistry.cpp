@@ -7,7 +7,10 @@
 #include "engine/StoreKeys.h"
 #include "store/Ansi.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
+
+using regfile::applyOperations;
+using regfile::RegOperation;
 
 namespace {
 
@@ -21,7 +24,7 @@ std::vector<std::string> machineKeys() {
 
 }  // namespace
 
-W9xReadResult readMachineSettings(const files::WindowsInstallation& windows) {
+W9xReadResult readMachineSettings(const WindowsInstallation& windows) {
     W9xReadOptions options;
     options.root = store::HKEY_LOCAL_MACHINE;
     options.subtrees = machineKeys();
@@ -50,8 +53,7 @@ std::vector<PciCard> cardsRead(const W9xReadResult& read) {
     return cardsOfPciKeys(devices);
 }
 
-MachineImportReport importMachineSettings(store::Hive& hive,
-                                          const files::WindowsInstallation& windows) {
+MachineImportReport importMachineSettings(store::Hive& hive, const WindowsInstallation& windows) {
     MachineImportReport report;
     const W9xReadResult read = readMachineSettings(windows);
     if (!read.read()) {
@@ -75,4 +77,4 @@ MachineImportReport importMachineSettings(store::Hive& hive,
     return report;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

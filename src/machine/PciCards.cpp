@@ -7,7 +7,7 @@
 #include "store/Ansi.h"
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::vector<PciCard> cardsInHive(store::Hive& hive) {
     return cardsOfPciKeys(hive.subkeys(store::HKEY_LOCAL_MACHINE, kEnumPci));
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

@@ -11,7 +11,7 @@
 
 #include "store/Hive.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
 
 enum class PciCard { VoodooGraphics, Voodoo2, Banshee, RivaTnt, MatroxG100, MatroxG200 };
 
@@ -40,4 +40,4 @@ std::vector<PciCard> cardsOfPciKeys(const std::vector<std::string>& keyNames);
 // The cards the hive's HKLM\Enum\PCI names, each once, in the order of pciCardIds().
 std::vector<PciCard> cardsInHive(store::Hive& hive);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

@@ -14,7 +14,13 @@
 #include "regfile/Roots.h"
 #include "store/Ansi.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
+
+using regfile::joinPath;
+using regfile::KeyName;
+using regfile::RegOperation;
+using regtool::keyRefusal;
+using regtool::valueNameRefusal;
 
 namespace {
 
@@ -377,4 +383,4 @@ W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOp
     return result;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

@@ -6,7 +6,7 @@
 #include "store/Ansi.h"
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 namespace {
 
@@ -146,4 +146,4 @@ std::optional<std::string> exportRegFile(store::Hive& hive, const KeyName& key,
     return Writer(hive, format).write(key.root, *stored);
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -7,7 +7,10 @@
 #include "Roots.h"
 #include "store/Ansi.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
+
+using regtool::keyPathRefusal;
+using regtool::valueNameRefusal;
 
 namespace {
 
@@ -482,4 +485,4 @@ ImportResult importRegFile(store::Hive& hive, std::string_view fileBytes) {
     return result;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -1,6 +1,6 @@
 #include "RegOperations.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 namespace {
 
@@ -38,4 +38,4 @@ ApplyResult applyOperations(store::Hive& hive, std::span<const RegOperation> ope
     return result;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -4,7 +4,7 @@
 
 #include "store/Ansi.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 namespace {
 
@@ -105,4 +105,4 @@ std::string joinPath(std::string_view parent, std::string_view child) {
     return path;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -8,7 +8,7 @@
 
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 // Windows 95/98 keep dynamic data (performance counters, Plug and Play state) under this root.
 inline constexpr store::HKEY HKEY_DYN_DATA = 0x80000006;
@@ -48,4 +48,4 @@ std::string tidyPath(std::string_view path);
 
 std::string joinPath(std::string_view parent, std::string_view child);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -114,7 +114,7 @@ TEST_F(FindWindows, ThroughMsdosSysOrTheDefaultFolderHoldingSystemDat) {
         for (const auto& file : files) {
             putFile(driveC / file, "CREG");
         }
-        const auto found = findWindowsInstallation(drives);
+        const auto found = machine::findWindowsInstallation(drives);
         ASSERT_EQ(found.has_value(), !windowsPath.empty()) << files[0];
         if (found) {
             EXPECT_EQ(found->windowsPath, windowsPath);

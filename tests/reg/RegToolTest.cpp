@@ -33,6 +33,8 @@ using namespace std::string_literals;
 using store::HKEY_LOCAL_MACHINE;
 using store::HKEY_USERS;
 using namespace tunexa::test;  // files, CREG files and the temporary folder
+using namespace machine;
+using namespace regfile;
 
 inline store::Bytes bytes(std::string_view text) {
     return store::Bytes(text.begin(), text.end());
@@ -704,7 +706,7 @@ TEST_F(RegTest, W9xNamesComeFromTheCodePageWithinTheRegistrysLimits) {
 TEST_F(RegTest, TheMachinesDriverKeysAndCardsComeFromTheSystemDatOnDriveC) {
     std::filesystem::create_directories(dir_ / "data" / "drive_c" / "windows");
     putFile(dir_ / "data" / "drive_c" / "windows" / "system.dat", buildCregFile(kSystemDat));
-    const auto windows = files::findWindowsInstallation(files::Drives(dir_ / "data"));
+    const auto windows = findWindowsInstallation(files::Drives(dir_ / "data"));
     ASSERT_TRUE(windows);
     // A device the machine no longer has, and a setting the machine does not hold.
     ASSERT_TRUE(hive().createKey(HKEY_LOCAL_MACHINE, "Enum\\PCI\\VEN_10DE&DEV_0020"));

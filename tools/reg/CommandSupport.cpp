@@ -10,6 +10,9 @@
 
 namespace tunexa::regtool::command {
 
+using regfile::KeyNameError;
+using regfile::parseKeyName;
+
 namespace {
 
 constexpr std::string_view kSuccess = "The operation completed successfully.";

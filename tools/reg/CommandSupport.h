@@ -22,6 +22,9 @@
 
 namespace tunexa::regtool::command {
 
+using regfile::joinPath;
+using regfile::KeyName;
+
 inline constexpr std::string_view kProgram = "tunexa-reg";
 inline constexpr std::string_view kDefaultName = "(Default)";
 inline constexpr std::string_view kIndent = "    ";

@@ -11,6 +11,7 @@ namespace tunexa::regtool {
 namespace {
 
 using namespace command;
+using namespace regfile;
 
 int exportKey(Context& c, const Arguments& args) {
     int exitCode = 1;

@@ -17,6 +17,8 @@ namespace tunexa::regtool {
 namespace {
 
 using namespace command;
+using namespace machine;
+using namespace regfile;
 
 // The file's bytes, an empty file included; nothing when it cannot be opened or read.
 std::optional<std::string> readWholeFile(const std::string& name) {
