@@ -18,7 +18,7 @@ namespace {
 std::vector<std::string> machineKeys() {
     std::vector<std::string> keys(std::begin(engine::kMachineSettingKeys),
                                   std::end(engine::kMachineSettingKeys));
-    keys.emplace_back(kEnumPci);
+    keys.emplace_back(engine::kEnumPciKey);
     return keys;
 }
 
@@ -30,18 +30,19 @@ W9xReadResult readMachineSettings(const WindowsInstallation& windows) {
     options.subtrees = machineKeys();
     W9xReadResult result = readW9xRegistry(windows.systemDat, options);
     const auto& missing = result.missingSubtrees;
-    if (result.read() && std::find(missing.begin(), missing.end(), kEnumPci) == missing.end()) {
+    if (result.read() &&
+        std::find(missing.begin(), missing.end(), engine::kEnumPciKey) == missing.end()) {
         RegOperation replace;
         replace.kind = RegOperation::Kind::DeleteKey;
         replace.root = store::HKEY_LOCAL_MACHINE;
-        replace.key = kEnumPci;
+        replace.key = engine::kEnumPciKey;
         result.operations.insert(result.operations.begin(), std::move(replace));
     }
     return result;
 }
 
 std::vector<PciCard> cardsRead(const W9xReadResult& read) {
-    const std::string prefix = std::string(kEnumPci) + "\\";
+    const std::string prefix = std::string(engine::kEnumPciKey) + "\\";
     std::vector<std::string> devices;
     for (const RegOperation& operation : read.operations) {
         if (operation.key.size() > prefix.size() &&

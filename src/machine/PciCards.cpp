@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 
+#include "engine/StoreKeys.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
 
@@ -99,7 +100,7 @@ std::vector<PciCard> cardsOfPciKeys(const std::vector<std::string>& keyNames) {
 }
 
 std::vector<PciCard> cardsInHive(store::Hive& hive) {
-    return cardsOfPciKeys(hive.subkeys(store::HKEY_LOCAL_MACHINE, kEnumPci));
+    return cardsOfPciKeys(hive.subkeys(store::HKEY_LOCAL_MACHINE, engine::kEnumPciKey));
 }
 
 }  // namespace tunexa::machine

@@ -31,9 +31,6 @@ std::string_view pciCardName(PciCard card);
 // another device or a name of another form.
 std::optional<PciCard> cardOfPciKey(std::string_view keyName);
 
-// The PCI devices' key below HKEY_LOCAL_MACHINE.
-inline constexpr std::string_view kEnumPci = "Enum\\PCI";
-
 // The cards the Enum\PCI subkey names name, each once, in the order of pciCardIds().
 std::vector<PciCard> cardsOfPciKeys(const std::vector<std::string>& keyNames);
 
