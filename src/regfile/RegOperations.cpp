@@ -32,8 +32,7 @@ ApplyResult applyOperations(store::Hive& hive, std::span<const RegOperation> ope
         hive.rollbackBatch();
     }
     if (!result.saved) {
-        result.failure = hive.lastFailure() ? hive.lastFailure()->message
-                                            : std::string("the changes could not be saved");
+        result.failure = hive.lastFailureMessage();
     }
     return result;
 }
