@@ -260,15 +260,11 @@ engine::WriteResult BansheePanel::SetBansheeMemDefault() {
 }
 
 void BansheePanel::mPopBCoreDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetBansheeCoreDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetBansheeCoreDefault(); });
 }
 
 void BansheePanel::mPopBMemDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetBansheeMemDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetBansheeMemDefault(); });
 }
 
 }  // namespace tunexa::panels

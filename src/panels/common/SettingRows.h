@@ -337,6 +337,15 @@ std::optional<QString> chooseClockItem(const ui::PanelEnvironment& env, Ui& ui,
 std::optional<QString> chooseVSyncItem(const ui::PanelEnvironment& env, const char* groupName,
                                        const QString& what, QCheckBox* box, int index);
 
+// A tray clock's Default item: after the user agrees, `setDefault()` (a panel's Set...Default) and
+// its outcome told.
+template <typename SetDefault>
+void chooseClockDefault(platform::MessageBoxService& messages, SetDefault setDefault) {
+    if (confirmQuickItem(messages)) {
+        showDefaultSet(messages, setDefault());
+    }
+}
+
 // The clock's first position into the slider and its label, then the card's current values stored
 // back unchanged, as the recorded change "Tray: <clock> Default".
 template <typename Ui>

@@ -54,26 +54,21 @@ constexpr common::Scale kAntiAliasingScale{&antiAliasingText, &antiAliasingPosit
                                            kAntiAliasingPositions};
 
 // Check boxes in the order the load sets them. VSync shows NOVSYNC inverted (0 is VSync on) and
-// moves the "Off" / "On" marks of its tray group.
-using CheckRow = common::CheckRow<W>;
-
-constexpr CheckRow kChecks[] = {
+// moves the "Off" / "On" marks of its tray group. Anti-aliasing is loaded with its group.
+constexpr common::CheckRow<W> kChecks[] = {
     {&W::chkTNTSetVsync, field<groupTNT, &T::NOVSYNC>, "1", "0", kVSyncItems},
     {&W::chkTNTDX6, field<groupTNT, &T::DX6ENABLE>, "0", "1"},
     {&W::chkTNTCpuOpt, field<groupTNT, &T::CPUOPTDISABLE>, "0", "1"},
     {&W::chkTNTNV4, field<groupTNT, &T::PowerUser>, "0", "1"},
     {&W::chkTNTFogTable, field<groupTNT, &T::FOGTABLEENABLE>, "0", "1"},
     {&W::chkTNTD3Ddither, field<groupTNT, &T::MIPMAPDITHERENABLE>, "0", "1"},
-    {&W::chkTNTD3Daa, field<groupTNT, &T::ANTIALIASENABLE>, "0", "1"},
 };
 
 // The clocks check their tray items; the anti-aliasing method is looked at only while
 // anti-aliasing is on.
-using SliderRow = common::SliderRow<W>;
-
 enum SliderId { kMemorySlider, kCoreSlider };
 
-constexpr SliderRow kSliders[] = {
+constexpr common::SliderRow<W> kSliders[] = {
     {&W::sldTNTMemClk, &W::lblTNTMemVal, field<groupTNT, &T::MCLK>,
      common::clockScale<engine::kTNTMemoryClock>, kMemoryItems, "Riva TNT memory clock"},
     {&W::sldTNTCoreClk, &W::lblTNTCoreVal, field<groupTNT, &T::NVCLK>,
@@ -86,9 +81,7 @@ constexpr SliderRow kSliders[] = {
 };
 
 // Written last by the load, each with its stored text unchanged, also a clock off the scale.
-using LabelRow = common::LabelRow<W>;
-
-constexpr LabelRow kLabels[] = {
+constexpr common::LabelRow<W> kLabels[] = {
     {&W::lblTNTdriverVal, field<groupTNT, &T::DriverDesc>},
     {&W::lblTNTMemVal, field<groupTNT, &T::MCLK>},
     {&W::lblTNTCoreVal, field<groupTNT, &T::NVCLK>},
@@ -118,9 +111,7 @@ constexpr ListItem kTextureQualities[] = {
 };
 
 // In the order the lists are filled and loaded.
-using ListRow = common::ListRow<W>;
-
-constexpr ListRow kLists[] = {
+constexpr common::ListRow<W> kLists[] = {
     {&W::lstTNTD3Dmip, field<groupTNT, &T::MIPMAPLEVELS>, "MIPMAPLEVELS", kMipmapLevels},
     {&W::lstTNTD3Dmipm, field<groupTNT, &T::AUTOMIPMAPMETHOD>, "AUTOMIPMAPMETHOD", kMipmapMethods},
     {&W::lstTNTD3Dmipd, field<groupTNT, &T::LODBIASADJUST>, "LODBIASADJUST", kMipmapDetailLevels},
@@ -179,6 +170,7 @@ void TntPanel::LoadTNTPanel() {
     // The box's click switches the group only when its value changes; a load sets it either way.
     if (const auto on =
             common::checkValueOf("0", "1", env_.settings.TNT.ANTIALIASENABLE.asText())) {
+        ui::setCheckValue(ui_.chkTNTD3Daa, *on);
         setAntiAliasingGroupEnabled(*on == 1);
     }
 }
@@ -238,15 +230,11 @@ void TntPanel::mPopTNTV_Click(int index) {
 }
 
 void TntPanel::mPopRivaMemDefaults_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetTNTMemDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetTNTMemDefault(); });
 }
 
 void TntPanel::mPopRivaCoreDefaults_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetTNTCoreDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetTNTCoreDefault(); });
 }
 
 engine::WriteResult TntPanel::SetTNTMemDefault() {

@@ -211,15 +211,11 @@ engine::WriteResult Voodoo2Panel::SetV2GCoreDefault() {
 }
 
 void Voodoo2Panel::mPopV2D3DCoreDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetV2D3DCoreDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetV2D3DCoreDefault(); });
 }
 
 void Voodoo2Panel::mPopV2GCoreDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetV2GCoreDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetV2GCoreDefault(); });
 }
 
 }  // namespace tunexa::panels
