@@ -14,6 +14,7 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/common/SettingRows.h"
+#include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -59,6 +60,7 @@ constexpr CheckRow kChecks[] = {
 // checks its tray item.
 using SliderRow = common::SliderRow<Ui>;
 
+// The clocks' places in the table.
 enum SliderId { kCoreSlider, kMemorySlider = 4 };
 
 constexpr SliderRow kSliders[] = {
@@ -73,6 +75,8 @@ constexpr SliderRow kSliders[] = {
     {&Ui::sldBanGGG, &Ui::lblBanGGGval, field<groupBanGlide, &BG::SSTH3_GGAMMA>, kGammaScale},
     {&Ui::sldBanGBG, &Ui::lblBanGBGval, field<groupBanGlide, &BG::SSTH3_BGAMMA>, kGammaScale},
 };
+static_assert(kSliders[kCoreSlider].trayGroup == kCoreItems &&
+              kSliders[kMemorySlider].trayGroup == kMemoryItems);
 
 // The value labels, written last by the load so that each shows its stored text exactly.
 using LabelRow = common::LabelRow<Ui>;

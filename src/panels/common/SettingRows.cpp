@@ -4,15 +4,6 @@
 
 namespace tunexa::panels::common {
 
-namespace {
-
-QString trayVSyncTitle(const QString& what, int index) {
-    return QStringLiteral("Tray: %1 VSync %2")
-        .arg(what, index == kVSyncOnItem ? QStringLiteral("On") : QStringLiteral("Off"));
-}
-
-}  // namespace
-
 std::optional<int> gammaPositionOf(const engine::SettingValue& stored) {
     return engine::gammaPosition(stored.asText());
 }
@@ -43,24 +34,6 @@ std::optional<int> itemIndexOf(std::span<const ListItem> items, const engine::Se
         }
     }
     return std::nullopt;
-}
-
-QString trayClockTitle(const char* clock, const QString& speed) {
-    return QStringLiteral("Tray: %1 %2 MHz").arg(QString::fromLatin1(clock), speed);
-}
-
-QString trayClockDefaultTitle(const char* clock) {
-    return QStringLiteral("Tray: %1 Default").arg(QString::fromLatin1(clock));
-}
-
-std::optional<QString> chooseVSyncItem(const ui::PanelEnvironment& env, const char* groupName,
-                                       const QString& what, QCheckBox* box, int index) {
-    if ((index != kVSyncOffItem && index != kVSyncOnItem) || !confirmQuickItem(env.messages)) {
-        return std::nullopt;
-    }
-    markVSync(env.menu.group(QString::fromLatin1(groupName)), index);
-    ui::setCheckValue(box, index);
-    return trayVSyncTitle(what, index);
 }
 
 }  // namespace tunexa::panels::common

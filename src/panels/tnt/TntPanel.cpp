@@ -13,6 +13,7 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/common/SettingRows.h"
+#include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
 #include "ui/CheckBox.h"
 
@@ -64,10 +65,11 @@ constexpr common::CheckRow<W> kChecks[] = {
     {&W::chkTNTD3Ddither, field<groupTNT, &T::MIPMAPDITHERENABLE>, "0", "1"},
 };
 
-// The clocks check their tray items; the anti-aliasing method is looked at only while
-// anti-aliasing is on.
+// The clocks' places in the table below.
 enum SliderId { kMemorySlider, kCoreSlider };
 
+// The clocks check their tray items; the anti-aliasing method is looked at only while
+// anti-aliasing is on.
 constexpr common::SliderRow<W> kSliders[] = {
     {&W::sldTNTMemClk, &W::lblTNTMemVal, field<groupTNT, &T::MCLK>,
      common::clockScale<engine::kTNTMemoryClock>, kMemoryItems, "Riva TNT memory clock"},
@@ -79,6 +81,8 @@ constexpr common::SliderRow<W> kSliders[] = {
      .scale = kAntiAliasingScale,
      .onlyWhenOn = field<groupTNT, &T::ANTIALIASENABLE>},
 };
+static_assert(kSliders[kMemorySlider].trayGroup == kMemoryItems &&
+              kSliders[kCoreSlider].trayGroup == kCoreItems);
 
 // Written last by the load, each with its stored text unchanged, also a clock off the scale.
 constexpr common::LabelRow<W> kLabels[] = {

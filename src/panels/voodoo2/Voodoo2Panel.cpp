@@ -9,6 +9,7 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/common/SettingRows.h"
+#include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -57,6 +58,7 @@ constexpr CheckRow kChecks[] = {
 // also checks its tray item.
 using SliderRow = common::SliderRow<Ui>;
 
+// The clocks' places in the table.
 enum SliderId { kD3DClockSlider, kGlideClockSlider = 4 };
 
 constexpr SliderRow kSliders[] = {
@@ -71,6 +73,8 @@ constexpr SliderRow kSliders[] = {
     {&Ui::sldV2GGG, &Ui::lblV2GGGVal, field<groupV2Glide, &VG::SSTV2_GGAMMA>, kGammaScale},
     {&Ui::sldV2GBG, &Ui::lblV2GBGVal, field<groupV2Glide, &VG::SSTV2_BGAMMA>, kGammaScale},
 };
+static_assert(kSliders[kD3DClockSlider].trayGroup == kD3DClockItems &&
+              kSliders[kGlideClockSlider].trayGroup == kGlideClockItems);
 
 // The value labels, written last by the load so that each shows its stored text exactly.
 using LabelRow = common::LabelRow<Ui>;
