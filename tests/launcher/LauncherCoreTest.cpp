@@ -58,7 +58,8 @@ TEST_F(LauncherTest, LinksAreFollowedOnceAndForeignNamesPassedOver) {
 }
 
 // Drive; cd\; cd "<the folders between the root and the program>\"; the game on the address;
-// exit; each line ended by CR LF, and one more CR LF. The folder ends at the last "\".
+// exit; each line ended by CR LF, and one more CR LF. The folder ends at the last "\" (the
+// window's Connect test has a folder two deep).
 // c:\tx106hl.bat is replaced whole, also when the drive holds it in another letter case; a
 // refused input leaves it as it was.
 TEST_F(LauncherTest, TheLaunchBatchGetsItsExactBytesWholeOrNotAtAll) {
@@ -70,9 +71,6 @@ TEST_F(LauncherTest, TheLaunchBatchGetsItsExactBytesWholeOrNotAtAll) {
              std::tuple{"C:\\hl.exe.d\\HL.EXE", "1.2.3.4:27015",
                         "C:\r\ncd\\\r\ncd \"hl.exe.d\\\"\r\n"
                         "hl.exe -dev -console +connect 1.2.3.4:27015\r\nexit\r\n\r\n"},
-             std::tuple{"C:\\Games\\Half-Life\\hl.exe", "192.168.0.1",
-                        "C:\r\ncd\\\r\ncd \"Games\\Half-Life\\\"\r\n"
-                        "hl.exe -dev -console +connect 192.168.0.1\r\nexit\r\n\r\n"},
          }) {
         const auto written = writeLaunchBatch(path, address, drives);
         ASSERT_TRUE(written) << path << ": " << written.error();
