@@ -165,11 +165,8 @@ void TntPanel::FillTNTLists() {
 void TntPanel::LoadTNTPanel() {
     ui_.cmdTNTdefaults->setEnabled(true);
     ui_.cmdTNTapply->setEnabled(true);
-    // The label names the driver installed now: none found, none named.
-    if (!engine::ReadTNTDriverInfo(env_.settings)) {
-        env_.settings.TNT.DriverDesc = {};
-        env_.settings.TNT.DriverDate = {};
-    }
+    // Without a matching display class the driver fields keep what they held.
+    engine::ReadTNTDriverInfo(env_.settings);
     common::loadRows(ui_, kRows, env_.settings, env_.menu);
     // The box's click switches the group only when its value changes; a load sets it either way.
     if (const auto on =
