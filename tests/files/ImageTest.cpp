@@ -222,6 +222,7 @@ TEST_F(ImageTest, UndoPutsFilesInAnImageBackByteForByte) {
         ASSERT_TRUE(created) << created.error();
         EXPECT_EQ(rewritten->key,
                   "fat-image:" + fs::canonical(image).string() + "@@1048576" + "::/TUNEXA.BAT");
+        EXPECT_EQ(*drives.location("C:\\Tunexa.bat"), rewritten->key);
         EXPECT_EQ(created->key.substr(created->key.size() - 18), "::/TUNEXA/SEND.REG");
         change.addFile(*rewritten);
         change.addFile(*created);

@@ -227,6 +227,11 @@ Result<DrivePath> Drives::open(std::string_view windowsPath) const {
     return Result<DrivePath>::success(DrivePath{std::move(*drive), std::move(parsed->names)});
 }
 
+Result<std::string> Drives::location(std::string_view windowsPath) const {
+    const auto path = open(windowsPath);
+    return path ? path->drive->location(path->names) : Result<std::string>::failure(path.error());
+}
+
 Result<fs::path> Drives::toHost(std::string_view windowsPath) const {
     auto path = open(windowsPath);
     if (!path) {

@@ -63,6 +63,10 @@ class Drives {
     // open(letter) do.
     Result<DrivePath> open(std::string_view windowsPath) const;
 
+    // Where the file at a Windows path lies, as the change record and profiles keep it
+    // (FileLocation.h): its host path on a folder drive, the image form on a disk image.
+    Result<std::string> location(std::string_view windowsPath) const;
+
     // The host path of a Windows path on a folder drive. Fails for a malformed path, an unmapped
     // letter, a drive whose target is missing and a disk image (its files have no host path).
     Result<std::filesystem::path> toHost(std::string_view windowsPath) const;

@@ -14,6 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr char kIsFolder[] = " is a folder, not a file";
+
 // The entry the name stands for: the exact spelling, else the first match in case-insensitive
 // order (a FAT volume holds at most one, but a damaged one may hold more).
 const DriveEntry* matchEntry(const std::vector<DriveEntry>& entries, std::string_view name) {
@@ -160,15 +162,6 @@ std::string ImageDrive::where(const DriveNames& names) const {
     return MtoolsVolume::path(names, true) + " in " + image().string();
 }
 
-Status ImageDrive::refuseWhileHeld(const DriveNames& names) const {
-    if (const auto holder = imageHolder(image())) {
-        return Status::failure("Nothing was written to " + where(names) +
-                               ": the disk image is open in " + *holder +
-                               ". Close that program (stop the emulator) first.");
-    }
-    return Status::success();
-}
-
 Result<ImageDrive::Placed> ImageDrive::place(const DriveNames& names) {
     Placed placed;
     if (names.empty()) {
@@ -224,7 +217,7 @@ Result<FileContent> ImageDrive::readFile(const DriveNames& names) {
         return Result<FileContent>::failure(placed.error());
     }
     if (names.empty() || (placed->entry.has_value() && placed->entry->isFolder)) {
-        return Result<FileContent>::failure(where(names) + " is a folder, not a file");
+        return Result<FileContent>::failure(where(names) + kIsFolder);
     }
     if (!placed->entry) {
         return Result<FileContent>::success(std::nullopt);
@@ -237,11 +230,33 @@ Result<FileContent> ImageDrive::readFile(const DriveNames& names) {
     return Result<FileContent>::success(std::move(*bytes));
 }
 
-Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) {
-    if (Status held = refuseWhileHeld(names); !held) {
-        return held;
+Result<ImageDrive::Placed> ImageDrive::placeForWriting(const DriveNames& names) {
+    if (const auto holder = imageHolder(image())) {
+        return Result<Placed>::failure("Nothing was written to " + where(names) +
+                                       ": the disk image is open in " + *holder +
+                                       ". Close that program (stop the emulator) first.");
     }
-    const auto placed = place(names);
+    return place(names);
+}
+
+Result<FatAttributes> ImageDrive::writableAttributes(const DriveNames& names,
+                                                     std::string_view action) const {
+    auto attributes = volume_.attributes(names);
+    if (attributes && attributes->readOnly) {
+        return Result<FatAttributes>::failure(where(names) + " is read-only; Tunexa does not " +
+                                              std::string(action) + " read-only files");
+    }
+    return attributes;
+}
+
+Status ImageDrive::step(const std::string& what, std::string_view command,
+                        const std::vector<std::string>& arguments) const {
+    const auto done = volume_.run(command, arguments);
+    return done ? Status::success() : Status::failure(what + " failed: " + done.error());
+}
+
+Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) {
+    const auto placed = placeForWriting(names);
     if (!placed) {
         return Status::failure(placed.error());
     }
@@ -249,17 +264,12 @@ Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) 
         return Status::failure(where(names) + " was not written: its folder does not exist");
     }
     FatAttributes kept;
-    if (const auto& old = placed->entry) {
-        if (old->isFolder) {
-            return Status::failure(where(names) + " is a folder, not a file");
-        }
-        const auto attributes = volume_.attributes(names);
+    if (placed->entry) {
+        const auto attributes = placed->entry->isFolder
+                                    ? Result<FatAttributes>::failure(where(names) + kIsFolder)
+                                    : writableAttributes(names, "change");
         if (!attributes) {
             return Status::failure(attributes.error());
-        }
-        if (attributes->readOnly) {
-            return Status::failure(where(names) +
-                                   " is read-only; Tunexa does not change read-only files");
         }
         kept = *attributes;
     }
@@ -285,19 +295,15 @@ Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) 
     if (auto renamed = volume_.run("mren", {"-D", "o", temporaryPath, target}); !renamed) {
         return fail(renamed.error());
     }
-    if (kept.hidden || kept.system) {
-        std::vector<std::string> arguments;
-        kept.hidden ? arguments.push_back("+h") : void();
-        kept.system ? arguments.push_back("+s") : void();
-        arguments.push_back(MtoolsVolume::path(child(folder, name)));
-        if (auto set = volume_.run("mattrib", arguments); !set) {
-            return Status::failure(where(names) +
-                                   " was written, but its hidden and system "
-                                   "attributes could not be set again: " +
-                                   set.error());
-        }
+    if (!kept.hidden && !kept.system) {
+        return Status::success();
     }
-    return Status::success();
+    std::vector<std::string> arguments;
+    kept.hidden ? arguments.push_back("+h") : void();
+    kept.system ? arguments.push_back("+s") : void();
+    arguments.push_back(MtoolsVolume::path(child(folder, name)));
+    return step("setting the hidden and system attributes of " + where(names) + " again", "mattrib",
+                arguments);
 }
 
 Status ImageDrive::appendLine(const DriveNames& names, std::string_view line) {
@@ -310,64 +316,43 @@ Status ImageDrive::appendLine(const DriveNames& names, std::string_view line) {
 }
 
 Status ImageDrive::removeFile(const DriveNames& names) {
-    if (Status held = refuseWhileHeld(names); !held) {
-        return held;
-    }
-    const auto placed = place(names);
+    const auto placed = placeForWriting(names);
     if (!placed || !placed->entry) {
         return placed ? Status::success() : Status::failure(placed.error());
     }
-    if (placed->entry->isFolder) {
-        return Status::failure(where(names) + " is a folder, not a file");
-    }
-    const auto attributes = volume_.attributes(names);
-    if (!attributes || attributes->readOnly) {
-        return Status::failure(attributes ? where(names) +
-                                                " is read-only; Tunexa does not "
-                                                "remove read-only files"
-                                          : attributes.error());
-    }
-    const auto removed = volume_.run("mdel", {MtoolsVolume::path(names)});
-    return removed ? Status::success()
-                   : Status::failure("removing " + where(names) + " failed: " + removed.error());
+    const auto attributes = placed->entry->isFolder
+                                ? Result<FatAttributes>::failure(where(names) + kIsFolder)
+                                : writableAttributes(names, "remove");
+    return attributes ? step("removing " + where(names), "mdel", {MtoolsVolume::path(names)})
+                      : Status::failure(attributes.error());
 }
 
 Status ImageDrive::makeFolder(const DriveNames& names) {
-    if (Status held = refuseWhileHeld(names); !held) {
-        return held;
-    }
-    const auto placed = place(names);
+    const auto placed = placeForWriting(names);
     if (!placed) {
         return Status::failure(placed.error());
     }
-    if (names.empty() || (placed->entry.has_value() && placed->entry->isFolder)) {
+    if (names.empty() || (placed->entry && placed->entry->isFolder)) {
         return Status::success();
     }
-    if (placed->entry.has_value() || !placed->folderExists) {
-        return Status::failure("making the folder " + where(names) + " failed: " +
+    const std::string what = "making the folder " + where(names);
+    if (placed->entry || !placed->folderExists) {
+        return Status::failure(what + " failed: " +
                                (placed->entry ? "a file has that name" : "its folder is missing"));
     }
-    const auto made = volume_.run(
-        "mmd", {MtoolsVolume::path(child(parentOf(names), upperCaseName(names.back())), true)});
-    return made ? Status::success()
-                : Status::failure("making the folder " + where(names) + " failed: " + made.error());
+    const DriveNames made = child(parentOf(names), upperCaseName(names.back()));
+    return step(what, "mmd", {MtoolsVolume::path(made, true)});
 }
 
 Status ImageDrive::removeFolder(const DriveNames& names) {
-    if (Status held = refuseWhileHeld(names); !held) {
-        return held;
-    }
-    const auto placed = place(names);
+    const auto placed = placeForWriting(names);
     if (!placed || !placed->entry) {
         return placed ? Status::success() : Status::failure(placed.error());
     }
     if (!placed->entry->isFolder) {
         return Status::failure(where(names) + " is a file, not a folder");
     }
-    const auto removed = volume_.run("mrd", {MtoolsVolume::path(names)});
-    return removed ? Status::success()
-                   : Status::failure("removing the folder " + where(names) +
-                                     " failed: " + removed.error());
+    return step("removing the folder " + where(names), "mrd", {MtoolsVolume::path(names)});
 }
 
 Result<std::vector<DriveEntry>> ImageDrive::listFolder(const DriveNames& names) {

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "platform/files/Drive.h"
 #include "platform/files/ImageLayout.h"
@@ -40,8 +41,6 @@ class ImageDrive final : public Drive {
   private:
     ImageDrive(std::filesystem::path image, ImageLayout layout);
 
-    // Why nothing may be written now (another program holds the image); nothing when free.
-    Status refuseWhileHeld(const DriveNames& names) const;
     // The folder that holds the last name (listed when it exists) and the entry of that name.
     struct Placed {
         bool folderExists = false;
@@ -49,6 +48,14 @@ class ImageDrive final : public Drive {
         std::optional<DriveEntry> entry;
     };
     Result<Placed> place(const DriveNames& names);
+    // The same for a write: refused while another program holds the image.
+    Result<Placed> placeForWriting(const DriveNames& names);
+    // An existing file's attributes; refused when it is read-only (`action`: "change" ...).
+    Result<FatAttributes> writableAttributes(const DriveNames& names,
+                                             std::string_view action) const;
+    // An mtools command as one step of a write: "<what> failed: <why>" when it fails.
+    Status step(const std::string& what, std::string_view command,
+                const std::vector<std::string>& arguments) const;
     // "::/A/B in /x/win98.img" for messages.
     std::string where(const DriveNames& names) const;
 
