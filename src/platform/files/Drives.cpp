@@ -255,8 +255,8 @@ std::optional<std::string> Drives::toWindows(const fs::path& hostPath) const {
     std::size_t bestDepth = 0;
     for (char letter = 'a'; letter <= 'z'; ++letter) {
         const auto root = driveRoot(letter);
-        if (!root) {
-            continue;
+        if (!root || !fs::is_directory(*root, error)) {
+            continue;  // unmapped, or a disk image: no host path lies inside it
         }
         const fs::path rootTarget = fs::weakly_canonical(*root, error);
         if (error) {

@@ -72,7 +72,7 @@ class Drives {
     Result<std::filesystem::path> toHost(std::string_view windowsPath) const;
 
     // The Windows form ("C:\A\hl.exe", letter in upper case) of a host path lying on a mapped
-    // drive; the drive with the deepest root wins. Nothing when no drive holds it or a name
+    // folder drive; the drive with the deepest root wins. Nothing when no drive holds it or a name
     // cannot be written in Windows-1252.
     std::optional<std::string> toWindows(const std::filesystem::path& hostPath) const;
 

@@ -34,12 +34,13 @@ const DriveEntry* matchEntry(const std::vector<DriveEntry>& entries, std::string
 
 // "~TNX1A2B.TMP": an 8.3 name that the folder does not hold yet.
 std::string temporaryName(const std::vector<DriveEntry>& folder) {
-    static std::mt19937 random{std::random_device{}()};
     static constexpr char kHex[] = "0123456789ABCDEF";
+    std::random_device random;
     for (;;) {
+        const unsigned number = random();
         std::string name = "~TNX";
-        for (int i = 0; i < 4; ++i) {
-            name += kHex[random() % 16];
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            name += kHex[(number >> shift) & 0xF];
         }
         name += ".TMP";
         if (matchEntry(folder, name) == nullptr) {
