@@ -76,7 +76,7 @@ class ImageWalk final : public FolderWalk {
             if (!parseBareLine(text, startDepth, line)) {
                 continue;
             }
-            if (line.parent.data() != lastParent.data() || line.parent != lastParent) {
+            if (line.parent != lastParent) {
                 const auto found = numbers.find(line.parent);
                 if (found == numbers.end()) {
                     continue;  // below a folder whose name was passed over
@@ -179,6 +179,7 @@ Result<ImageDrive::Placed> ImageDrive::place(const DriveNames& names) {
             placed.entry = *entry;
         }
     }
+    placed.path = child(parentOf(names), placed.entry ? placed.entry->name : names.back());
     return Result<Placed>::success(std::move(placed));
 }
 
@@ -223,7 +224,7 @@ Result<FileContent> ImageDrive::readFile(const DriveNames& names) {
     if (!placed->entry) {
         return Result<FileContent>::success(std::nullopt);
     }
-    auto bytes = volume_.run("mtype", {MtoolsVolume::path(names)});
+    auto bytes = volume_.run("mtype", {MtoolsVolume::path(placed->path)});
     if (!bytes) {
         return Result<FileContent>::failure("reading " + where(names) +
                                             " failed: " + bytes.error());
@@ -268,7 +269,7 @@ Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) 
     if (placed->entry) {
         const auto attributes = placed->entry->isFolder
                                     ? Result<FatAttributes>::failure(where(names) + kIsFolder)
-                                    : writableAttributes(names, "change");
+                                    : writableAttributes(placed->path, "change");
         if (!attributes) {
             return Status::failure(attributes.error());
         }
@@ -323,8 +324,8 @@ Status ImageDrive::removeFile(const DriveNames& names) {
     }
     const auto attributes = placed->entry->isFolder
                                 ? Result<FatAttributes>::failure(where(names) + kIsFolder)
-                                : writableAttributes(names, "remove");
-    return attributes ? step("removing " + where(names), "mdel", {MtoolsVolume::path(names)})
+                                : writableAttributes(placed->path, "remove");
+    return attributes ? step("removing " + where(names), "mdel", {MtoolsVolume::path(placed->path)})
                       : Status::failure(attributes.error());
 }
 
@@ -353,7 +354,7 @@ Status ImageDrive::removeFolder(const DriveNames& names) {
     if (!placed->entry->isFolder) {
         return Status::failure(where(names) + " is a file, not a folder");
     }
-    return step("removing the folder " + where(names), "mrd", {MtoolsVolume::path(names)});
+    return step("removing the folder " + where(names), "mrd", {MtoolsVolume::path(placed->path)});
 }
 
 Result<std::vector<DriveEntry>> ImageDrive::listFolder(const DriveNames& names) {

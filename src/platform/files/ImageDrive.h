@@ -46,6 +46,7 @@ class ImageDrive final : public Drive {
         bool folderExists = false;
         std::vector<DriveEntry> folder;
         std::optional<DriveEntry> entry;
+        DriveNames path;  // the names with the last one as the folder spells it
     };
     Result<Placed> place(const DriveNames& names);
     // The same for a write: refused while another program holds the image.
