@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "FatImage.h"
 #include "TempRoot.h"
+#include "platform/files/DriveC.h"
 
 namespace tunexa::launcher {
 namespace {
@@ -46,6 +48,23 @@ TEST_F(LauncherTest, FindsEveryCopyFolderBeforeSubfolders) {
         EXPECT_EQ(search(folder), Found{}) << folder;
         EXPECT_NE(outcome.error, "") << folder;
     }
+}
+
+// On a disk image the same tree gives the same paths in the same order, hidden folders and a
+// copy deep down included.
+TEST_F(LauncherTest, AnImageIsSearchedAsAFolderIs) {
+    files({"b/hl.exe", "A/Z/HL.EXE", "a2/hl.exe", "A/y/hl.exe", "A/hl.exe", "hl.exe.d/hl.exe",
+           "A/Hl.Exe.bak", "hl.exe/inner/x", "Zz/1/2/3/4/5/6/7/hl.exe"});
+    const auto image = dir / "c.img";
+    makeFatImage(image, {"FAT16", 16, FatLayout::Partitioned, 1048576}, 8 * 1024);
+    shell("mcopy -s " + mtoolsImage(image, 1048576) + " " + quote(driveC.string()) + "/* ::/");
+    shell("mattrib +h " + mtoolsImage(image, 1048576) + " ::/Zz");
+    const Found onFolder = search("C:\\");
+    ASSERT_TRUE(files::useAsDriveC(image, drives));
+    EXPECT_EQ(search("C:\\"), onFolder);
+    EXPECT_EQ(onFolder.back(), "C:\\Zz\\1\\2\\3\\4\\5\\6\\7\\hl.exe");
+    EXPECT_EQ(search("c:\\a"), (Found{"c:\\a\\hl.exe", "c:\\a\\y\\hl.exe", "c:\\a\\Z\\HL.EXE"}));
+    EXPECT_EQ(search("c:\\nowhere"), Found{});
 }
 
 // Each folder is searched once, so a link loop ends; a name Windows cannot hold is passed over.
