@@ -8,6 +8,7 @@ packages=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     qt6-base-dev libsqlite3-dev libxrandr-dev libcreg-dev libbfio-dev libcreg-utils
     libgtest-dev libgmock-dev libbenchmark-dev
+    mtools dosfstools fdisk
     xvfb xauth dbus-daemon fonts-dejavu-core
     clang-14 libclang-rt-14-dev
     desktop-file-utils appstream lintian

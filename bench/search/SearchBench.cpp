@@ -2,10 +2,6 @@
 // `find <root> -iname hl.exe` walking the same tree in the same run. Both run with a warm cache;
 // the time of find includes starting its process (about a millisecond).
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <fcntl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,9 +10,7 @@
 
 #include "BenchHive.h"
 #include "RatioReporter.h"
-#include "launcher/core/FileMethods.h"
-
-extern char** environ;
+#include "SearchLoops.h"
 
 namespace {
 
@@ -67,39 +61,11 @@ Tree& tree() {
 }
 
 void BM_SearchFileTree(benchmark::State& state) {
-    auto& t = tree();
-    for (auto _ : state) {
-        std::vector<std::string> found;
-        launcher::SearchFileTree("C:\\", "hl.exe", found, {}, t.drives);
-        if (found.size() != t.programs) {
-            state.SkipWithError("the search missed programs");
-            break;
-        }
-        benchmark::DoNotOptimize(found.data());
-    }
+    bench::timeSearch(state, tree().drives, tree().programs);
 }
 
 void BM_FindIname(benchmark::State& state) {
-    auto& t = tree();
-    const std::string root = t.drive.string();
-    char find[] = "find";
-    char iname[] = "-iname";
-    char pattern[] = "hl.exe";
-    std::string rootArgument = root;
-    char* argv[] = {find, rootArgument.data(), iname, pattern, nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    for (auto _ : state) {
-        pid_t child = 0;
-        int status = 0;
-        if (posix_spawnp(&child, "find", &actions, nullptr, argv, environ) != 0 ||
-            waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("find failed");
-            break;
-        }
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    bench::timeProgram(state, {"find", tree().drive.string(), "-iname", "hl.exe"});
 }
 
 BENCHMARK(BM_FindIname)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,5 +1,5 @@
-// What every card panel does, run on each card's data: load, Apply, Defaults, the slider labels,
-// the check boxes, the questions answered No, a store that refuses, the tray items and the option
+// What every card panel does, run on each card's data: load, Apply and the tray items, the slider
+// labels, the check boxes, the questions answered No, a store that refuses, Defaults and the option
 // pages.
 
 #include <QCheckBox>
@@ -42,7 +42,8 @@ class CardPanel : public PanelFixture, public testing::WithParamInterface<const 
     }
 };
 
-TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
+// Then each tray item in turn stores the whole panel, the edits made on it included.
+TEST_P(CardPanel, ApplyAndTheTrayItemsStoreEachControlUnderItsNameAndType) {
     answer({Yes, Ok, Yes, Ok});
     click(card().names.defaults);  // a stored value the panel does not know leaves these showing
     seedStore(card().seeded);
@@ -52,6 +53,16 @@ TEST_P(CardPanel, ApplyStoresEachControlUnderItsNameAndType) {
     EXPECT_EQ(boxes.shown().at(2), question(card().names.asking));
     EXPECT_EQ(boxes.shown().at(3), applied());
     expectStore(card().seeded, card().appliedChanges);
+    set(card().edits);
+    for (const TrayCase& item : card().tray) {
+        SCOPED_TRACE(item.item);
+        const bool isDefault = QByteArray(item.item).contains("Default");
+        isDefault ? answer({Yes, Ok}) : answer({Yes});
+        trigger(item.item);
+        EXPECT_EQ(boxes.shown().back(),
+                  isDefault ? notice("Default set") : question("Are you sure?"));
+        expect(item.after);
+    }
 }
 
 // An empty store then leaves the sliders where they were and empties the labels.
@@ -145,21 +156,6 @@ TEST_P(CardPanel, NothingChangesOnNoOrOnAStoreThatRefusesAndDefaultsOnlyOnTheCon
     EXPECT_EQ(boxes.shown().back(), applied());
     expectStore(card().factory);
     expect(card().factoryShown);
-}
-
-TEST_P(CardPanel, TrayItemsStoreTheWholePanel) {
-    seedStore(card().seeded);
-    load();
-    set(card().edits);
-    for (const TrayCase& item : card().tray) {
-        SCOPED_TRACE(item.item);
-        const bool isDefault = QByteArray(item.item).contains("Default");
-        isDefault ? answer({Yes, Ok}) : answer({Yes});
-        trigger(item.item);
-        EXPECT_EQ(boxes.shown().back(),
-                  isDefault ? notice("Default set") : question("Are you sure?"));
-        expect(item.after);
-    }
 }
 
 TEST_P(CardPanel, OptionButtonsShowOnePageAtATime) {

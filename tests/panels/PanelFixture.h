@@ -63,7 +63,7 @@ struct Card {
     std::vector<const char*> loaded, factoryShown, empty;  // after those loads and Apply
     std::vector<SliderRow> sliders;
     std::vector<const char*> edits;   // made on the panel and not applied
-    std::vector<TrayCase> tray;       // in order, after the load of `seeded` and the edits
+    std::vector<TrayCase> tray;       // in order, after Apply of `seeded` and the edits
     std::vector<const char*> checks;  // "<box>|<key>:<value name>|<ticking data>|<unticking data>"
     std::vector<const char*> pages = {};  // "<button>><the only option page it leaves showing>"
 

@@ -1,44 +1,22 @@
 #include "launcher/core/FileMethods.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <optional>
-#include <unordered_set>
 #include <utility>
 
-#include "platform/files/Folders.h"
 #include "store/Ansi.h"
 
 namespace tunexa::launcher {
 
 namespace {
 
-struct FolderIdentity {
-    std::uint64_t device;
-    std::uint64_t inode;
-    bool operator==(const FolderIdentity&) const = default;
-};
-
-struct FolderIdentityHash {
-    std::size_t operator()(const FolderIdentity& id) const {
-        return std::hash<std::uint64_t>()(id.inode * 0x9E3779B97F4A7C15ULL ^ id.device);
-    }
-};
-
-// A folder still to search: where it lies on the host and how its path is written.
+// A folder still to search: its number in the walk and how its path is written.
 struct PendingFolder {
-    std::string host;
+    files::FolderWalk::Folder folder;
     std::string windows;
 };
 
-// An entry kept from a listing: its Windows-1252 name and its host spelling.
-struct NamedEntry {
-    std::string ansi;
-    std::string host;
-};
-
-bool byNameIgnoringCase(const NamedEntry& a, const NamedEntry& b) {
-    return ansi::lessIgnoringCase(a.ansi, b.ansi);
+bool byNameIgnoringCase(const files::FolderWalk::Entry* a, const files::FolderWalk::Entry* b) {
+    return ansi::lessIgnoringCase(a->name, b->name);
 }
 
 }  // namespace
@@ -47,9 +25,9 @@ SearchOutcome SearchFileTree(std::string_view folder, std::string_view name,
                              std::vector<std::string>& found, const SearchProgress& progress,
                              const files::Drives& drives) {
     SearchOutcome outcome;
-    auto root = drives.toHost(folder);
-    if (!root) {
-        outcome.error = root.error();
+    const auto start = drives.open(folder);
+    if (!start) {
+        outcome.error = start.error();
         return outcome;
     }
     std::string windowsRoot(folder);
@@ -57,43 +35,36 @@ SearchOutcome SearchFileTree(std::string_view folder, std::string_view name,
         windowsRoot += '\\';
     }
 
-    std::vector<PendingFolder> pending{{root->string(), std::move(windowsRoot)}};
-    std::unordered_set<FolderIdentity, FolderIdentityHash> searched;
-    files::FolderListing listing;
-    std::vector<NamedEntry> matches;
-    std::vector<NamedEntry> subfolders;
+    const auto walk = start->drive->walk(start->names);
+    std::vector<PendingFolder> pending{{0, std::move(windowsRoot)}};
+    std::vector<files::FolderWalk::Entry> entries;
+    std::vector<const files::FolderWalk::Entry*> matches;
+    std::vector<const files::FolderWalk::Entry*> subfolders;
 
     while (!pending.empty()) {
         PendingFolder current = std::move(pending.back());
         pending.pop_back();
-        if (!files::readFolder(current.host, listing) ||
-            !searched.insert({listing.device, listing.inode}).second) {
+        if (!walk->list(current.folder, entries)) {
             continue;
         }
         matches.clear();
         subfolders.clear();
-        for (auto& entry : listing.entries) {
-            auto ansiName = files::hostNameToAnsi(entry.name);
-            if (!ansiName) {
-                continue;
-            }
-            if (ansi::equalsIgnoringCase(*ansiName, name)) {
-                matches.push_back({*ansiName, entry.name});
+        for (const auto& entry : entries) {
+            if (ansi::equalsIgnoringCase(entry.name, name)) {
+                matches.push_back(&entry);
             }
             if (entry.isFolder) {
-                subfolders.push_back({std::move(*ansiName), std::move(entry.name)});
+                subfolders.push_back(&entry);
             }
         }
         std::sort(matches.begin(), matches.end(), byNameIgnoringCase);
-        for (const auto& match : matches) {
-            found.push_back(current.windows + match.ansi);
+        for (const auto* match : matches) {
+            found.push_back(current.windows + match->name);
         }
         // Pushed last to first, so the first subfolder is searched next.
         std::sort(subfolders.begin(), subfolders.end(), byNameIgnoringCase);
-        const std::string hostPrefix =
-            current.host.back() == '/' ? current.host : current.host + '/';
         for (auto sub = subfolders.rbegin(); sub != subfolders.rend(); ++sub) {
-            pending.push_back({hostPrefix + sub->host, current.windows + sub->ansi + '\\'});
+            pending.push_back({(*sub)->folder, current.windows + (*sub)->name + '\\'});
         }
         ++outcome.foldersSearched;
         if (progress && !progress(outcome.foldersSearched)) {

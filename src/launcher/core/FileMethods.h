@@ -29,7 +29,8 @@ struct SearchOutcome {
 // matches (in case-insensitive alphabetical order) come before those of its subfolders, which
 // are visited in the same order. Paths are `folder` as given, a "\" when it lacks one, then the
 // names below it. Links to folders are followed, but each folder is searched once, so a link
-// loop ends; names that Windows-1252 cannot hold are passed over.
+// loop ends; names that Windows-1252 cannot hold are passed over. On a drive that is a disk image
+// the whole tree is listed at once (Drive.h), with the same rules and order.
 SearchOutcome SearchFileTree(std::string_view folder, std::string_view name,
                              std::vector<std::string>& found, const SearchProgress& progress = {},
                              const files::Drives& drives = files::Drives());

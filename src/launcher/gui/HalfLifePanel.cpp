@@ -81,49 +81,75 @@ void HalfLifePanel::LoadHLFavourites(std::string_view keyName) {
 
 void HalfLifePanel::lstHLfaves_Click() {
     const int slot = ui::selectedIndex(widgets_.ui.lstHLfaves);
-    if (slot < 0) {
-        return;
+    if (slot >= 0) {
+        showStoredSlot(slot);
     }
+}
+
+void HalfLifePanel::showStoredSlot(int slot) {
+    auto& ui = widgets_.ui;
     const Favourite favourite = loadFavourite(slot, key_);
-    widgets_.ui.txtHLdesc->setText(fromAnsi(favourite.description));
-    widgets_.ui.txtHLip->setText(fromAnsi(favourite.address));
+    ui.lstHLfaves->item(slot)->setText(fromAnsi(favourite.description));
+    ui.txtHLdesc->setText(fromAnsi(favourite.description));
+    ui.txtHLip->setText(fromAnsi(favourite.address));
 }
 
 void HalfLifePanel::cmdHLsave_Click() {
     auto& ui = widgets_.ui;
     selectItemInView(ui.lstHL);
+    const int slot = ui::selectedIndex(ui.lstHLfaves);
+    if (slot < 0) {
+        showNotice(chooseSlotNotice());
+        return;
+    }
     std::optional<std::string> programPath;
     if (ui.lstHL->count() > 0) {
         programPath = toAnsi(ui::selectedText(ui.lstHL));
     }
-    const int slot = ui::selectedIndex(ui.lstHLfaves);
     const std::string description = toAnsi(ui.txtHLdesc->text());
+    const store::FailureWatch watch;
     store::Change change(store::currentHive(), "Half-Life: save favourite " + std::to_string(slot));
     const SaveOutcome outcome = saveFavourite(
         slot, toAnsi(ui.txtHLip->text()), description,
         programPath ? std::optional<std::string_view>(*programPath) : std::nullopt, key_);
-    change.commit();
-    if (outcome.itemText) {
-        ui.lstHLfaves->item(slot)->setText(fromAnsi(*outcome.itemText));
-    }
+    const bool saved = change.commit() && !watch.failed();
     for (const Notice& notice : outcome.notices) {
         showNotice(notice);
+    }
+    if (!saved) {
+        showNotStored(slot, "Favourite Not Saved", "saved", watch.reason());
+    } else if (outcome.itemText) {
+        ui.lstHLfaves->item(slot)->setText(fromAnsi(*outcome.itemText));
     }
 }
 
 void HalfLifePanel::cmdHLdelIP_Click() {
     auto& ui = widgets_.ui;
     const int slot = ui::selectedIndex(ui.lstHLfaves);
-    store::Change change(store::currentHive(),
-                         "Half-Life: delete favourite " + std::to_string(slot));
-    if (const auto refusal = deleteFavourite(slot, key_)) {
-        showNotice(*refusal);
+    if (slot < 0) {
+        showNotice(chooseSlotNotice());
         return;
     }
-    change.commit();
+    const store::FailureWatch watch;
+    store::Change change(store::currentHive(),
+                         "Half-Life: delete favourite " + std::to_string(slot));
+    deleteFavourite(slot, key_);
+    if (!change.commit() || watch.failed()) {
+        showNotStored(slot, "Favourite Not Deleted", "deleted", watch.reason());
+        return;
+    }
     ui.lstHLfaves->item(slot)->setText(QString());
     ui.txtHLdesc->clear();
     ui.txtHLip->clear();
+}
+
+void HalfLifePanel::showNotStored(int slot, const char* title, const char* done,
+                                  const std::string& reason) {
+    showStoredSlot(slot);
+    env_.messages.show(
+        QStringLiteral("The favourite was not %1: %2\r\nThe list shows what is stored.")
+            .arg(QString::fromLatin1(done), QString::fromStdString(reason)),
+        QString::fromLatin1(title), MessageButtons::Ok);
 }
 
 void HalfLifePanel::showNotice(const Notice& notice) {
@@ -228,6 +254,7 @@ void HalfLifePanel::cmdHLconnect_Click() {
     }
     // Recorded for undo where the store can save; the batch file is what the user asked for, so
     // a store that can only be read does not keep it from being written.
+    const store::FailureWatch watch;
     std::optional<store::Change> change;
     if (store::currentHive().writable()) {
         change.emplace(store::currentHive(), "Half-Life: Connect " + ansi::toUtf8(address),
@@ -240,8 +267,15 @@ void HalfLifePanel::cmdHLconnect_Click() {
         return;
     }
     if (change) {
+        // A change that does not commit puts the file back as it was.
         change->addFile(*written);
-        change->commit();
+        if (!change->commit()) {
+            env_.messages.show(QStringLiteral("%1 was left as it was: %2")
+                                   .arg(fromAnsi(std::string(kLaunchBatchPath)),
+                                        QString::fromStdString(watch.reason())),
+                               kNotWrittenTitle, MessageButtons::Ok);
+            return;
+        }
     }
     ui::setWindowState(widgets_.window(), ui::WindowState::Minimised);
 }

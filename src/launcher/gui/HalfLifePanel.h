@@ -36,9 +36,11 @@ class HalfLifePanel : public QObject {
     // Puts the chosen slot's stored address and description into the text boxes.
     void lstHLfaves_Click();
     // Saves the text boxes into the selected slot; without a selected slot it asks for one and
-    // changes nothing.
+    // changes nothing. When the store does not take it, the user is told why, and the slot's
+    // item and the text boxes show what the store holds.
     void cmdHLsave_Click();
     // Empties the selected slot; without a selected slot it asks for one and changes nothing.
+    // When the store does not take it, as for Save.
     void cmdHLdelIP_Click();
 
     // Searches the drive whose letter is typed in txtHLdrive for hl.exe and lists what it finds.
@@ -46,7 +48,9 @@ class HalfLifePanel : public QObject {
     // and offers Cancel, which keeps what was found so far.
     void cmdFindHL_Click();
     // Writes "c:\tx106hl.bat" for the program in view and the address in txtHLip, then
-    // minimises the window. A refused or failed write is told and nothing is minimised.
+    // minimises the window. A refused or failed write is told and nothing is minimised; so is a
+    // store that can save but does not take the change recording the file, which puts the file
+    // back.
     void cmdHLconnect_Click();
 
     void setProgressDelay(std::chrono::milliseconds delay) { progressDelay_ = delay; }
@@ -59,6 +63,11 @@ class HalfLifePanel : public QObject {
 
   private:
     void showNotice(const Notice& notice);
+    // The slot's item and the text boxes from what the store holds.
+    void showStoredSlot(int slot);
+    // Shows what the store holds in the slot, then tells why it was not `done` ("saved") under
+    // `title`.
+    void showNotStored(int slot, const char* title, const char* done, const std::string& reason);
     QProgressDialog* openProgressDialog();
 
     HalfLifeFrame& widgets_;

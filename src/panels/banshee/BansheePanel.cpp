@@ -14,6 +14,7 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/common/SettingRows.h"
+#include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -37,9 +38,8 @@ constexpr int kTrayClockItems = 11;
 
 constexpr const char* kCoreItems = "mPopBCore";
 constexpr const char* kMemoryItems = "mPopBMem";
-const QString kCoreClockName = QStringLiteral("Banshee core clock");
-const QString kMemoryClockName = QStringLiteral("Banshee memory clock");
-const QString kDefaultItem = QStringLiteral("Default");
+constexpr common::Scale kClockScale = common::clockScale<engine::kBansheeClock, kTrayClockItems>;
+using common::kGammaScale;
 
 // A check box and the two field texts it shows, in the order the load sets them.
 using CheckRow = common::CheckRow<Ui>;
@@ -56,24 +56,27 @@ constexpr CheckRow kChecks[] = {
     {&Ui::chkBanGrush, field<groupBanGlide, &BG::FX_GLIDE_EMUL_RUSH>, "0", "1"},
 };
 
-using common::Scale;
-
 // A slider with its value label and field, in the order the load positions them. A clock also
 // checks its tray item.
 using SliderRow = common::SliderRow<Ui>;
 
+// The clocks' places in the table.
+enum SliderId { kCoreSlider, kMemorySlider = 4 };
+
 constexpr SliderRow kSliders[] = {
     {&Ui::sld3DfxBansheeGrx, &Ui::lbl3DfxBansheeGrxVal, field<groupBanClock, &BC::grxclock>,
-     Scale::Clock, kCoreItems},
-    {&Ui::sldBanDRG, &Ui::lblBanDRGval, field<groupBanD3D, &BD::SSTH3_RGAMMA>, Scale::Gamma},
-    {&Ui::sldBanDGG, &Ui::lblBanDGGval, field<groupBanD3D, &BD::SSTH3_GGAMMA>, Scale::Gamma},
-    {&Ui::sldBanDBG, &Ui::lblBanDBGval, field<groupBanD3D, &BD::SSTH3_BGAMMA>, Scale::Gamma},
+     kClockScale, kCoreItems, "Banshee core clock"},
+    {&Ui::sldBanDRG, &Ui::lblBanDRGval, field<groupBanD3D, &BD::SSTH3_RGAMMA>, kGammaScale},
+    {&Ui::sldBanDGG, &Ui::lblBanDGGval, field<groupBanD3D, &BD::SSTH3_GGAMMA>, kGammaScale},
+    {&Ui::sldBanDBG, &Ui::lblBanDBGval, field<groupBanD3D, &BD::SSTH3_BGAMMA>, kGammaScale},
     {&Ui::sld3DfxBansheeMem, &Ui::lbl3DfxBansheeMemVal, field<groupBanClock, &BC::memclock>,
-     Scale::Clock, kMemoryItems},
-    {&Ui::sldBanGRG, &Ui::lblBanGRGval, field<groupBanGlide, &BG::SSTH3_RGAMMA>, Scale::Gamma},
-    {&Ui::sldBanGGG, &Ui::lblBanGGGval, field<groupBanGlide, &BG::SSTH3_GGAMMA>, Scale::Gamma},
-    {&Ui::sldBanGBG, &Ui::lblBanGBGval, field<groupBanGlide, &BG::SSTH3_BGAMMA>, Scale::Gamma},
+     kClockScale, kMemoryItems, "Banshee memory clock"},
+    {&Ui::sldBanGRG, &Ui::lblBanGRGval, field<groupBanGlide, &BG::SSTH3_RGAMMA>, kGammaScale},
+    {&Ui::sldBanGGG, &Ui::lblBanGGGval, field<groupBanGlide, &BG::SSTH3_GGAMMA>, kGammaScale},
+    {&Ui::sldBanGBG, &Ui::lblBanGBGval, field<groupBanGlide, &BG::SSTH3_BGAMMA>, kGammaScale},
 };
+static_assert(kSliders[kCoreSlider].trayGroup == kCoreItems &&
+              kSliders[kMemorySlider].trayGroup == kMemoryItems);
 
 // The value labels, written last by the load so that each shows its stored text exactly.
 using LabelRow = common::LabelRow<Ui>;
@@ -122,9 +125,7 @@ const DefaultStep kDefaults[] = {
     SetLabel{&Ui::lbl3DfxBansheeMemVal, "100"},
 };
 
-// The rows in the order the load goes through them, with the panel's clock scale.
-constexpr common::SettingRows<Ui> kRows{
-    {engine::kBansheeClock, kTrayClockItems}, kChecks, kSliders, kLabels};
+constexpr common::SettingRows<Ui> kRows{kChecks, kSliders, kLabels};
 
 // The three pages are never shown together; each switch hides first and shows last, so two
 // pages are never visible at once.
@@ -224,21 +225,19 @@ void BansheePanel::cmd3DfxBansheereset_Click() {
 }
 
 std::optional<engine::WriteResult> BansheePanel::applyQuietly(const QString& title) {
-    auto result = common::collectAndWrite(env_, engine::kCardBanshee, title, [this] {
-        common::markTrayItems(kRows, env_.settings, env_.menu);
-    });
+    auto result = common::collectAndWrite(env_, engine::kCardBanshee, kRows, title);
     if (result) {
         LoadBansheePanel();
     }
     return result;
 }
 
-void BansheePanel::clockItemChosen(const char* groupName, const QString& clock, QSlider* slider,
-                                   QLabel* label, int index) {
-    if (!common::chooseClockItem(env_, kRows.scales, groupName, slider, label, index)) {
+void BansheePanel::clockItemChosen(int slider, int index) {
+    const auto title = common::chooseClockItem(env_, ui_, kSliders[slider], index);
+    if (!title) {
         return;
     }
-    const auto result = applyQuietly(common::trayClockTitle(clock, label->text()));
+    const auto result = applyQuietly(*title);
     if (result && result->clocksSkipped) {
         env_.messages.show(
             QStringLiteral("The clock was not saved because no Banshee driver was found."),
@@ -247,37 +246,29 @@ void BansheePanel::clockItemChosen(const char* groupName, const QString& clock, 
 }
 
 void BansheePanel::mPopBCore_Click(int index) {
-    clockItemChosen(kCoreItems, kCoreClockName, ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal,
-                    index);
+    clockItemChosen(kCoreSlider, index);
 }
 
 void BansheePanel::mPopBMem_Click(int index) {
-    clockItemChosen(kMemoryItems, kMemoryClockName, ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal,
-                    index);
+    clockItemChosen(kMemorySlider, index);
 }
 
 engine::WriteResult BansheePanel::SetBansheeCoreDefault() {
-    return common::storeClockDefault(env_.settings, engine::kCardBanshee, kRows.scales,
-                                     ui_.sld3DfxBansheeGrx, ui_.lbl3DfxBansheeGrxVal,
-                                     common::trayClockTitle(kCoreClockName, kDefaultItem));
+    return common::storeClockDefault(env_.settings, engine::kCardBanshee, ui_,
+                                     kSliders[kCoreSlider]);
 }
 
 engine::WriteResult BansheePanel::SetBansheeMemDefault() {
-    return common::storeClockDefault(env_.settings, engine::kCardBanshee, kRows.scales,
-                                     ui_.sld3DfxBansheeMem, ui_.lbl3DfxBansheeMemVal,
-                                     common::trayClockTitle(kMemoryClockName, kDefaultItem));
+    return common::storeClockDefault(env_.settings, engine::kCardBanshee, ui_,
+                                     kSliders[kMemorySlider]);
 }
 
 void BansheePanel::mPopBCoreDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetBansheeCoreDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetBansheeCoreDefault(); });
 }
 
 void BansheePanel::mPopBMemDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetBansheeMemDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetBansheeMemDefault(); });
 }
 
 }  // namespace tunexa::panels

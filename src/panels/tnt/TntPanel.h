@@ -1,27 +1,22 @@
 #pragma once
 
 // The Riva TNT tab's behaviour: filling and loading the panel from the TNT group of the driver
-// settings record, the live controls, Apply and Reset Defaults, and the tray menu's "Riva TNT"
-// branch (memory clock, core clock, VSync and the two Default items).
+// settings record, the anti-aliasing switch, Apply and Reset Defaults, and the tray menu's
+// "Riva TNT" branch (memory clock, core clock, VSync and the two Default items).
 //
 // The record is the truth: every path that writes the store collects the whole tab, writes it
 // and loads the panel again, so panel, record, store and tray check marks agree afterwards.
-// When the store cannot save, the record goes back to what the store still holds, the tray marks
-// stay as they were, the panel keeps what the user set, and the user is told why.
+// When the store cannot save, the record and the tray marks go back to what the store holds,
+// the panel keeps what the user set, and the user is told why.
 
 #include <QObject>
 #include <QString>
 
-#include <cstddef>
-#include <vector>
+#include <optional>
 
 #include "engine/RegMethods.h"
 #include "panels/tnt/TntTab.h"
 #include "ui/PanelEnvironment.h"
-
-namespace tunexa::ui {
-class IndexedActionGroup;
-}
 
 namespace tunexa::panels {
 
@@ -34,17 +29,13 @@ class TntPanel : public QObject {
 
     // Start-up, once, before the first load: appends the fixed items of the four option lists.
     void FillTNTLists();
-    // Controls, tray check marks and driver label from the record (and the NVIDIA driver's
-    // description and date from its display-class key).
+    // Controls, tray check marks and driver label from the record, after the NVIDIA driver's
+    // description and date are read from its display-class key (both absent when none is found).
     void LoadTNTPanel();
 
     // Clears the selection of the item each option list shows, keeping it in view.
     void deselectListsAtTopIndex();
 
-    // Live controls.
-    void sldTNTCoreClk_Change();
-    void sldTNTMemClk_Change();
-    void sldTNTD3Daa_Change();
     void chkTNTD3Daa_Click();
 
     // Buttons.
@@ -64,27 +55,11 @@ class TntPanel : public QObject {
     engine::WriteResult SetTNTCoreDefault();
 
   private:
-    class TrayMarks;
-
-    void connectControls();
-    void connectTrayItems();
-
-    void loadClock(int clockId);
-    void loadVSync();
-    void loadList(std::size_t listId);
-    void loadAntiAliasing();
     void setAntiAliasingGroupEnabled(bool enabled);
-
-    void setClockFromTray(int clockId, int index);
-    engine::WriteResult setClockDefault(int clockId);
-    // Collect, write and, when saved, load: the path of Apply and of the tray's items. When not
-    // saved the record gets back what the store still holds and the panel stays as it is.
-    // The write is one recorded change titled `title`.
-    engine::WriteResult storeWholeTab(const QString& title);
-    void storeFromTray(const TrayMarks& marks, const QString& title);
-
-    ui::IndexedActionGroup* trayGroup(const char* name) const;
-    std::vector<ui::IndexedActionGroup*> trayGroups() const;
+    // Collect, write and, when saved, load: the path of Apply and of the tray's items, as one
+    // recorded change titled `title`, when there is one (a tray item answered Yes). True when
+    // saved.
+    bool applyQuietly(const std::optional<QString>& title);
 
     Ui::TntTab& ui_;
     ui::PanelEnvironment env_;

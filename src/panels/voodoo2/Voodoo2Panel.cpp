@@ -9,6 +9,7 @@
 #include "engine/SliderScales.h"
 #include "panels/common/PanelMessages.h"
 #include "panels/common/SettingRows.h"
+#include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
 #include "ui/CheckBox.h"
 #include "ui/IndexedActionGroup.h"
@@ -29,9 +30,9 @@ constexpr int kTrayClockItems = 11;
 
 constexpr const char* kD3DClockItems = "mPopV2D3DCoreClock";
 constexpr const char* kGlideClockItems = "mPopV2GCoreClock";
-const QString kD3DClockName = QStringLiteral("Voodoo2 D3D core clock");
-const QString kGlideClockName = QStringLiteral("Voodoo2 Glide core clock");
-const QString kDefaultItem = QStringLiteral("Default");
+constexpr common::Scale kClockScale =
+    common::clockScale<engine::kVoodoo2CoreClock, kTrayClockItems>;
+using common::kGammaScale;
 constexpr const char* kD3DVSyncItems = "mPopV2D3DV";
 constexpr const char* kGlideVSyncItems = "mPopV2GV";
 
@@ -53,24 +54,27 @@ constexpr CheckRow kChecks[] = {
     {&Ui::chkV2sli, field<groupV2Glide, &VG::SSTV2_SLIDETECT>, "0", "1"},
 };
 
-using common::Scale;
-
 // A slider with its value label and field, in the order the load positions them. A core clock
 // also checks its tray item.
 using SliderRow = common::SliderRow<Ui>;
 
+// The clocks' places in the table.
+enum SliderId { kD3DClockSlider, kGlideClockSlider = 4 };
+
 constexpr SliderRow kSliders[] = {
-    {&Ui::sldV2D3DCore, &Ui::lblV2D3DCoreVal, field<groupV2D3D, &VD::SSTV2_GRXCLK>, Scale::Clock,
-     kD3DClockItems},
-    {&Ui::sldV2D3DRG, &Ui::lblV2DRGVal, field<groupV2D3D, &VD::SSTV2_RGAMMA>, Scale::Gamma},
-    {&Ui::sldV2D3DGG, &Ui::lblV2DGGVal, field<groupV2D3D, &VD::SSTV2_GGAMMA>, Scale::Gamma},
-    {&Ui::sldV2D3DBG, &Ui::lblV2DBGVal, field<groupV2D3D, &VD::SSTV2_BGAMMA>, Scale::Gamma},
-    {&Ui::sldV2GCore, &Ui::lblV2GCoreVal, field<groupV2Glide, &VG::SSTV2_GRXCLK>, Scale::Clock,
-     kGlideClockItems},
-    {&Ui::sldV2GRG, &Ui::lblV2GRGVal, field<groupV2Glide, &VG::SSTV2_RGAMMA>, Scale::Gamma},
-    {&Ui::sldV2GGG, &Ui::lblV2GGGVal, field<groupV2Glide, &VG::SSTV2_GGAMMA>, Scale::Gamma},
-    {&Ui::sldV2GBG, &Ui::lblV2GBGVal, field<groupV2Glide, &VG::SSTV2_BGAMMA>, Scale::Gamma},
+    {&Ui::sldV2D3DCore, &Ui::lblV2D3DCoreVal, field<groupV2D3D, &VD::SSTV2_GRXCLK>, kClockScale,
+     kD3DClockItems, "Voodoo2 D3D core clock"},
+    {&Ui::sldV2D3DRG, &Ui::lblV2DRGVal, field<groupV2D3D, &VD::SSTV2_RGAMMA>, kGammaScale},
+    {&Ui::sldV2D3DGG, &Ui::lblV2DGGVal, field<groupV2D3D, &VD::SSTV2_GGAMMA>, kGammaScale},
+    {&Ui::sldV2D3DBG, &Ui::lblV2DBGVal, field<groupV2D3D, &VD::SSTV2_BGAMMA>, kGammaScale},
+    {&Ui::sldV2GCore, &Ui::lblV2GCoreVal, field<groupV2Glide, &VG::SSTV2_GRXCLK>, kClockScale,
+     kGlideClockItems, "Voodoo2 Glide core clock"},
+    {&Ui::sldV2GRG, &Ui::lblV2GRGVal, field<groupV2Glide, &VG::SSTV2_RGAMMA>, kGammaScale},
+    {&Ui::sldV2GGG, &Ui::lblV2GGGVal, field<groupV2Glide, &VG::SSTV2_GGAMMA>, kGammaScale},
+    {&Ui::sldV2GBG, &Ui::lblV2GBGVal, field<groupV2Glide, &VG::SSTV2_BGAMMA>, kGammaScale},
 };
+static_assert(kSliders[kD3DClockSlider].trayGroup == kD3DClockItems &&
+              kSliders[kGlideClockSlider].trayGroup == kGlideClockItems);
 
 // The value labels, written last by the load so that each shows its stored text exactly.
 using LabelRow = common::LabelRow<Ui>;
@@ -86,9 +90,7 @@ constexpr LabelRow kLabels[] = {
     {&Ui::lblV2DBGVal, field<groupV2D3D, &VD::SSTV2_BGAMMA>},
 };
 
-// The rows in the order the load goes through them, with the panel's clock scale.
-constexpr common::SettingRows<Ui> kRows{
-    {engine::kVoodoo2CoreClock, kTrayClockItems}, kChecks, kSliders, kLabels};
+constexpr common::SettingRows<Ui> kRows{kChecks, kSliders, kLabels};
 
 // Factory values, in the order the Defaults button sets them; each label after its slider.
 using SetSlider = common::SetSlider<Ui>;
@@ -176,74 +178,48 @@ void Voodoo2Panel::cmd3DfxV2reset_Click() {
     common::restoreDefaults<Ui>(env_.messages, ui_, kDefaults);
 }
 
-bool Voodoo2Panel::applyQuietly(const QString& title) {
-    const auto result = common::collectAndWrite(env_, engine::kCardVoodoo2, title, [this] {
-        common::markTrayItems(kRows, env_.settings, env_.menu);
-    });
-    if (!result) {
+bool Voodoo2Panel::applyQuietly(const std::optional<QString>& title) {
+    if (!title || !common::collectAndWrite(env_, engine::kCardVoodoo2, kRows, *title)) {
         return false;
     }
     LoadVoodoo2Panel();
     return true;
 }
 
-void Voodoo2Panel::clockItemChosen(const char* groupName, const QString& clock, QSlider* slider,
-                                   QLabel* label, int index) {
-    if (!common::chooseClockItem(env_, kRows.scales, groupName, slider, label, index)) {
-        return;
-    }
-    applyQuietly(common::trayClockTitle(clock, label->text()));
-}
-
 void Voodoo2Panel::mPopV2D3DCoreClock_Click(int index) {
-    clockItemChosen(kD3DClockItems, kD3DClockName, ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal, index);
+    applyQuietly(common::chooseClockItem(env_, ui_, kSliders[kD3DClockSlider], index));
 }
 
 void Voodoo2Panel::mPopV2GCoreClock_Click(int index) {
-    clockItemChosen(kGlideClockItems, kGlideClockName, ui_.sldV2GCore, ui_.lblV2GCoreVal, index);
-}
-
-void Voodoo2Panel::vsyncItemChosen(const char* groupName, const QString& what, QCheckBox* box,
-                                   int index) {
-    if ((index != common::kVSyncOffItem && index != common::kVSyncOnItem) ||
-        !common::confirmQuickItem(env_.messages)) {
-        return;
-    }
-    common::markVSync(env_.menu.group(QString::fromLatin1(groupName)), index);
-    ui::setCheckValue(box, index);
-    applyQuietly(common::trayVSyncTitle(what, index));
+    applyQuietly(common::chooseClockItem(env_, ui_, kSliders[kGlideClockSlider], index));
 }
 
 void Voodoo2Panel::mPopV2D3DV_Click(int index) {
-    vsyncItemChosen(kD3DVSyncItems, QStringLiteral("Voodoo2 D3D"), ui_.chkV2D3Dvs, index);
+    applyQuietly(common::chooseVSyncItem(env_, kD3DVSyncItems, QStringLiteral("Voodoo2 D3D"),
+                                         ui_.chkV2D3Dvs, index));
 }
 
 void Voodoo2Panel::mPopV2GV_Click(int index) {
-    vsyncItemChosen(kGlideVSyncItems, QStringLiteral("Voodoo2 Glide"), ui_.chkV2GVSync, index);
+    applyQuietly(common::chooseVSyncItem(env_, kGlideVSyncItems, QStringLiteral("Voodoo2 Glide"),
+                                         ui_.chkV2GVSync, index));
 }
 
 engine::WriteResult Voodoo2Panel::SetV2D3DCoreDefault() {
-    return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, kRows.scales,
-                                     ui_.sldV2D3DCore, ui_.lblV2D3DCoreVal,
-                                     common::trayClockTitle(kD3DClockName, kDefaultItem));
+    return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, ui_,
+                                     kSliders[kD3DClockSlider]);
 }
 
 engine::WriteResult Voodoo2Panel::SetV2GCoreDefault() {
-    return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, kRows.scales,
-                                     ui_.sldV2GCore, ui_.lblV2GCoreVal,
-                                     common::trayClockTitle(kGlideClockName, kDefaultItem));
+    return common::storeClockDefault(env_.settings, engine::kCardVoodoo2, ui_,
+                                     kSliders[kGlideClockSlider]);
 }
 
 void Voodoo2Panel::mPopV2D3DCoreDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetV2D3DCoreDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetV2D3DCoreDefault(); });
 }
 
 void Voodoo2Panel::mPopV2GCoreDefault_Click() {
-    if (common::confirmQuickItem(env_.messages)) {
-        common::showDefaultSet(env_.messages, SetV2GCoreDefault());
-    }
+    common::chooseClockDefault(env_.messages, [this] { return SetV2GCoreDefault(); });
 }
 
 }  // namespace tunexa::panels

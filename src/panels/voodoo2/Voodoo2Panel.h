@@ -5,6 +5,9 @@
 // The value labels, not the sliders, hold the clocks and gammas that Apply stores.
 
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 #include "engine/RegMethods.h"
 #include "panels/voodoo2/Voodoo2Frame.h"
@@ -46,12 +49,10 @@ class Voodoo2Panel : public QObject {
     engine::WriteResult SetV2GCoreDefault();
 
   private:
-    void clockItemChosen(const char* groupName, const QString& clock, QSlider* slider,
-                         QLabel* label, int index);
-    void vsyncItemChosen(const char* groupName, const QString& what, QCheckBox* box, int index);
-    // Collect, write and reload; on a store that did not save, the record goes back to what it
-    // held, the tray marks follow it again and the user is told why. True when saved.
-    bool applyQuietly(const QString& title);
+    // Collect, write and reload as the change `title`, when there is one (a tray item answered
+    // Yes); on a store that did not save, the record goes back to what it held, the tray marks
+    // follow it again and the user is told why. True when saved.
+    bool applyQuietly(const std::optional<QString>& title);
 
     ::Ui::Voodoo2Frame& ui_;
     ui::PanelEnvironment env_;

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/files/FolderDrive.h"
+#include "platform/files/ImageDrive.h"
 #include "store/Ansi.h"
 
 namespace tunexa::files {
@@ -188,36 +190,59 @@ std::optional<fs::path> Drives::driveRoot(char letter) const {
     return std::nullopt;
 }
 
-Result<fs::path> Drives::toHost(std::string_view windowsPath) const {
-    auto parsed = parseWindowsPath(windowsPath);
-    if (!parsed) {
-        return Result<fs::path>::failure(parsed.error());
-    }
-    const char letter = parsed->letter;
+Result<std::shared_ptr<Drive>> Drives::open(char letter) const {
+    using Opened = Result<std::shared_ptr<Drive>>;
+    letter = upper(letter);
     const auto root = driveRoot(letter);
     if (!root) {
-        return Result<fs::path>::failure(
-            std::string("Drive ") + letter + ": is not mapped: there is no " +
-            (dosdevices() / (std::string(1, lower(letter)) + ":")).string());
+        return Opened::failure(std::string("Drive ") + letter + ": is not mapped: there is no " +
+                               (dosdevices() / (std::string(1, lower(letter)) + ":")).string());
     }
     std::error_code error;
-    if (!fs::is_directory(*root, error)) {
-        return Result<fs::path>::failure(std::string("Drive ") + letter + ": (" + root->string() +
-                                         ") is not available");
+    const fs::file_status target = fs::status(*root, error);
+    if (fs::is_directory(target)) {
+        return Opened::success(std::make_shared<FolderDrive>(*root));
     }
-    fs::path host = *root;
-    bool resolving = true;
-    for (const std::string& name : parsed->names) {
-        if (resolving) {
-            if (auto entry = findEntryIgnoringCase(host, name)) {
-                host /= *entry;
-                continue;
-            }
-            resolving = false;
-        }
-        host /= ansi::toUtf8(name);
+    if (!fs::is_regular_file(target)) {
+        return Opened::failure(std::string("Drive ") + letter + ": (" + root->string() +
+                               ") is not available");
     }
-    return Result<fs::path>::success(std::move(host));
+    auto image = ImageDrive::open(*root);
+    if (!image) {
+        return Opened::failure(std::string("Drive ") + letter + ": is a disk image that cannot " +
+                               "be used: " + image.error());
+    }
+    return Opened::success(std::move(*image));
+}
+
+Result<DrivePath> Drives::open(std::string_view windowsPath) const {
+    auto parsed = parseWindowsPath(windowsPath);
+    if (!parsed) {
+        return Result<DrivePath>::failure(parsed.error());
+    }
+    auto drive = open(parsed->letter);
+    if (!drive) {
+        return Result<DrivePath>::failure(drive.error());
+    }
+    return Result<DrivePath>::success(DrivePath{std::move(*drive), std::move(parsed->names)});
+}
+
+Result<std::string> Drives::location(std::string_view windowsPath) const {
+    const auto path = open(windowsPath);
+    return path ? path->drive->location(path->names) : Result<std::string>::failure(path.error());
+}
+
+Result<fs::path> Drives::toHost(std::string_view windowsPath) const {
+    auto path = open(windowsPath);
+    if (!path) {
+        return Result<fs::path>::failure(path.error());
+    }
+    const auto* folder = dynamic_cast<const FolderDrive*>(path->drive.get());
+    if (folder == nullptr) {
+        return Result<fs::path>::failure(quoted(windowsPath) +
+                                         " lies in a disk image: it has no path on this machine");
+    }
+    return Result<fs::path>::success(folder->hostPath(path->names));
 }
 
 std::optional<std::string> Drives::toWindows(const fs::path& hostPath) const {
@@ -230,8 +255,8 @@ std::optional<std::string> Drives::toWindows(const fs::path& hostPath) const {
     std::size_t bestDepth = 0;
     for (char letter = 'a'; letter <= 'z'; ++letter) {
         const auto root = driveRoot(letter);
-        if (!root) {
-            continue;
+        if (!root || !fs::is_directory(*root, error)) {
+            continue;  // unmapped, or a disk image: no host path lies inside it
         }
         const fs::path rootTarget = fs::weakly_canonical(*root, error);
         if (error) {

@@ -2,18 +2,21 @@
 
 // Windows drive paths over host folders, the way Wine maps them: `<data root>/dosdevices/c:` is a
 // link to `<data root>/drive_c` (both made on first use); any other letter exists only where the
-// user made `dosdevices/<letter>:` (a link to a folder, a mounted disk image or `/`).
+// user made `dosdevices/<letter>:` (a link to a folder, a mounted disk image or `/`). A letter
+// whose entry is, or links to, a regular file is an emulator's disk image (ImageDrive.h).
 //
 // Windows paths are Windows-1252 text ("C:\Sierra\Half-Life\hl.exe"); host names are UTF-8.
 // Each component resolves without regard to case to an existing entry, as on a Windows 9x disk
 // that holds `AUTOEXEC.BAT`; a component that does not exist yet keeps the spelling given.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/files/Drive.h"
 #include "platform/files/Result.h"
 
 namespace tunexa::files {
@@ -32,6 +35,12 @@ struct WindowsPath {
 // e.g. "C:" alone, "C::\" and names holding one of < > : " | ? * or a control character.
 Result<WindowsPath> parseWindowsPath(std::string_view windowsPath);
 
+// A Windows path opened on its drive: the drive, and the names below its root.
+struct DrivePath {
+    std::shared_ptr<Drive> drive;
+    DriveNames names;
+};
+
 class Drives {
   public:
     explicit Drives(std::filesystem::path dataRoot = defaultDataRoot());
@@ -47,12 +56,23 @@ class Drives {
     // when the letter is not mapped. Drive C is made on first use.
     std::optional<std::filesystem::path> driveRoot(char letter) const;
 
-    // The host path of a Windows path. Fails for a malformed path, an unmapped letter or a
-    // drive whose target is missing.
+    // The letter's drive: a host folder or a disk image. Fails for an unmapped letter, a missing
+    // target, or an image that cannot be used (the message says why).
+    Result<std::shared_ptr<Drive>> open(char letter) const;
+    // The drive of a Windows path and the names below its root; fails as parseWindowsPath() and
+    // open(letter) do.
+    Result<DrivePath> open(std::string_view windowsPath) const;
+
+    // Where the file at a Windows path lies, as the change record and profiles keep it
+    // (FileLocation.h): its host path on a folder drive, the image form on a disk image.
+    Result<std::string> location(std::string_view windowsPath) const;
+
+    // The host path of a Windows path on a folder drive. Fails for a malformed path, an unmapped
+    // letter, a drive whose target is missing and a disk image (its files have no host path).
     Result<std::filesystem::path> toHost(std::string_view windowsPath) const;
 
     // The Windows form ("C:\A\hl.exe", letter in upper case) of a host path lying on a mapped
-    // drive; the drive with the deepest root wins. Nothing when no drive holds it or a name
+    // folder drive; the drive with the deepest root wins. Nothing when no drive holds it or a name
     // cannot be written in Windows-1252.
     std::optional<std::string> toWindows(const std::filesystem::path& hostPath) const;
 

@@ -1,14 +1,6 @@
 #include "platform/files/HostFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <cstdint>
-#include <cstring>
-
+#include "platform/files/FileLocation.h"
 #include "platform/files/TextFiles.h"
 #include "store/Ansi.h"
 
@@ -16,91 +8,67 @@ namespace tunexa::files {
 
 namespace {
 
-// The write `write` makes to the Windows path's host file (given to it), with the file's bytes
-// before and after.
+std::optional<store::Bytes> toBytes(const FileContent& content) {
+    return content ? std::optional(store::Bytes(content->begin(), content->end())) : std::nullopt;
+}
+
+// The write `write` makes to the file at the Windows path (given its drive and names), with the
+// file's bytes before and after.
 template <typename Write>
 Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Drives& drives,
                                          Write&& write) {
-    const auto host = drives.toHost(windowsPath);
+    using Item = Result<store::ChangeItem>;
     const std::string shown = ansi::toUtf8(windowsPath);
-    if (!host) {
-        return Result<store::ChangeItem>::failure("Cannot write \"" + shown +
-                                                  "\": " + host.error());
+    const auto path = drives.open(windowsPath);
+    if (!path) {
+        return Item::failure("Cannot write \"" + shown + "\": " + path.error());
     }
-    std::string why;
-    const auto before = hostFiles().read(host->string(), why);
-    if (!why.empty()) {
-        return Result<store::ChangeItem>::failure("Cannot read \"" + shown + "\": " + why);
+    Drive& drive = *path->drive;
+    const auto before = drive.readFile(path->names);
+    if (!before) {
+        return Item::failure("Cannot read \"" + shown + "\": " + before.error());
     }
-    if (const Status written = write(*host); !written) {
-        return Result<store::ChangeItem>::failure(written.error());
+    if (const Status written = write(drive, path->names); !written) {
+        return Item::failure(written.error());
     }
-    const auto after = hostFiles().read(host->string(), why);
-    return Result<store::ChangeItem>::success(fileChangeItem(host->string(), shown, before, after));
+    const auto after = drive.readFile(path->names);
+    const auto location = drive.location(path->names);
+    if (!after || !location) {
+        return Item::failure("\"" + shown + "\" was written but cannot be read back: " +
+                             (after ? location.error() : after.error()));
+    }
+    return Item::success(fileChangeItem(*location, shown, toBytes(*before), toBytes(*after)));
 }
 
 }  // namespace
 
-store::ChangeItem fileChangeItem(const std::string& hostPath, const std::string& shown,
+store::ChangeItem fileChangeItem(const std::string& location, const std::string& shown,
                                  const std::optional<store::Bytes>& before,
                                  const std::optional<store::Bytes>& after) {
     const auto image = [](const std::optional<store::Bytes>& bytes) {
         return bytes ? std::optional(store::RawValue{0, *bytes}) : std::nullopt;
     };
-    return store::ChangeItem{store::ItemKind::File, 0,           hostPath, shown,
+    return store::ChangeItem{store::ItemKind::File, 0,           location, shown,
                              image(before),         image(after)};
 }
 
-std::optional<store::Bytes> HostFiles::read(const std::string& hostPath, std::string& why) {
+std::optional<store::Bytes> HostFiles::read(const std::string& location, std::string& why) {
     why.clear();
-    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            why = std::strerror(errno);
-        }
+    const auto content = readLocation(location);
+    if (!content) {
+        why = content.error();
         return std::nullopt;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        why = "it is not a file";
-        ::close(fd);
-        return std::nullopt;
-    }
-    store::Bytes bytes;
-    std::array<std::uint8_t, 8192> buffer{};
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            why = std::strerror(errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + got);
-    }
-    ::close(fd);
-    return bytes;
+    return toBytes(*content);
 }
 
-bool HostFiles::write(const std::string& hostPath, const std::optional<store::Bytes>& content,
+bool HostFiles::write(const std::string& location, const std::optional<store::Bytes>& content,
                       std::string& why) {
-    if (content) {
-        const std::string_view bytes(reinterpret_cast<const char*>(content->data()),
-                                     content->size());
-        const Status written = replaceFileAtomically(hostPath, bytes);
-        why = written.error();
-        return written.ok();
-    }
-    if (::unlink(hostPath.c_str()) != 0 && errno != ENOENT) {
-        why = "removing " + hostPath + " failed: " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    const Status written =
+        writeLocation(location, content ? FileContent(std::string(content->begin(), content->end()))
+                                        : FileContent());
+    why = written.error();
+    return written.ok();
 }
 
 HostFiles& hostFiles() {
@@ -110,13 +78,11 @@ HostFiles& hostFiles() {
 
 Result<store::ChangeItem> replaceFileForChange(std::string_view windowsPath, std::string_view bytes,
                                                const Drives& drives) {
-    return writeForChange(windowsPath, drives, [&](const std::filesystem::path& host) -> Status {
-        const Status written = replaceFileAtomically(host, bytes);
-        if (!written) {
-            return Status::failure("Cannot write \"" + ansi::toUtf8(windowsPath) +
-                                   "\": " + written.error());
-        }
-        return written;
+    return writeForChange(windowsPath, drives, [&](Drive& drive, const DriveNames& names) {
+        const Status written = drive.replaceFile(names, bytes);
+        return written ? written
+                       : Status::failure("Cannot write \"" + ansi::toUtf8(windowsPath) +
+                                         "\": " + written.error());
     });
 }
 
@@ -128,8 +94,11 @@ Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
 
 Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
                                                   std::string_view line, const Drives& drives) {
-    return writeForChange(windowsPath, drives, [&](const std::filesystem::path&) {
-        return appendTextLine(windowsPath, line, drives);
+    return writeForChange(windowsPath, drives, [&](Drive& drive, const DriveNames& names) {
+        const Status appended = drive.appendLine(names, line);
+        return appended ? appended
+                        : Status::failure("Cannot append to \"" + ansi::toUtf8(windowsPath) +
+                                          "\": " + appended.error());
     });
 }
 

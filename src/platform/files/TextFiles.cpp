@@ -143,6 +143,17 @@ Status replaceFileAtomically(const fs::path& hostFile, std::string_view bytes) {
     return Status::success();
 }
 
+std::string lineToAppend(std::string_view existing, std::string_view line) {
+    const std::string_view lineBreak = existing.empty()          ? ""
+                                       : existing.back() == '\n' ? ""
+                                       : existing.back() == '\r' ? "\n"
+                                                                 : "\r\n";
+    std::string text;
+    text.reserve(lineBreak.size() + line.size() + 2);
+    text.append(lineBreak).append(line).append("\r\n");
+    return text;
+}
+
 Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
     const int fd = ::open(hostFile.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -157,17 +168,11 @@ Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
     if (::fstat(fd, &info) != 0) {
         return fail("reading");
     }
-    std::string_view lineBreak;
-    if (info.st_size > 0) {
-        char last = '\0';
-        if (::pread(fd, &last, 1, info.st_size - 1) != 1) {
-            return fail("reading");
-        }
-        lineBreak = last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
+    char last = '\0';
+    if (info.st_size > 0 && ::pread(fd, &last, 1, info.st_size - 1) != 1) {
+        return fail("reading");
     }
-    std::string text;
-    text.reserve(lineBreak.size() + line.size() + 2);
-    text.append(lineBreak).append(line).append("\r\n");
+    const std::string text = lineToAppend(std::string_view(&last, info.st_size > 0 ? 1 : 0), line);
     if (!writeAll(fd, text)) {
         return fail("appending to");
     }
@@ -182,11 +187,9 @@ Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
 
 Status writeTextFile(std::string_view windowsPath, const std::vector<std::string>& lines,
                      const Drives& drives) {
-    const auto host = drives.toHost(windowsPath);
-    if (!host) {
-        return Status::failure("Cannot write " + quotedWindows(windowsPath) + ": " + host.error());
-    }
-    const Status written = replaceFileAtomically(*host, joinLinesCrLf(lines));
+    const auto path = drives.open(windowsPath);
+    const Status written = path ? path->drive->replaceFile(path->names, joinLinesCrLf(lines))
+                                : Status::failure(path.error());
     if (!written) {
         return Status::failure("Cannot write " + quotedWindows(windowsPath) + ": " +
                                written.error());
@@ -195,12 +198,9 @@ Status writeTextFile(std::string_view windowsPath, const std::vector<std::string
 }
 
 Status appendTextLine(std::string_view windowsPath, std::string_view line, const Drives& drives) {
-    const auto host = drives.toHost(windowsPath);
-    if (!host) {
-        return Status::failure("Cannot append to " + quotedWindows(windowsPath) + ": " +
-                               host.error());
-    }
-    const Status appended = appendLineToFile(*host, line);
+    const auto path = drives.open(windowsPath);
+    const Status appended =
+        path ? path->drive->appendLine(path->names, line) : Status::failure(path.error());
     if (!appended) {
         return Status::failure("Cannot append to " + quotedWindows(windowsPath) + ": " +
                                appended.error());

@@ -24,13 +24,18 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines);
 // kept: its target is replaced.
 Status replaceFileAtomically(const std::filesystem::path& hostFile, std::string_view bytes);
 
+// What an append adds after `existing` (the file's bytes so far): `line` and CR LF, after a line
+// break when the file does not end with one (CR LF; LF alone after a final CR).
+std::string lineToAppend(std::string_view existing, std::string_view line);
+
 // Appends `line` and CR LF to the host file, creating it when missing. When the file does not
 // end with a line break, one is added first (CR LF; LF alone after a final CR), so the line is
 // not glued to the last line already there.
 Status appendLineToFile(const std::filesystem::path& hostFile, std::string_view line);
 
-// The same on Windows paths ("c:\tunexa.bat"), mapped through `drives`. A missing drive or
-// folder, or a malformed path, fails with a message and writes nothing.
+// The same on Windows paths ("c:\tunexa.bat"), mapped through `drives` to a folder or a disk
+// image (Drive.h). A missing drive or folder, a malformed path or a read-only file fails with a
+// message and writes nothing.
 Status writeTextFile(std::string_view windowsPath, const std::vector<std::string>& lines,
                      const Drives& drives = Drives());
 Status appendTextLine(std::string_view windowsPath, std::string_view line,

@@ -7,6 +7,7 @@
 
 #include "FakeBusyPointer.h"
 #include "ScriptedMessageBoxes.h"
+#include "StoreEntries.h"
 #include "TempRoot.h"
 #include "app/Form1.h"
 #include "store/Registry.h"
@@ -113,6 +114,31 @@ TEST_F(HalfLifePanelTest, FavouritesAreLoadedChosenSavedAndDeletedOrToldWhatIsMi
     EXPECT_EQ(stored("IP Address 4"), "a.b.c.d");
 }
 
+// A store another program holds: Save and Delete say so with the store's reason, and the slot's
+// item and the text boxes show what the store holds.
+TEST_F(HalfLifePanelTest, SaveAndDeleteTheStoreDoesNotTakeAreToldAndShowWhatItHolds) {
+    put("Description 2", "Kept");
+    put("IP Address 2", "10.0.0.2");
+    panel_.LoadHLFavourites();
+    ui::selectItem(ui_.lstHLfaves, 2);
+    const test::StoreLock lock;
+    for (const auto& [button, title] : {std::pair{ui_.cmdHLsave, "Favourite Not Saved"},
+                                        std::pair{ui_.cmdHLdelIP, "Favourite Not Deleted"}}) {
+        ui_.txtHLip->setText("1.2.3.4");
+        ui_.txtHLdesc->setText("New");
+        boxes_.answer(MessageAnswer::Ok);
+        button->click();
+        ASSERT_EQ(boxes_.pending(), 0u) << "not told";
+        EXPECT_EQ(boxes_.shown().back().title, title);
+        EXPECT_TRUE(boxes_.shown().back().prompt.contains("locked"))
+            << boxes_.shown().back().prompt.toStdString();
+        EXPECT_EQ(items(ui_.lstHLfaves) + " " +
+                      (ui_.txtHLdesc->text() + " " + ui_.txtHLip->text()).toStdString(),
+                  "||Kept||||||| Kept 10.0.0.2");
+    }
+    EXPECT_EQ(stored("IP Address 2") + stored("Description 2"), "10.0.0.2Kept");
+}
+
 // The search runs under the busy pointer; past its delay (none here) a progress dialog shows,
 // and its Cancel keeps what was found so far: here in the root and C:\A, not in C:\A\B.
 TEST_F(HalfLifePanelTest, FindShowsProgressUnderTheBusyPointerUntilCancelled) {
@@ -133,8 +159,9 @@ TEST_F(HalfLifePanelTest, FindShowsProgressUnderTheBusyPointerUntilCancelled) {
     EXPECT_EQ(busy_.depth(), 0);
 }
 
-// Connect writes c:\tx106hl.bat for the program in view and minimises the window; an address
-// the batch file cannot hold is told, and the old file and the window stay.
+// Connect writes c:\tx106hl.bat for the program in view and minimises the window. An address
+// the batch file cannot hold, or a store that does not take the change recording the file, is
+// told, and the old file and the window stay.
 TEST_F(HalfLifePanelTest, ConnectWritesTheBatchOrTellsWhyNot) {
     const auto batch = [this] { return test::fileBytes(driveC_ / "tx106hl.bat"); };
     form_.show();
@@ -142,13 +169,19 @@ TEST_F(HalfLifePanelTest, ConnectWritesTheBatchOrTellsWhyNot) {
     ui_.lstHL->addItems({"C:\\First\\hl.exe", "C:\\Games\\Half-Life\\hl.exe"});
     ui_.lstHL->setTopIndex(1);
     for (const auto& [address, told] :
-         {std::pair{"1.2.3.4 & format c:", "&"}, std::pair{"\xce\xa9.1.2.3", "server address"}}) {
+         {std::pair{"1.2.3.4 & format c:", "&"}, std::pair{"\xce\xa9.1.2.3", "server address"},
+          std::pair{"192.168.0.1", "c:\\tx106hl.bat was left as it was: database is locked"}}) {
+        std::optional<test::StoreLock> lock;
+        if (told[0] == 'c') {
+            lock.emplace();
+        }
         ui_.txtHLip->setText(QString::fromUtf8(address));
         boxes_.answer(MessageAnswer::Ok);
         ui_.cmdHLconnect->click();
         ASSERT_EQ(boxes_.pending(), 0u) << "no box for " << address;
         EXPECT_EQ(boxes_.shown().back().title, "Batch File Not Written");
-        EXPECT_TRUE(boxes_.shown().back().prompt.contains(told)) << told;
+        EXPECT_TRUE(boxes_.shown().back().prompt.contains(told))
+            << boxes_.shown().back().prompt.toStdString();
     }
     EXPECT_EQ(batch(), "old\r\n");
     EXPECT_EQ(ui::windowState(&form_), ui::WindowState::Normal);
@@ -158,7 +191,7 @@ TEST_F(HalfLifePanelTest, ConnectWritesTheBatchOrTellsWhyNot) {
               "C:\r\ncd\\\r\ncd \"Games\\Half-Life\\\"\r\n"
               "hl.exe -dev -console +connect 192.168.0.1\r\nexit\r\n\r\n");
     EXPECT_EQ(ui::windowState(&form_), ui::WindowState::Minimised);
-    EXPECT_EQ(boxes_.shown().size(), 2u);
+    EXPECT_EQ(boxes_.shown().size(), 3u);
 }
 
 }  // namespace
