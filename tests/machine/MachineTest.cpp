@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "CregFile.h"
-#include "TempRoot.h"
+#include "HiveTest.h"
 #include "machine/MachineRegistry.h"
 #include "regfile/Exporter.h"
 #include "store/Registry.h"
@@ -22,13 +22,8 @@ namespace fs = std::filesystem;
 using namespace tunexa::test;
 using store::HKEY_LOCAL_MACHINE;
 
-class MachineTest : public ::testing::Test {
+class MachineTest : public HiveTest {
   protected:
-    void SetUp() override { store::useHiveFile(dir_ / "registry.db"); }
-    void TearDown() override { store::useHive(nullptr); }
-    store::Hive& hive() { return store::currentHive(); }
-
-    TempDir dir_;
     fs::path driveC_ = dir_ / "data" / "drive_c";
 };
 

@@ -7,8 +7,8 @@
 
 #include "Command.h"
 #include "CregFile.h"
+#include "HiveTest.h"
 #include "RegText.h"
-#include "TempRoot.h"
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
 #include "store/Ansi.h"
@@ -28,15 +28,9 @@ using store::HKEY_LOCAL_MACHINE;
 using store::HKEY_USERS;
 using namespace tunexa::test;  // files, registry text, CREG files and the temporary folder
 
-// Each test gets its own hive file, installed as the process's hive so that the seven store
-// operations (RegGetString, ...) read what the tool wrote.
-class RegTest : public ::testing::Test {
+// The tool run on the test's own hive.
+class RegTest : public HiveTest {
   protected:
-    void SetUp() override { store::useHiveFile(dir_ / "registry.db"); }
-    void TearDown() override { store::useHive(nullptr); }
-
-    store::Hive& hive() { return store::currentHive(); }
-
     struct Outcome {
         int code;
         std::string out, err;
@@ -77,8 +71,6 @@ class RegTest : public ::testing::Test {
         ASSERT_TRUE(regfile::importRegFile(hive(), joined(kRegeditExport)).saved);
         putFile(dir_ / "out.reg", "keep");
     }
-
-    tunexa::test::TempDir dir_;
 };
 
 const std::string kNotFound =

@@ -2,8 +2,8 @@
 // file again after a round trip through either format.
 #include <gtest/gtest.h>
 
+#include "HiveTest.h"
 #include "RegText.h"
-#include "TempRoot.h"
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
 #include "store/Ansi.h"
@@ -16,12 +16,8 @@ using namespace std::string_literals;
 using namespace tunexa::test;
 using store::HKEY_LOCAL_MACHINE;
 
-class RegFileTest : public ::testing::Test {
+class RegFileTest : public HiveTest {
   protected:
-    void SetUp() override { store::useHiveFile(dir_ / "registry.db"); }
-    void TearDown() override { store::useHive(nullptr); }
-
-    store::Hive& hive() { return store::currentHive(); }
     // Everything below HKEY_LOCAL_MACHINE as a REGEDIT4 text: what a test compares the store by.
     std::string dump() { return exportRegFile(hive(), {HKEY_LOCAL_MACHINE, ""}).value_or(""); }
     // The file imported; the lines it warned about.
@@ -32,8 +28,6 @@ class RegFileTest : public ::testing::Test {
         }
         return lines;
     }
-
-    TempDir dir_;
 };
 
 // Strings are stored as the store's own writers store them, without a terminating NUL, else they
