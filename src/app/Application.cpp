@@ -2,9 +2,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>

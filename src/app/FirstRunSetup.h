@@ -6,6 +6,7 @@
 // that offer ticked. Only a saved choice ends the program.
 
 #include <QObject>
+#include <QStringList>
 
 #include <functional>
 
