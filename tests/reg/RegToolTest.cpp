@@ -18,6 +18,7 @@
 #include "Roots.h"
 #include "TempRoot.h"
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 #include "store/Registry.h"
 
 // libcreg leaks a 24-byte data-block entry when it gives up on some damaged files (a bare C
@@ -530,7 +531,7 @@ std::vector<std::string> snapshot(store::Hive& hive, const std::string& key) {
                        std::string(value.data.begin(), value.data.end()));
     }
     for (const auto& child : hive.subkeys(HKEY_LOCAL_MACHINE, key)) {
-        const auto below = snapshot(hive, joinPath(key, child));
+        const auto below = snapshot(hive, store::joinPath(key, child));
         shot.insert(shot.end(), below.begin(), below.end());
     }
     return shot;

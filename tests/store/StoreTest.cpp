@@ -17,7 +17,7 @@
 #include <tuple>
 
 #include "TempRoot.h"
-#include "store/Limits.h"
+#include "store/KeyPath.h"
 #include "store/Profiles.h"
 #include "store/Registry.h"
 #include "store/Undo.h"
