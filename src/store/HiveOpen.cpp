@@ -171,13 +171,13 @@ Hive::Check Hive::checkIntegrity(std::string& why) {
         }
     }
     // A sound database that belongs to someone else is not ours to write into.
-    const auto applicationId = number(Sql::ApplicationId);
-    const auto objects = number(Sql::SchemaObjects);
-    if (!applicationId || !objects) {
+    detail::Statement owner = sql(Sql::Owner);
+    if (owner.step() != SQLITE_ROW) {
         why = sqlite3_errmsg(db_);
         return Check::NotRun;
     }
-    if (*objects > 0 && *applicationId != detail::kApplicationId) {
+    if (owner.columnInt(detail::column::kOwnerObjects) > 0 &&
+        owner.columnInt(detail::column::kOwnerApplication) != detail::kApplicationId) {
         why = "not a Tunexa settings store";
         return Check::Damaged;
     }

@@ -48,8 +48,9 @@ constexpr SqlText kSql[] = {
     {Sql::Rollback, "ROLLBACK"},
 
     {Sql::QuickCheck, "PRAGMA quick_check"},
-    {Sql::ApplicationId, "PRAGMA application_id"},
-    {Sql::SchemaObjects, "SELECT count(*) FROM sqlite_master"},
+    // Read together: a store another process is making has both or neither.
+    {Sql::Owner,
+     "SELECT application_id, (SELECT count(*) FROM sqlite_master) FROM pragma_application_id"},
     {Sql::UserVersion, "PRAGMA user_version"},
     {Sql::JournalWal, "PRAGMA journal_mode=WAL"},
     {Sql::SynchronousFull, "PRAGMA synchronous=FULL"},

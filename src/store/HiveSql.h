@@ -28,8 +28,7 @@ enum class Sql : std::size_t {
     Rollback,
     // Opening: the check, whose store it is, the schema's version, the journal.
     QuickCheck,
-    ApplicationId,
-    SchemaObjects,
+    Owner,
     UserVersion,
     JournalWal,
     SynchronousFull,
@@ -69,6 +68,8 @@ enum class Sql : std::size_t {
 
 // Result columns, by statement.
 namespace column {
+// Owner.
+enum Owner { kOwnerApplication, kOwnerObjects };
 // WalkKey: one row per existing level of the path, the root key first.
 enum Walk { kWalkId, kWalkName };
 // ValueByPath, Values.
