@@ -10,7 +10,7 @@
 #include "Importer.h"
 #include "RatioReporter.h"
 #include "engine/RegMethods.h"
-#include "store/Limits.h"
+#include "store/KeyPath.h"
 #include "store/Registry.h"
 #include "store/Undo.h"
 

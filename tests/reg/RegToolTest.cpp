@@ -18,6 +18,7 @@
 #include "Roots.h"
 #include "TempRoot.h"
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 #include "store/Registry.h"
 
 // libcreg leaks a 24-byte data-block entry when it gives up on some damaged files (a bare C
@@ -327,6 +328,15 @@ TEST_F(RegTest, ExportAndImportBringBackTheTree) {
         EXPECT_EQ(refused.code, 1);
         EXPECT_NE(refused.err.find("ERROR: Error accessing the registry: "), std::string::npos);
     }
+    // A store whose values cannot be read is told so, and no half export is written.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir_ / "registry.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "ALTER TABLE vals RENAME TO hidden", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const auto unread = reg("export|HKLM\\Software|DIR/unread.reg");
+    EXPECT_EQ(unread.err, "ERROR: Error accessing the registry: no such table: vals\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "unread.reg"));
 }
 
 // Every write is a recorded change: HISTORY lists it, UNDO puts it back (asking before it
@@ -530,7 +540,7 @@ std::vector<std::string> snapshot(store::Hive& hive, const std::string& key) {
                        std::string(value.data.begin(), value.data.end()));
     }
     for (const auto& child : hive.subkeys(HKEY_LOCAL_MACHINE, key)) {
-        const auto below = snapshot(hive, joinPath(key, child));
+        const auto below = snapshot(hive, store::joinPath(key, child));
         shot.insert(shot.end(), below.begin(), below.end());
     }
     return shot;
