@@ -10,7 +10,7 @@
 #include "RatioReporter.h"
 #include "engine/RegMethods.h"
 #include "regfile/Importer.h"
-#include "store/Limits.h"
+#include "store/KeyPath.h"
 #include "store/Registry.h"
 #include "store/Undo.h"
 

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "NameLimits.h"
 #include "machine/W9xRegistry.h"
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
+#include "store/KeyPath.h"
 #include "store/Registry.h"
 
 // libcreg leaks a 24-byte data-block entry when it gives up on some damaged files (a bare C
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
         const auto read = machine::readW9xRegistry(file, {});
         for (const auto& op : read.operations) {
-            if (regtool::keyPathRefusal(op.key) || regtool::valueNameRefusal(op.name)) {
+            if (store::keyPathRefusal(op.key) || store::valueNameRefusal(op.name)) {
                 propertyFailed("a registry file gave a name beyond the registry's limits");
             }
         }

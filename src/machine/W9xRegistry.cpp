@@ -10,17 +10,14 @@
 #include <unordered_set>
 #include <utility>
 
-#include "NameLimits.h"
 #include "regfile/Roots.h"
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 
 namespace tunexa::machine {
 
-using regfile::joinPath;
 using regfile::KeyName;
 using regfile::RegOperation;
-using regtool::keyRefusal;
-using regtool::valueNameRefusal;
 
 namespace {
 
@@ -201,12 +198,12 @@ class Walker {
             const KeyHandle subkey(raw);
             bool lossy = false;
             const std::string child = keyName(subkey.get(), lossy);
-            const std::string childPath = joinPath(path, child);
+            const std::string childPath = store::joinPath(path, child);
             if (child.empty() || child.find('\\') != std::string::npos) {
                 warn(fullName(path), "a subkey named \"" + child +
                                          "\" cannot be stored (an empty name or one holding "
                                          "'\\'); it and everything below it were skipped");
-            } else if (const auto refusal = keyRefusal(depth + 1, child.size())) {
+            } else if (const auto refusal = store::keyRefusal(depth + 1, child.size())) {
                 warn(fullName(childPath), *refusal + "; it and everything below it were skipped");
             } else {
                 if (lossy) {
@@ -243,7 +240,7 @@ class Walker {
         const std::string valueName =
             name(value, libcreg_value_get_name_size, libcreg_value_get_name,
                  libcreg_value_get_utf8_name_size, libcreg_value_get_utf8_name, lossy);
-        if (const auto refusal = valueNameRefusal(valueName)) {
+        if (const auto refusal = store::valueNameRefusal(valueName)) {
             warn(fullName(path), *refusal + "; the value was skipped");
             return;
         }
@@ -284,19 +281,6 @@ class Walker {
     W9xReadResult& result_;
 };
 
-std::vector<std::string> components(std::string_view path) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) {
-            names.emplace_back(path.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return names;
-}
-
 void readFromRoot(libcreg_key_t* root, const W9xReadOptions& options, W9xReadResult& result) {
     Walker walker(options, result);
     if (options.subtrees.empty()) {
@@ -307,13 +291,13 @@ void readFromRoot(libcreg_key_t* root, const W9xReadOptions& options, W9xReadRes
         std::vector<KeyHandle> opened;  // each level stays open while its subkeys are read
         std::string path;
         libcreg_key_t* key = root;
-        for (const auto& wanted : components(subtree)) {
+        for (const auto wanted : store::components(subtree)) {
             auto found = walker.findSubkey(key, wanted);
             if (!found) {
                 key = nullptr;
                 break;
             }
-            path = joinPath(path, found->second);
+            path = store::joinPath(path, found->second);
             opened.push_back(std::move(found->first));
             key = opened.back().get();
         }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 #include "store/Registry.h"
 
 namespace tunexa::regfile {
@@ -95,7 +96,7 @@ class Writer {
             writeValue(value);
         }
         for (const auto& child : hive_.subkeys(root, path)) {
-            writeKey(root, joinPath(path, child));
+            writeKey(root, store::joinPath(path, child));
         }
     }
 

@@ -3,14 +3,11 @@
 #include <optional>
 #include <utility>
 
-#include "NameLimits.h"
 #include "Roots.h"
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 
 namespace tunexa::regfile {
-
-using regtool::keyPathRefusal;
-using regtool::valueNameRefusal;
 
 namespace {
 
@@ -241,14 +238,15 @@ class Parser {
         if (slash != std::string_view::npos) {
             // Checked before the path is built, so a key thousands of levels deep costs no more
             // than reading its line. One warning stands for the key line and its values.
-            if (const auto refusal = keyPathRefusal(name.substr(slash + 1))) {
+            if (const auto refusal = store::keyPathRefusal(name.substr(slash + 1))) {
                 warn(number, *refusal + "; the key and its values were skipped");
                 current_.overLimit = true;
                 return;
             }
         }
-        const std::string path =
-            slash == std::string_view::npos ? std::string() : tidyPath(name.substr(slash + 1));
+        const std::string path = slash == std::string_view::npos
+                                     ? std::string()
+                                     : store::tidyPath(name.substr(slash + 1));
         RegOperation op;
         op.root = *root;
         op.key = path;
@@ -299,7 +297,7 @@ class Parser {
             }
             return;
         }
-        if (const auto refusal = valueNameRefusal(op.name)) {
+        if (const auto refusal = store::valueNameRefusal(op.name)) {
             warn(number, *refusal);
             return;
         }

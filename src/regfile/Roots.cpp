@@ -3,6 +3,7 @@
 #include <array>
 
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 #include "store/ValueText.h"
 
 namespace tunexa::regfile {
@@ -76,34 +77,12 @@ std::optional<KeyName> parseKeyName(std::string_view text, KeyNameError* why) {
     KeyName key;
     key.root = *root;
     if (slash != std::string_view::npos) {
-        key.path = tidyPath(text.substr(slash + 1));
+        key.path = store::tidyPath(text.substr(slash + 1));
     }
     if (why != nullptr) {
         *why = KeyNameError::None;
     }
     return key;
-}
-
-std::string tidyPath(std::string_view path) {
-    std::string tidy;
-    while (!path.empty()) {
-        const auto next = path.find('\\');
-        if (const auto component = path.substr(0, next); !component.empty()) {
-            tidy += tidy.empty() ? "" : "\\";
-            tidy += component;
-        }
-        path = next == std::string_view::npos ? std::string_view() : path.substr(next + 1);
-    }
-    return tidy;
-}
-
-std::string joinPath(std::string_view parent, std::string_view child) {
-    std::string path(parent);
-    if (!path.empty() && !child.empty()) {
-        path += '\\';
-    }
-    path += child;
-    return path;
 }
 
 }  // namespace tunexa::regfile

@@ -37,10 +37,4 @@ enum class KeyNameError { None, Remote, UnknownRoot };
 // ignored). Refuses remote names ("\\machine\...") and unknown roots.
 std::optional<KeyName> parseKeyName(std::string_view text, KeyNameError* why = nullptr);
 
-// Joins a path below a root with a subkey name.
-// The path's non-empty components joined by single backslashes, in one pass.
-std::string tidyPath(std::string_view path);
-
-std::string joinPath(std::string_view parent, std::string_view child);
-
 }  // namespace tunexa::regfile

@@ -12,19 +12,21 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "store/Changes.h"
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace tunexa::store {
 
 namespace detail {
 class Statement;
-}
+class StatementCache;
+enum class Sql : std::size_t;
+}  // namespace detail
 
 struct NamedValue {
     std::string name;
@@ -74,8 +76,11 @@ class Hive {
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return busyTimeoutMs_; }
 
-    // Values. A write outside a batch is one transaction of its own; every failure is remembered.
-    // Names longer than the registry allows, and keys deeper than it allows, are refused.
+    // Values. A write outside a batch is one transaction of its own. Names longer than the
+    // registry allows, and keys deeper than it allows, are refused (KeyPath.h).
+    // Every failure is remembered, a read's as a write's: a read that fails gives what a missing
+    // key gives (nothing, or an empty list), failureCount() tells the two apart, and inside a
+    // batch the batch rolls back.
     std::optional<RawValue> getValue(RootKey root, std::string_view key, std::string_view name);
     bool setValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
                   std::span<const std::uint8_t> data);
@@ -130,7 +135,7 @@ class Hive {
     }
 
   private:
-    Hive() = default;
+    Hive();
 
     // What an open change has touched so far: each item with its before-image.
     struct Recording {
@@ -140,36 +145,69 @@ class Hive {
         std::vector<ChangeItem> items;
         std::map<std::string, std::string> spelledKeys;  // by root and folded path
     };
+    enum class Check { Sound, Damaged, NotRun };
 
+    // Opening (HiveOpen.cpp).
     bool openFile(const std::filesystem::path& file, OpenMode mode);
     bool openReadOnly(const std::filesystem::path& file, const std::string& why);
-    bool openSqlite(const std::filesystem::path& file, int flags, bool immutable);
-    bool prepareSchema();
-    bool migrateSchema(int fromVersion);
-    bool copyIntoMemory();
-    bool checkIntegrity(std::string& why);
+    // Why the file cannot be opened; empty when it was.
+    std::string openSqlite(const std::filesystem::path& file, int flags, bool immutable);
+    // Whether the file is a sound hive or empty; `why` says what is damaged, or what kept the
+    // check from running.
+    Check checkIntegrity(std::string& why);
+    bool replaceDamaged(const std::filesystem::path& file, const std::string& damage);
+    bool unavailable(std::string detail);
     void closeDatabase();
+
+    // The schema (HiveSchema.cpp).
+    bool prepareSchema();
+    bool upgradeSchema();
+    bool copyIntoMemory();
+
+    // Statements and failures (Hive.cpp).
+    detail::Statement sql(detail::Sql id);
+    // Runs a statement without parameters to its end.
+    bool run(detail::Sql id);
+    // The first column of a statement's one row.
+    std::optional<std::int64_t> number(detail::Sql id);
     bool fail(std::string_view operation);
     bool fail(std::string_view operation, std::string message);
-    sqlite3_stmt* statement(int id, const char* sql);
-    sqlite3_stmt* pathStatement(std::size_t depth, bool value);
-    void bindPath(detail::Statement& stmt, RootKey root, std::span<const std::string_view> parts,
-                  std::optional<std::string_view> valueName, std::vector<std::string>& keep);
+    // A statement stepped to `rc` finished, or its failure is remembered.
+    bool finished(int rc, std::string_view operation);
+
+    // Keys (HiveKeys.cpp).
     std::optional<std::int64_t> findKey(RootKey root, std::string_view key);
+    // The ids and stored names of the path's levels that exist, the root key's first.
+    std::optional<std::vector<std::pair<std::int64_t, std::string>>> walkKey(RootKey root,
+                                                                             std::string_view key);
     // The value with its name as stored.
     std::optional<NamedValue> getNamedValue(RootKey root, std::string_view key,
                                             std::string_view name);
-    // The key's path as stored, or as given when it does not exist; remembered for the change.
-    std::string spelledPath(RootKey root, std::string_view key);
+    // The path as the store spells it: the levels that exist as stored, the rest as given.
+    std::string spelling(RootKey root, std::string_view key);
     std::optional<std::int64_t> ensureKey(RootKey root, std::string_view key);
+
+    // Batches (HiveBatch.cpp).
+    // Runs `work` (a callable returning whether it succeeded) as one transaction of its own, or
+    // as part of the open batch.
     template <typename Work>
-    bool writeTransaction(std::string_view operation, Work&& work);
+    bool writeTransaction(std::string_view operation, Work&& work) {
+        return writeTransaction(
+            operation,
+            [](void* callable) {
+                return (*static_cast<std::remove_reference_t<Work>*>(callable))();
+            },
+            &work);
+    }
+    bool writeTransaction(std::string_view operation, bool (*call)(void*), void* work);
     void finishBatch(bool committed);
 
     // Recording (HiveRecord.cpp).
     // The item of the value in the open change (its after-image is the value as it stands now),
     // noted with its before-image on first touch; nothing when no change is open.
     std::optional<std::size_t> noteValue(RootKey root, std::string_view key, std::string_view name);
+    // The key's path as stored, remembered for the change.
+    std::string spelledPath(RootKey root, std::string_view key);
     // A key the change creates, and everything below a key it deletes, with their after-images.
     void noteKeyCreated(RootKey root, std::string_view key);
     void noteSubtreeDeleted(RootKey root, std::string_view key);
@@ -177,11 +215,10 @@ class Hive {
     void putFilesBack();
 
     sqlite3* db_ = nullptr;
+    std::unique_ptr<detail::StatementCache> statements_;
     bool writable_ = false;
     int busyTimeoutMs_ = 0;
     OpenReport report_;
-    std::vector<sqlite3_stmt*> statements_;
-    std::vector<sqlite3_stmt*> pathStatements_;
     int batchDepth_ = 0;
     bool batchFailed_ = false;
     std::optional<Recording> recording_;

@@ -1,18 +1,20 @@
 // The hive's change record: what an open change touched, with its before-image, and the record
 // written at the outermost commit, inside the change's own transaction.
-#include <sqlite3.h>
-
 #include <ctime>
 
 #include "Ansi.h"
 #include "Hive.h"
 #include "HiveInternal.h"
+#include "HiveSql.h"
+#include "KeyPath.h"
 
 namespace tunexa::store {
 
 using detail::itemId;
 using detail::kPresentKey;
+using detail::Sql;
 using detail::Statement;
+namespace column = detail::column;
 
 namespace {
 
@@ -84,12 +86,12 @@ std::optional<std::size_t> Hive::noteValue(RootKey root, std::string_view key,
 }
 
 std::string Hive::spelledPath(RootKey root, std::string_view key) {
-    const std::string id = std::to_string(root) + ':' + detail::foldedPath(key);
+    const std::string id = std::to_string(root) + ':' + foldedPath(key);
     auto& known = recording_->spelledKeys;
     if (const auto found = known.find(id); found != known.end()) {
         return found->second;
     }
-    return known[id] = storedPath(root, key).value_or(detail::joinedPath(key));
+    return known[id] = spelling(root, key);
 }
 
 void Hive::noteKeyCreated(RootKey root, std::string_view key) {
@@ -103,14 +105,14 @@ void Hive::noteKeyCreated(RootKey root, std::string_view key) {
     }
     recording_->index.emplace(id, recording_->items.size());
     recording_->items.push_back(
-        ChangeItem{ItemKind::Key, root, detail::joinedPath(key), {}, std::nullopt, kPresentKey});
+        ChangeItem{ItemKind::Key, root, tidyPath(key), {}, std::nullopt, kPresentKey});
 }
 
 void Hive::noteSubtreeDeleted(RootKey root, std::string_view key) {
     if (!recording_) {
         return;
     }
-    const std::string path = storedPath(root, key).value_or(detail::joinedPath(key));
+    const std::string path = spelling(root, key);
     const auto gone = [this](ChangeItem item) {
         const std::string id = itemId(item.kind, item.root, item.key, item.name);
         if (const auto known = recording_->index.find(id); known != recording_->index.end()) {
@@ -129,7 +131,7 @@ void Hive::noteSubtreeDeleted(RootKey root, std::string_view key) {
                         RawValue{value.type, std::move(value.data)}, std::nullopt});
     }
     for (const std::string& child : subkeys(root, path)) {
-        noteSubtreeDeleted(root, path.empty() ? child : path + "\\" + child);
+        noteSubtreeDeleted(root, joinPath(path, child));
     }
 }
 
@@ -145,32 +147,22 @@ bool Hive::writeRecord() {
         return true;  // an action that altered nothing leaves no record
     }
 
-    Statement change(
-        statement(detail::kInsertChange, "INSERT INTO changes(time, title) VALUES(?1, ?2)"));
-    if (!change) {
-        return false;
-    }
+    Statement change = sql(Sql::InsertChange);
     change.bindInt(1, static_cast<std::int64_t>(std::time(nullptr)));
-    change.bindBlob(2, std::string_view(recording_->title));
-    if (change.step() != SQLITE_DONE) {
+    change.bindBlob(2, recording_->title);
+    if (!finished(change.step(), "record")) {
         return false;
     }
     const std::int64_t changeId = sqlite3_last_insert_rowid(db_);
     std::int64_t seq = 0;
     for (const ChangeItem* item : changed) {
-        Statement row(statement(detail::kInsertChangeItem,
-                                "INSERT INTO change_items(change, seq, kind, root, key, name, "
-                                "before_type, before_data, after_type, after_data) "
-                                "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"));
-        if (!row) {
-            return false;
-        }
+        Statement row = sql(Sql::InsertChangeItem);
         row.bindInt(1, changeId);
         row.bindInt(2, ++seq);
         row.bindInt(3, static_cast<int>(item->kind));
         row.bindInt(4, item->root);
-        row.bindBlob(5, std::string_view(item->key));
-        row.bindBlob(6, std::string_view(item->name));
+        row.bindBlob(5, item->key);
+        row.bindBlob(6, item->name);
         int column = 7;
         for (const auto* image : {&item->before, &item->after}) {
             if (*image) {
@@ -179,7 +171,7 @@ bool Hive::writeRecord() {
             }
             column += 2;
         }
-        if (row.step() != SQLITE_DONE) {
+        if (!finished(row.step(), "record")) {
             return false;
         }
     }
@@ -187,15 +179,10 @@ bool Hive::writeRecord() {
     // Only the newest changes are kept. Change ids count up by one and are never reused (a change
     // rolled back takes its id back with it), so the oldest to keep is known without a scan.
     const std::int64_t keepFrom = changeId - static_cast<std::int64_t>(kKeptChanges) + 1;
-    for (const auto& [id, sql] :
-         {std::pair{detail::kDropOldChangeItems, "DELETE FROM change_items WHERE change < ?1"},
-          std::pair{detail::kDropOldChanges, "DELETE FROM changes WHERE id < ?1"}}) {
-        Statement drop(statement(id, sql));
-        if (!drop) {
-            return false;
-        }
-        drop.bindInt(1, keepFrom);
-        if (drop.step() != SQLITE_DONE) {
+    for (const Sql drop : {Sql::DropOldChangeItems, Sql::DropOldChanges}) {
+        Statement stmt = sql(drop);
+        stmt.bindInt(1, keepFrom);
+        if (!finished(stmt.step(), "record")) {
             return false;
         }
     }
@@ -224,29 +211,12 @@ void Hive::putFilesBack() {
 
 namespace {
 
-// A statement prepared for one call, finalized when it goes away.
-class OneShot {
-  public:
-    OneShot(sqlite3* db, const char* sql) {
-        if (db != nullptr && sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(stmt_);
-            stmt_ = nullptr;
-        }
-    }
-    ~OneShot() { sqlite3_finalize(stmt_); }
-    OneShot(const OneShot&) = delete;
-    OneShot& operator=(const OneShot&) = delete;
-    sqlite3_stmt* get() const { return stmt_; }
-
-  private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
-constexpr const char* kChangeColumns = "SELECT id, time, title, typeof(time) FROM changes ";
-
 ChangeInfo changeInfo(Statement& stmt) {
-    ChangeInfo info{stmt.columnInt(0), stmt.columnInt(1), stmt.columnText(2), {}};
-    if (stmt.columnText(3) != "integer") {
+    ChangeInfo info{stmt.columnInt(column::kChangeId),
+                    stmt.columnInt(column::kChangeTime),
+                    stmt.columnText(column::kChangeTitle),
+                    {}};
+    if (stmt.columnText(column::kChangeTimeType) != "integer") {
         info.damage = "its time is not a number";
     }
     return info;
@@ -256,14 +226,14 @@ ChangeInfo changeInfo(Statement& stmt) {
 
 std::vector<ChangeInfo> Hive::changes(std::size_t limit) {
     std::vector<ChangeInfo> list;
-    const OneShot query(db_, (std::string(kChangeColumns) + "ORDER BY id DESC LIMIT ?1").c_str());
-    Statement stmt(query.get());
-    if (!stmt) {
-        return list;
-    }
+    Statement stmt = sql(Sql::ListChanges);
     stmt.bindInt(1, static_cast<std::int64_t>(limit));
-    while (stmt.step() == SQLITE_ROW) {
+    int rc = SQLITE_ROW;
+    while ((rc = stmt.step()) == SQLITE_ROW) {
         list.push_back(changeInfo(stmt));
+    }
+    if (!finished(rc, "read")) {
+        return {};
     }
     return list;
 }
@@ -271,55 +241,49 @@ std::vector<ChangeInfo> Hive::changes(std::size_t limit) {
 std::optional<ChangeRecord> Hive::changeRecord(std::int64_t id) {
     std::optional<ChangeRecord> record;
     {
-        const OneShot query(db_, (std::string(kChangeColumns) + "WHERE id=?1").c_str());
-        Statement stmt(query.get());
-        if (!stmt) {
-            return record;
-        }
+        Statement stmt = sql(Sql::ChangeById);
         stmt.bindInt(1, id);
-        if (stmt.step() != SQLITE_ROW) {
+        const int rc = stmt.step();
+        if (rc != SQLITE_ROW) {
+            finished(rc, "read");
             return record;
         }
         record = ChangeRecord{changeInfo(stmt), {}};
     }
-    const OneShot query(db_,
-                        "SELECT kind, root, key, name, before_type, before_data, after_type, "
-                        "after_data FROM change_items WHERE change=?1 ORDER BY seq");
-    Statement stmt(query.get());
-    std::string& damage = record->info.damage;
-    if (!stmt) {
-        damage = "its items cannot be read";
-        return record;
-    }
+    Statement stmt = sql(Sql::ChangeItems);
     stmt.bindInt(1, id);
-    while (stmt.step() == SQLITE_ROW) {
+    std::string& damage = record->info.damage;
+    int rc = SQLITE_ROW;
+    while ((rc = stmt.step()) == SQLITE_ROW) {
         const std::string where = "item " + std::to_string(record->items.size() + 1);
-        const std::int64_t kind = stmt.columnInt(0);
+        const std::int64_t kind = stmt.columnInt(column::kItemKind);
         ChangeItem item;
         item.kind = static_cast<ItemKind>(kind);
-        item.root = static_cast<RootKey>(stmt.columnInt(1));
-        item.key = stmt.columnText(2);
-        item.name = stmt.columnText(3);
+        item.root = static_cast<RootKey>(stmt.columnInt(column::kItemRoot));
+        item.key = stmt.columnText(column::kItemKey);
+        item.name = stmt.columnText(column::kItemName);
         if (kind < 0 || kind > 2) {
             damage = where + " is of an unknown kind (" + std::to_string(kind) + ")";
-        } else if (item.kind != ItemKind::File && !knownRoot(stmt.columnInt(1))) {
+        } else if (item.kind != ItemKind::File && !knownRoot(stmt.columnInt(column::kItemRoot))) {
             damage = where + " names no root key";
         }
-        for (const int column : {4, 6}) {
-            if (stmt.isNull(column) != stmt.isNull(column + 1)) {
+        for (const int typeColumn : {column::kItemBeforeType, column::kItemAfterType}) {
+            if (stmt.isNull(typeColumn) != stmt.isNull(typeColumn + 1)) {
                 damage = where + " has half an image";
-            } else if (!stmt.isNull(column)) {
-                const std::int64_t type = stmt.columnInt(column);
+            } else if (!stmt.isNull(typeColumn)) {
+                const std::int64_t type = stmt.columnInt(typeColumn);
                 if (type < 0 || type > 0xFFFFFFFFLL) {
                     damage = where + " has a type out of range";
                 }
-                (column == 4 ? item.before : item.after) =
-                    RawValue{static_cast<std::uint32_t>(type), stmt.columnBytes(column + 1)};
+                (typeColumn == column::kItemBeforeType ? item.before : item.after) =
+                    RawValue{static_cast<std::uint32_t>(type), stmt.columnBytes(typeColumn + 1)};
             }
         }
         record->items.push_back(std::move(item));
     }
-    if (record->items.empty() && damage.empty()) {
+    if (!finished(rc, "read")) {
+        damage = "its items cannot be read";
+    } else if (record->items.empty() && damage.empty()) {
         damage = "it holds no items";
     }
     return record;

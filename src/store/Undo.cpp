@@ -45,6 +45,29 @@ std::optional<RawValue> stateNow(Hive& hive, FileAccess* files, const ChangeItem
     return std::nullopt;
 }
 
+// Nothing to apply, and why.
+UndoPlan problem(std::string why) {
+    UndoPlan refused;
+    refused.problem = std::move(why);
+    return refused;
+}
+
+// The newest `limit` changes; nothing when the record cannot be read, which is not "no change".
+std::optional<std::vector<ChangeInfo>> newestChanges(Hive& hive, std::size_t limit) {
+    const std::uint64_t failures = hive.failureCount();
+    auto changes = hive.changes(limit);
+    if (hive.failureCount() != failures) {
+        return std::nullopt;
+    }
+    return changes;
+}
+
+UndoPlan unreadable(Hive& hive) {
+    return problem("The change record cannot be read (" +
+                   (hive.lastFailure() ? hive.lastFailure()->message : std::string()) +
+                   "); nothing was undone.");
+}
+
 UndoPlan plan(Hive& hive, FileAccess* files, const std::vector<ChangeInfo>& changes) {
     UndoPlan result;
     if (changes.empty()) {
@@ -97,21 +120,24 @@ UndoPlan plan(Hive& hive, FileAccess* files, const std::vector<ChangeInfo>& chan
 }  // namespace
 
 UndoPlan planUndoLast(Hive& hive, FileAccess* files, std::size_t count) {
-    return plan(hive, files, hive.changes(count));
+    const auto changes = newestChanges(hive, count);
+    return changes ? plan(hive, files, *changes) : unreadable(hive);
 }
 
 UndoPlan planUndoTo(Hive& hive, FileAccess* files, std::int64_t id) {
+    const auto newest = newestChanges(hive, kKeptChanges);
+    if (!newest) {
+        return unreadable(hive);
+    }
     std::vector<ChangeInfo> changes;
-    for (const ChangeInfo& info : hive.changes()) {
+    for (const ChangeInfo& info : *newest) {
         if (info.id < id) {
             break;
         }
         changes.push_back(info);
     }
     if (changes.empty() || changes.back().id != id) {
-        UndoPlan missing;
-        missing.problem = "That change is no longer in the record.";
-        return missing;
+        return problem("That change is no longer in the record.");
     }
     return plan(hive, files, changes);
 }

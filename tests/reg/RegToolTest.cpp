@@ -2,6 +2,7 @@
 // command prints and asks, whole files through EXPORT and IMPORT (a Windows 95/98 registry file
 // too), a store that cannot save, and the change record through HISTORY, UNDO and PROFILE.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <sstream>
 
@@ -274,6 +275,15 @@ TEST_F(RegTest, AStoreThatCannotSaveKeepsNothingAndSaysWhy) {
     EXPECT_EQ(std::to_string(full.code) + full.out + full.err,
               "1ERROR: Error accessing the registry: disk I/O error. Nothing was imported.\n");
     EXPECT_EQ(dump(), before);
+    // A store whose values cannot be read is told so, and no half export is written.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir_ / "registry.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "ALTER TABLE vals RENAME TO hidden", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const auto unread = reg("export|HKLM\\Software|DIR/unread.reg");
+    EXPECT_EQ(unread.err, "ERROR: Error accessing the registry: no such table: vals\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "unread.reg"));
 }
 
 // Every write is a recorded change: HISTORY lists it, UNDO puts it back (asking before it

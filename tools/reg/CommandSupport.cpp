@@ -5,8 +5,8 @@
 #include <ostream>
 #include <utility>
 
-#include "NameLimits.h"
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 
 namespace tunexa::regtool::command {
 
@@ -200,7 +200,7 @@ std::optional<KeyName> keyArgument(Context& c, const std::string& text, int& exi
         exitCode = 1;
         return std::nullopt;
     }
-    if (const auto refusal = keyPathRefusal(key->path)) {
+    if (const auto refusal = store::keyPathRefusal(key->path)) {
         c.err << "ERROR: Invalid key name: " << *refusal << ".\n";
         exitCode = 1;
         return std::nullopt;
@@ -218,7 +218,7 @@ std::optional<ValueChoice> valueArgument(Context& c, const Arguments& args, int&
             exitCode = refuseText(c, "The value name");
             return std::nullopt;
         }
-        if (const auto refusal = valueNameRefusal(*name)) {
+        if (const auto refusal = store::valueNameRefusal(*name)) {
             c.err << "ERROR: Invalid value name: " << *refusal << ".\n";
             exitCode = 1;
             return std::nullopt;
@@ -257,7 +257,7 @@ void walk(store::Hive& hive, store::HKEY root, const std::string& path,
           const std::function<void(const std::string&)>& visit) {
     visit(path);
     for (const auto& child : hive.subkeys(root, path)) {
-        walk(hive, root, joinPath(path, child), visit);
+        walk(hive, root, store::joinPath(path, child), visit);
     }
 }
 

@@ -22,7 +22,6 @@
 
 namespace tunexa::regtool::command {
 
-using regfile::joinPath;
 using regfile::KeyName;
 
 inline constexpr std::string_view kProgram = "tunexa-reg";

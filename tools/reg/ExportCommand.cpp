@@ -21,7 +21,11 @@ int exportKey(Context& c, const Arguments& args) {
     }
     const std::filesystem::path file = args.positionals[1];
     const auto format = args.has("5") ? RegFileFormat::Version5 : RegFileFormat::Regedit4;
+    const std::uint64_t failures = c.hive.failureCount();
     const auto bytes = exportRegFile(c.hive, *key, format);
+    if (c.hive.failureCount() != failures) {
+        return storeFailed(c);  // part of the tree could not be read
+    }
     if (!bytes) {
         return notFound(c);
     }

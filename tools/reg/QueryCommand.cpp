@@ -7,6 +7,7 @@
 #include "Command.h"
 #include "CommandSupport.h"
 #include "store/Ansi.h"
+#include "store/KeyPath.h"
 #include "store/Registry.h"
 #include "store/ValueText.h"
 
@@ -102,7 +103,7 @@ int query(Context& c, const Arguments& args) {
         c.out << '\n';
     }
     for (const auto& child : c.hive.subkeys(key.root, start.path)) {
-        c.out << fullName(joinPath(start.path, child)) << '\n';
+        c.out << fullName(store::joinPath(start.path, child)) << '\n';
     }
     return 0;
 }

@@ -1,0 +1,108 @@
+// Transactions: a write on its own, or a batch of writes that commits (with its change record)
+// or rolls back as a whole.
+#include "Hive.h"
+#include "HiveSql.h"
+
+namespace tunexa::store {
+
+using detail::Sql;
+
+bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), void* work) {
+    if (db_ == nullptr) {
+        return fail(operation);
+    }
+    if (!writable_) {
+        return fail(operation,
+                    report_.detail.empty() ? "the settings store is read-only" : report_.detail);
+    }
+    const std::uint64_t failuresBefore = failureCount_;
+    // A failure remembered along the way (a lookup that failed) fails the work too.
+    const auto succeeded = [&] {
+        const bool done = call(work) && failureCount_ == failuresBefore;
+        if (!done && failureCount_ == failuresBefore) {
+            fail(operation);
+        }
+        return done;
+    };
+    if (batchDepth_ > 0) {
+        return !batchFailed_ && succeeded();  // a failed batch rolls back anyway
+    }
+    if (!run(Sql::Begin)) {
+        return fail(operation);
+    }
+    if (!succeeded()) {
+        run(Sql::Rollback);
+        return false;
+    }
+    if (!run(Sql::Commit)) {
+        fail(operation);
+        run(Sql::Rollback);
+        return false;
+    }
+    return true;
+}
+
+bool Hive::beginBatch() {
+    if (batchDepth_ > 0) {
+        ++batchDepth_;
+        return true;
+    }
+    ++batchDepth_;
+    batchFailed_ = false;
+    if (db_ == nullptr || !writable_) {
+        batchFailed_ = true;
+        return fail("begin", db_ == nullptr           ? "the settings store is not open"
+                             : report_.detail.empty() ? "the settings store is read-only"
+                                                      : report_.detail);
+    }
+    if (!run(Sql::Begin)) {
+        batchFailed_ = true;
+        return fail("begin");
+    }
+    return true;
+}
+
+bool Hive::commitBatch() {
+    if (batchDepth_ == 0) {
+        return false;
+    }
+    if (--batchDepth_ > 0) {
+        return !batchFailed_;
+    }
+    const bool began = db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
+    bool committed = began && !batchFailed_;
+    if (committed && recording_ && !writeRecord()) {
+        fail("record");
+        committed = false;
+    }
+    if (committed && !run(Sql::Commit)) {
+        fail("commit");
+        committed = false;
+    }
+    finishBatch(committed);
+    return committed;
+}
+
+void Hive::rollbackBatch() {
+    if (batchDepth_ == 0) {
+        return;
+    }
+    batchFailed_ = true;
+    if (--batchDepth_ > 0) {
+        return;
+    }
+    finishBatch(false);
+}
+
+void Hive::finishBatch(bool committed) {
+    if (!committed) {
+        if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
+            run(Sql::Rollback);
+        }
+        putFilesBack();
+    }
+    batchFailed_ = false;
+    recording_.reset();
+}
+
+}  // namespace tunexa::store
