@@ -7,9 +7,9 @@
 #include <string>
 
 #include "BenchHive.h"
-#include "Importer.h"
 #include "RatioReporter.h"
 #include "engine/RegMethods.h"
+#include "regfile/Importer.h"
 #include "store/KeyPath.h"
 #include "store/Registry.h"
 #include "store/Undo.h"
@@ -214,7 +214,7 @@ std::uintmax_t hiveBytesFor(std::size_t keys, bool nested) {
     }
     {
         auto hive = store::Hive::open(folder / "deep.db");
-        if (!regtool::importRegFile(*hive, file).saved) {
+        if (!regfile::importRegFile(*hive, file).saved) {
             std::printf("the import of %zu keys failed\n", keys);
         }
     }

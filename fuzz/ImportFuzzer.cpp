@@ -13,9 +13,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "Exporter.h"
-#include "Importer.h"
-#include "W9xRegistry.h"
+#include "machine/W9xRegistry.h"
+#include "regfile/Exporter.h"
+#include "regfile/Importer.h"
 #include "store/KeyPath.h"
 #include "store/Registry.h"
 
@@ -47,7 +47,7 @@ void removeDataFolder() {
 std::string exportAll(store::Hive& hive, const std::set<store::HKEY>& roots) {
     std::string all;
     for (const auto root : roots) {
-        all += *regtool::exportRegFile(hive, {root, ""});
+        all += *regfile::exportRegFile(hive, {root, ""});
     }
     return all;
 }
@@ -73,17 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto& hive = store::currentHive();
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-    if (regtool::startsWithW9xSignature(bytes)) {
+    if (machine::startsWithW9xSignature(bytes)) {
         const auto file = dataFolder() / "input.dat";
         std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-        const auto read = regtool::readW9xRegistry(file, {});
+        const auto read = machine::readW9xRegistry(file, {});
         for (const auto& op : read.operations) {
             if (store::keyPathRefusal(op.key) || store::valueNameRefusal(op.name)) {
                 propertyFailed("a registry file gave a name beyond the registry's limits");
             }
         }
         hive.beginBatch();
-        regtool::applyOperations(hive, read.operations);
+        regfile::applyOperations(hive, read.operations);
         hive.rollbackBatch();
         return 0;
     }
@@ -91,21 +91,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Everything happens inside one outer batch that is rolled back, so each input starts from
     // an empty hive and nothing is ever synced to disk.
     hive.beginBatch();
-    const auto result = regtool::importRegFile(hive, bytes);
+    const auto result = regfile::importRegFile(hive, bytes);
     if (result.saved) {
         std::set<store::HKEY> roots;
-        for (const auto& op : regtool::parseRegFile(bytes).operations) {
+        for (const auto& op : regfile::parseRegFile(bytes).operations) {
             roots.insert(op.root);
         }
         const std::string first = exportAll(hive, roots);
         for (const auto root : roots) {
-            const auto file = *regtool::exportRegFile(hive, {root, ""});
-            const auto parsed = regtool::parseRegFile(file);
+            const auto file = *regfile::exportRegFile(hive, {root, ""});
+            const auto parsed = regfile::parseRegFile(file);
             if (!parsed.recognized || !parsed.warnings.empty()) {
                 propertyFailed("an exported file does not import cleanly");
             }
             hive.deleteKeyTree(root, "");
-            if (!regtool::importRegFile(hive, file).saved) {
+            if (!regfile::importRegFile(hive, file).saved) {
                 propertyFailed("an exported file could not be imported");
             }
         }

@@ -2,9 +2,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -13,9 +11,12 @@
 #include <system_error>
 #include <utility>
 
+#include "app/CardSelection.h"
 #include "app/Cards.h"
 #include "app/ChangeCommands.h"
 #include "app/Controls.h"
+#include "app/FirstRunSetup.h"
+#include "app/MachineSettings.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgramKeys.h"
 #include "engine/ManagedValues.h"
@@ -30,6 +31,7 @@
 #include "panels/voodoo/VoodooPanel.h"
 #include "panels/voodoo2/Voodoo2Panel.h"
 #include "platform/files/Drives.h"
+#include "platform/files/HostFiles.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
 #include "store/Ansi.h"
@@ -45,9 +47,6 @@ namespace tunexa::app {
 namespace {
 
 using store::HKEY_LOCAL_MACHINE;
-
-// The cards in the order start-up reads their flags.
-const Card* const kStartupOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard};
 
 }  // namespace
 
@@ -83,6 +82,11 @@ Application::Application(PlatformServices services, QObject* parent)
         ChangeCommands::Hooks{
             [this] { return managedSet(); },
             [this](const std::vector<store::ChangeItem>& items) { reloadAfterChange(items); }});
+    cards_ =
+        new CardSelection(form, services.messages, store::currentHive(),
+                          CardSelection::Hooks{[this](const Card& card) { loadCardPanel(card); },
+                                               [this] { changes_->refresh(); }});
+    machine_ = new MachineSettings(form, services.messages, store::currentHive(), *changes_);
     // Only a reboot or shut-down the system accepted ends the program.
     connect(powerCommands_.get(), &system::PowerCommands::quitRequested, this,
             &Application::unload);
@@ -97,10 +101,6 @@ Application::Application(PlatformServices services, QObject* parent)
     connect(menu.item(QStringLiteral("mPopExit")), &QAction::triggered, this,
             &Application::mPopExit_Click);
     ui::onTabClick(form_->ui.SSTab1, this, [this] { SSTab1_Click(); });
-    connect(control<QPushButton>(form_.get(), "cmdConfApply"), &QPushButton::clicked, this,
-            &Application::cmdConfApply_Click);
-    connect(form_->ui.cmdReadDriveC, &QPushButton::clicked, this,
-            &Application::cmdReadDriveC_Click);
     ui::onCheckClick(control<QCheckBox>(form_.get(), "chkStartMin"), this,
                      [this] { chkStartMin_Click(); });
     ui::onCheckClick(control<QCheckBox>(form_.get(), "chkRunOnStart"), this,
@@ -126,48 +126,40 @@ void Application::start() {
     host::publishHostFacts(host::readHostFacts());
     tellAboutTheStore();
 
-    // 1. The tray icon, its tooltip the window caption.
     services_.tray.add(programIcon(), programCaption());
-    // 2. The display modes.
     display_->FillDisplayModeList();
-    // 3. The window starts minimised.
+    // Minimised until the options say otherwise: without them the program sits in the tray.
     ui::setWindowState(&form, ui::WindowState::Minimised);
-    // 4. The driver settings of the three tunable cards.
     engine::ReadDriverSettings(engine::kCardVoodoo2);
     engine::ReadDriverSettings(engine::kCardTNT);
     engine::ReadDriverSettings(engine::kCardBanshee);
-    // 5. The card panels from the record.
     voodoo_->LoadVoodooPanel();
     voodoo2_->LoadVoodoo2Panel();
     banshee_->LoadBansheePanel();
     tnt_->FillTNTLists();
     tnt_->LoadTNTPanel();
-    // 6. The Voodoo2 panel opens on its Direct3D page.
     voodoo2_->SSTab1_Click();
-    // 7.
     control<QLabel>(&form, "lblTXVersion")->setText(programCaption());
-    // 8. Not configured yet: the first-run window, with the main window inactive behind it.
-    if (programFlag(kConfigure) != "0") {
-        showFirstRun();
-    }
-    // 9.-14. Card availability, then the tabs.
-    applyAvailabilityFlags();
-    // 15.-16. Program options; setting the boxes runs their click behaviour on a change.
+    // Not configured yet: the first-run window asks for the cards, and no flag of the program is
+    // read, so the window keeps its design state behind it.
     const bool configured = programFlag(kConfigure) == "0";
+    if (configured) {
+        cards_->showStoredSelection();
+    } else {
+        showFirstRun();
+        cards_->switchCardTabsOff();
+    }
+    // Setting the boxes runs their click behaviour on a change: the logon entry follows a moved
+    // program.
     applyStartMinimised(configured ? programFlag(kStartMinimised) : std::string());
     const std::string startWithWindows = configured ? programFlag(kStartWithWindows) : "";
     if (startWithWindows == "0" || startWithWindows == "1") {
         setControlCheck(&form, "chkRunOnStart", startWithWindows == "1" ? 1 : 0);
     }
-    // 17. The Matrox boxes and frame.
     matrox_->RestoreMatroxSettings();
-    // 18.
     form.ui.SSTab1->setCurrentIndex(kMainSettingsTab);
-    // 19.
     showSystemInformation();
-    // 20.
     display_->SetCurrentResolution();
-    // 21.
     halfLife_->LoadHLFavourites("Half Life");
     // Undo and profiles as the store holds them.
     changes_->refresh();
@@ -202,44 +194,21 @@ void Application::showFirstRun() {
     firstRun_->setAttribute(Qt::WA_DeleteOnClose);
     firstRun_->setWindowIcon(programIcon());
     firstRun_->installEventFilter(this);
-    connect(firstRun_->ui.cmdOKFirstRun, &QPushButton::clicked, this,
-            &Application::cmdOKFirstRun_Click);
-    offerMachineSettings();
+    new FirstRunSetup(*firstRun_, *cards_, *machine_, services_.messages, store::currentHive(),
+                      files::hostFiles(),
+                      FirstRunSetup::Hooks{[this] { return managedSet(); },
+                                           [this] {
+                                               firstRunDone_ = true;
+                                               unload();
+                                           }});
+    machine_->offer(*firstRun_);
     firstRun_->show();
 }
 
-void Application::applyAvailabilityFlags() {
-    QWidget* form = form_.get();
-    const bool configured = programFlag(kConfigure) == "0";
-    for (const Card* card : kStartupOrder) {
-        const std::string flag = configured ? programFlag(card->availableValue) : std::string();
-        if (flag != "0" && flag != "1") {
-            continue;  // neither: the design state stays
-        }
-        const bool on = flag == "1";
-        setControlCheck(form, card->selectionBox, on ? 1 : 0);
-        switchCardControls(*card, on);
-        for (const char* page : card->pages) {
-            setControlVisible(form, page, false);
-        }
-        if (!on && card == &kTNTCard) {
-            control<QLabel>(form, "lblTNTdriverVal")->setText(QStringLiteral("No TNT Available"));
-        }
-        if (on) {
-            loadCardPanel(*card);
-        }
-    }
-    switchCardTabsOff();
-}
-
-void Application::switchCardControls(const Card& card, bool on) {
-    for (const auto& names : {card.frames, card.buttons}) {
-        for (const char* name : names) {
-            setControlEnabled(form_.get(), name, on);
-        }
-    }
-    if (card.trayBranch != nullptr) {
-        form_->popupMenu().setEnabled(QString::fromLatin1(card.trayBranch), on);
+void Application::firstRunClosed() {
+    // Closed without its OK: nothing is written and the program ends.
+    if (!firstRunDone_) {
+        unload();
     }
 }
 
@@ -257,19 +226,6 @@ void Application::loadCardPanel(const Card& card) {
     }
 }
 
-void Application::switchCardTabsOff() {
-    QWidget* form = form_.get();
-    auto unchecked = [form](const Card& card) {
-        return ui::checkValue(control<QCheckBox>(form, card.selectionBox)) == 0;
-    };
-    if (unchecked(kVoodooCard) && unchecked(kVoodoo2Card) && unchecked(kBansheeCard)) {
-        ui::setTabOn(form_->ui.SSTab1, k3DfxTab, false);
-    }
-    if (unchecked(kTNTCard)) {
-        ui::setTabOn(form_->ui.SSTab1, kRivaTNTTab, false);
-    }
-}
-
 void Application::applyStartMinimised(const std::string& flag) {
     if (flag == "0") {
         setControlCheck(form_.get(), "chkStartMin", 0);
@@ -281,10 +237,12 @@ void Application::applyStartMinimised(const std::string& flag) {
 }
 
 void Application::showSystemInformation() {
+    using engine::kProcessorKey;
+    using engine::kWindowsVersionKey;
     form_->lblAboutTX(2)->setText(ui::fromAnsi(readText(kProcessorKey, "VendorIdentifier") + " " +
                                                readText(kProcessorKey, "Identifier")));
-    form_->lblAboutTX(4)->setText(ui::fromAnsi(readText(kWindowsKey, "Version") + " " +
-                                               readText(kWindowsKey, "VersionNumber")));
+    form_->lblAboutTX(4)->setText(ui::fromAnsi(readText(kWindowsVersionKey, "Version") + " " +
+                                               readText(kWindowsVersionKey, "VersionNumber")));
 }
 
 void Application::trayClicked(platform::TrayClick click) {
@@ -375,7 +333,7 @@ void Application::chkRunOnStart_Click() {
     // write is skipped only when all three already say the same (start-up's write-back).
     const auto stored = [&]() -> std::optional<int> {
         const auto flag = panels::storedFlag(kProgramKey, kStartWithWindows);
-        const auto run = store::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+        const auto run = store::RegGetString(HKEY_LOCAL_MACHINE, engine::kRunKey, kRunValue);
         std::error_code ignored;
         const bool entry = std::filesystem::exists(host::autostartEntryPath(), ignored);
         const bool agrees = value == 1 ? run == command && entry : !run && !entry;
@@ -385,9 +343,9 @@ void Application::chkRunOnStart_Click() {
         panels::liveTitle(QStringLiteral("Options"), box), box,
         [&](store::Change& change) {
             if (value == 1) {
-                store::RegSetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, command);
+                store::RegSetString(HKEY_LOCAL_MACHINE, engine::kRunKey, kRunValue, command);
             } else {
-                store::RegDeleteValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+                store::RegDeleteValue(HKEY_LOCAL_MACHINE, engine::kRunKey, kRunValue);
             }
             store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kStartWithWindows,
                                 value == 1 ? "1" : "0");
@@ -413,16 +371,14 @@ store::ManagedSet Application::managedSet() const {
 }
 
 void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items) {
-    const auto touches = [&items](std::string_view prefix) {
-        const std::string folded = ansi::fold(prefix);
-        for (const store::ChangeItem& item : items) {
-            const std::string key = ansi::fold(item.key);
-            if (item.kind != store::ItemKind::File && item.root == HKEY_LOCAL_MACHINE &&
-                (key == folded || key.starts_with(folded + "\\"))) {
-                return true;
-            }
-        }
-        return false;
+    // Whether the change touched the key, or with `below` anything under it too.
+    const auto touches = [&items](std::string_view key, bool below = true) {
+        const std::string folded = ansi::fold(key);
+        return std::any_of(items.begin(), items.end(), [&](const store::ChangeItem& item) {
+            const std::string touched = ansi::fold(item.key);
+            return item.kind != store::ItemKind::File && item.root == HKEY_LOCAL_MACHINE &&
+                   (touched == folded || (below && touched.starts_with(folded + "\\")));
+        });
     };
     const auto reloadCard = [](std::string_view card, const std::function<void()>& load) {
         engine::ReadDriverSettings(card);
@@ -442,29 +398,16 @@ void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items)
         {{launcher::kHalfLifeKey}, [this] { halfLife_->LoadHLFavourites("Half Life"); }},
     };
     for (const auto& [keys, reload] : panels) {
-        if (std::any_of(keys.begin(), keys.end(), touches)) {
+        if (std::any_of(keys.begin(), keys.end(),
+                        [&](std::string_view key) { return touches(key); })) {
             reload();
         }
     }
     // The program's own flags: the card selection, its tabs, and the two options.
-    const bool ownFlags =
-        std::any_of(items.begin(), items.end(), [](const store::ChangeItem& item) {
-            return item.kind == store::ItemKind::Value && item.root == HKEY_LOCAL_MACHINE &&
-                   ansi::equalsIgnoringCase(item.key, kProgramKey);
-        });
-    if (!ownFlags) {
+    if (!touches(kProgramKey, false)) {
         return;
     }
-    for (const Card* card : kStartupOrder) {
-        if (const auto flag = panels::storedFlag(kProgramKey, card->availableValue)) {
-            setControlCheck(form_.get(), card->selectionBox, *flag);
-            switchCardControls(*card, *flag == 1);
-            if (*flag == 1) {
-                ui::setTabOn(form_->ui.SSTab1, card->tab, true);
-            }
-        }
-    }
-    switchCardTabsOff();
+    cards_->showStoredSelection();
     for (const auto& [boxName, flagName] : {std::pair{"chkStartMin", kStartMinimised},
                                             std::pair{"chkRunOnStart", kStartWithWindows}}) {
         if (const auto flag = panels::storedFlag(kProgramKey, flagName)) {

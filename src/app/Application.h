@@ -6,12 +6,10 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
 
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "app/FirstRun.h"
 #include "app/Form1.h"
@@ -21,7 +19,6 @@
 #include "platform/MessageBoxService.h"
 #include "platform/TextQuestions.h"
 #include "platform/display/DisplayModes.h"
-#include "platform/files/WindowsInstallation.h"
 #include "platform/power/PowerService.h"
 #include "platform/tray/TrayIcon.h"
 #include "store/Profiles.h"
@@ -48,7 +45,9 @@ class PowerCommands;
 namespace tunexa::app {
 
 struct Card;
+class CardSelection;
 class ChangeCommands;
+class MachineSettings;
 
 // What the program needs from the operating system; main() hands in the real ones, tests fakes.
 struct PlatformServices {
@@ -88,12 +87,6 @@ class Application : public QObject {
     void chkStartMin_Click();
     void chkRunOnStart_Click();
 
-    // Card selection: the first-run window's OK and the main window's Apply.
-    void cmdOKFirstRun_Click();
-    void cmdConfApply_Click();
-    // Main Settings: the driver settings of the Windows installation on drive C:, read again.
-    void cmdReadDriveC_Click();
-
   signals:
     // The last window is gone: the program should end.
     void ended();
@@ -104,18 +97,8 @@ class Application : public QObject {
   private:
     void tellAboutTheStore();
     void showFirstRun();
-    // The first run's offer to read the machine's own registry, when drive C: holds Windows.
-    void offerMachineSettings();
-    // Inside the first run's change: the machine's settings, when the user left the offer
-    // ticked. True when they were read.
-    bool readMachineInFirstRun(QStringList& problems);
-    // The card's frames, buttons and tray branch on or off.
-    void switchCardControls(const Card& card, bool on);
     void loadCardPanel(const Card& card);
-    void applyAvailabilityFlags();
-    void switchCardTabsOff();
     void firstRunClosed();
-    void storeDriverSettingsBack(std::string_view card, QStringList& problems);
     void applyStartMinimised(const std::string& flag);
     // After an undo or a profile: the panels that show any of the items, from the store again.
     void reloadAfterChange(const std::vector<store::ChangeItem>& items);
@@ -139,10 +122,11 @@ class Application : public QObject {
     std::unique_ptr<system::DisplayPanel> display_;
     std::unique_ptr<system::PowerCommands> powerCommands_;
     ChangeCommands* changes_;
+    CardSelection* cards_;
+    MachineSettings* machine_;
     // The two program options are stored the moment they are clicked, like the live boxes.
     panels::LiveWrite options_;
     QPointer<FirstRun> firstRun_;
-    std::optional<files::WindowsInstallation> machine_;
     bool unloaded_ = false;
     bool firstRunDone_ = false;
 };

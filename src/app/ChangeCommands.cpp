@@ -25,12 +25,6 @@ store::Hive& hive() {
     return store::currentHive();
 }
 
-QString lastFailure() {
-    const auto& failure = hive().lastFailure();
-    return failure ? QString::fromStdString(failure->message)
-                   : QStringLiteral("the settings store refused it");
-}
-
 // "Riva TNT: Apply", or "3 changes, back to before "Riva TNT: Apply"".
 QString whatIsUndone(const store::UndoPlan& plan) {
     if (plan.changes.size() == 1) {
@@ -194,7 +188,9 @@ QString ChangeCommands::chosenProfile() {
 }
 
 void ChangeCommands::tellFailure(const QString& what, const QString& title) {
-    messages_.show(QStringLiteral("%1: %2").arg(what, lastFailure()), title, MessageButtons::Ok);
+    messages_.show(
+        QStringLiteral("%1: %2").arg(what, QString::fromStdString(hive().lastFailureMessage())),
+        title, MessageButtons::Ok);
 }
 
 void ChangeCommands::cmdProfileSave_Click() {

@@ -1,23 +1,22 @@
-// Reading the driver settings of the Windows 95/98 installation on drive C: (a mounted disk, a
-// disk image, a copy): offered by the first run, which also ticks the cards the machine's PCI
-// devices name, and later by "Read from drive C:" on Main Settings. Each read is one change.
-#include <QCheckBox>
-#include <QLabel>
+#include "app/MachineSettings.h"
+
 #include <QPushButton>
 
-#include "app/Application.h"
+#include <utility>
+
 #include "app/Cards.h"
 #include "app/ChangeCommands.h"
 #include "app/Controls.h"
-#include "reg/MachineRegistry.h"
-#include "store/Registry.h"
+#include "machine/MachineRegistry.h"
+#include "store/Ansi.h"
+#include "store/Changes.h"
 #include "ui/AnsiText.h"
 
 namespace tunexa::app {
 
 namespace {
 
-using regtool::PciCard;
+using machine::PciCard;
 
 // The cards the first run offers, by the PCI device that stands for them.
 const std::pair<PciCard, const Card*> kCardsByDevice[] = {
@@ -30,88 +29,89 @@ const std::pair<PciCard, const Card*> kCardsByDevice[] = {
 QString cardNames(const std::vector<PciCard>& cards) {
     QStringList names;
     for (const PciCard card : cards) {
-        const auto name = regtool::pciCardName(card);
+        const auto name = machine::pciCardName(card);
         names << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
     }
     return names.join(QStringLiteral(", "));
 }
 
+QString notRead(const machine::WindowsInstallation& windows, const std::string& reason) {
+    return QStringLiteral("The settings of %1 were not read: %2")
+        .arg(ui::fromAnsi(windows.windowsPath), QString::fromStdString(reason));
+}
+
 }  // namespace
 
-void Application::offerMachineSettings() {
-    machine_ = files::findWindowsInstallation();
-    if (!machine_ || !firstRun_) {
+MachineSettings::MachineSettings(Form1& form, platform::MessageBoxService& messages,
+                                 store::Hive& hive, ChangeCommands& changes)
+    : QObject(&form), messages_(messages), hive_(hive), changes_(changes) {
+    connect(form.ui.cmdReadDriveC, &QPushButton::clicked, this,
+            &MachineSettings::cmdReadDriveC_Click);
+}
+
+void MachineSettings::offer(FirstRun& window) {
+    offered_ = machine::findWindowsInstallation();
+    if (!offered_) {
         return;
     }
-    auto& ui = firstRun_->ui;
-    ui.chkReadMachine->setVisible(true);
-    ui.lblMachineFolder->setVisible(true);
-    ui.lblMachineFolder->setText(ui::fromAnsi(machine_->windowsPath));
-    // The machine's own PCI devices say which cards it holds; the user still decides.
-    const auto read = regtool::readMachineSettings(*machine_);
-    for (const PciCard card : regtool::cardsRead(read)) {
+    window.ui.chkReadMachine->setVisible(true);
+    window.ui.lblMachineFolder->setVisible(true);
+    window.ui.lblMachineFolder->setText(ui::fromAnsi(offered_->windowsPath));
+    const auto read = machine::readMachineSettings(*offered_);
+    for (const PciCard card : machine::cardsRead(read)) {
         for (const auto& [device, offered] : kCardsByDevice) {
             if (device == card) {
-                setControlCheck(firstRun_.data(), offered->firstRunBox, 1);
+                setControlCheck(&window, offered->firstRunBox, 1);
             }
         }
     }
 }
 
-bool Application::readMachineInFirstRun(QStringList& problems) {
-    if (!machine_ || !firstRun_ || ui::checkValue(firstRun_->ui.chkReadMachine) != 1) {
+bool MachineSettings::readForFirstRun(const FirstRun& window, QStringList& problems) {
+    if (!offered_ || ui::checkValue(window.ui.chkReadMachine) != 1) {
         return false;
     }
-    const auto report = regtool::importMachineSettings(store::currentHive(), *machine_);
+    const auto report = machine::importMachineSettings(hive_, *offered_);
     if (!report.saved) {
-        problems << QStringLiteral("The settings of %1 were not read: %2")
-                        .arg(ui::fromAnsi(machine_->windowsPath),
-                             QString::fromStdString(report.failure));
-        return false;
+        problems << notRead(*offered_, report.failure);
     }
-    return true;
+    return report.saved;
 }
 
-void Application::cmdReadDriveC_Click() {
+void MachineSettings::cmdReadDriveC_Click() {
     const QString title = QStringLiteral("Read from Drive C:");
-    const auto machine = files::findWindowsInstallation();
-    if (!machine) {
-        services_.messages.show(
+    const auto windows = machine::findWindowsInstallation();
+    if (!windows) {
+        messages_.show(
             QStringLiteral("No Windows 95/98 installation was found on drive C:. Drive C: must "
                            "hold C:\\WINDOWS (or the folder C:\\MSDOS.SYS names) with its "
                            "SYSTEM.DAT."),
             title, platform::MessageButtons::Ok);
         return;
     }
-    const QString folder = ui::fromAnsi(machine->windowsPath);
-    regtool::MachineImportReport report;
+    machine::MachineImportReport report;
     bool saved = false;
-    const std::int64_t newestBefore = changes_->newestChangeId();
+    const std::int64_t newestBefore = changes_.newestChangeId();
     {
-        store::Change change(store::currentHive(),
-                             "Read settings from " + ansi::toUtf8(machine->windowsPath));
-        report = regtool::importMachineSettings(store::currentHive(), *machine);
+        store::Change change(hive_, "Read settings from " + ansi::toUtf8(windows->windowsPath));
+        report = machine::importMachineSettings(hive_, *windows);
         saved = report.saved && change.commit();
     }
     if (!saved) {
-        const auto& failure = store::currentHive().lastFailure();
-        const std::string reason = !report.failure.empty() ? report.failure
-                                   : failure               ? failure->message
-                                                           : std::string();
-        services_.messages.show(QStringLiteral("The settings of %1 were not read: %2")
-                                    .arg(folder, QString::fromStdString(reason)),
-                                title, platform::MessageButtons::Ok);
+        const std::string reason =
+            report.failure.empty() ? hive_.lastFailureMessage() : report.failure;
+        messages_.show(notRead(*windows, reason), title, platform::MessageButtons::Ok);
         return;
     }
-    changes_->reloadChangeSince(newestBefore);
+    changes_.reloadChangeSince(newestBefore);
     QString prompt = QStringLiteral("Read %1 values in %2 keys from %3\\SYSTEM.DAT.")
                          .arg(report.values)
                          .arg(report.keys)
-                         .arg(folder);
+                         .arg(ui::fromAnsi(windows->windowsPath));
     if (!report.cards.empty()) {
         prompt += QStringLiteral("\r\nCards the machine holds: %1.").arg(cardNames(report.cards));
     }
-    services_.messages.show(prompt, title, platform::MessageButtons::Ok);
+    messages_.show(prompt, title, platform::MessageButtons::Ok);
 }
 
 }  // namespace tunexa::app

@@ -1,6 +1,7 @@
 #pragma once
 
-// The program's own keys and values in the store (all texts under HKEY_LOCAL_MACHINE).
+// The program's own values in the store (all texts under HKEY_LOCAL_MACHINE; the keys are named
+// in engine/StoreKeys.h).
 
 #include <string>
 #include <string_view>
@@ -11,19 +12,13 @@
 namespace tunexa::app {
 
 using engine::kProgramKey;
+// The card flags ("TNT Available", ...) are in the card table, Cards.h.
 inline constexpr const char* kConfigure = "Configure";
-inline constexpr const char* kTNTAvailable = "TNT Available";
-inline constexpr const char* kVoodooAvailable = "Voodoo Available";
-inline constexpr const char* kVoodoo2Available = "Voodoo2 Available";
-inline constexpr const char* kBansheeAvailable = "Banshee Available";
 inline constexpr const char* kStartMinimised = "Start Minimised";
 inline constexpr const char* kStartWithWindows = "Start with Windows";
 
-inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The program's entry in the logon "Run" list (engine::kRunKey).
 inline constexpr const char* kRunValue = "Tunexa";
-
-inline constexpr const char* kProcessorKey = "Hardware\\Description\\System\\CentralProcessor\\0";
-inline constexpr const char* kWindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // A text value under HKEY_LOCAL_MACHINE; an absent one reads as the empty text, which equals
 // neither "0" nor "1".
@@ -33,6 +28,11 @@ inline std::string readText(std::string_view key, std::string_view name) {
 
 inline std::string programFlag(std::string_view name) {
     return readText(kProgramKey, name);
+}
+
+// A flag of the program as a check box holds it: "0" or "1".
+inline void writeProgramFlag(std::string_view name, int value) {
+    store::RegSetString(store::HKEY_LOCAL_MACHINE, kProgramKey, name, std::to_string(value));
 }
 
 // Tabs of SSTab1.

@@ -35,6 +35,17 @@ inline constexpr std::string_view kPowerDeskKey = "Software\\Matrox\\PowerDesk";
 inline constexpr std::string_view kMatroxKey = "Software\\Matrox\\PowerDesk\\Current Settings";
 inline constexpr std::string_view kUnrealKey = "Software\\Microsoft\\UnrealD3D";
 
+// Windows' own keys: the default display mode, the version and the boot folder (the host's facts
+// are published there), the logon "Run" list, the processor, and the PCI devices.
+inline constexpr std::string_view kDisplaySettingsKey = "Config\\0001\\Display\\Settings";
+inline constexpr std::string_view kWindowsVersionKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion";
+inline constexpr std::string_view kSetupKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+inline constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr std::string_view kProcessorKey =
+    "Hardware\\Description\\System\\CentralProcessor\\0";
+inline constexpr std::string_view kEnumPciKey = "Enum\\PCI";
+
 // The program's own tree, and the Voodoo Graphics values kept in it.
 inline constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa";
 inline constexpr std::string_view kVoodooKey = "Software\\Tunexa\\Tunexa\\3Dfx";

@@ -129,6 +129,10 @@ class Hive {
     // Failure memory: a counter that grows with each failure, and the last one.
     std::uint64_t failureCount() const { return failureCount_; }
     const std::optional<StoreFailure>& lastFailure() const { return lastFailure_; }
+    // The last failure in the store's own words, for telling the user why nothing was saved.
+    std::string lastFailureMessage() const {
+        return lastFailure_ ? lastFailure_->message : "the settings store gave no reason";
+    }
 
   private:
     Hive();

@@ -132,10 +132,7 @@ bool FailureWatch::failed() const {
 }
 
 std::string FailureWatch::reason() const {
-    if (!failed() || !hive_.lastFailure()) {
-        return {};
-    }
-    return hive_.lastFailure()->message;
+    return failed() ? hive_.lastFailureMessage() : std::string();
 }
 
 }  // namespace tunexa::store

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "system/DefaultDisplayMode.h"
 #include "ui/ListBox.h"
 
 namespace tunexa::system {
@@ -51,7 +52,7 @@ void DisplayPanel::SetCurrentResolution() {
 void DisplayPanel::cmdSwitchDisplay_Click() {
     platform::DisplayMode& mode = modeList_[ui::selectedIndex(widgets_.ui.lstMainRes) + 1];
     mode.dmFields = kRequestedFields;
-    const int result = modes_.ChangeDisplayMode(mode);
+    const int result = changeDisplayModeAsDefault(modes_, mode);
     if (result == platform::DISP_CHANGE_SUCCESSFUL) {
         return;
     }

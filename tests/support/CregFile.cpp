@@ -4,6 +4,28 @@
 
 namespace tunexa::test {
 
+using namespace std::string_literals;
+
+// clang-format off
+const CregKey kSystemDat{"$$$PROTO.HIV", {}, {
+    {"Software", {}, {
+        {"3Dfx Interactive", {}, {{"Voodoo2", {}, {{"D3D", {
+            {"SSTV2_GRXCLK", 1, "98\0"s}, {"Count", 4, "\x1e\0\0\x80"s}, {"", 1, "def"},
+            {"Caf\xE9", 3, "\0\x01\xFF"s}, {"Odd", 0x1234, "\xAB"}}, {}}}}}},
+        {"Other", {{"Keep", 1, "x"}}, {{"a\\b", {}, {}}}}}},
+    {"Enum", {}, {{"PCI", {}, {
+        {"VEN_121A&DEV_0002&SUBSYS_00000000&REV_02", {}, {}}, {"ven_102b&dev_0521&REV_01", {}, {}},
+        {"VEN_1274&DEV_5000", {}, {}}, {"VEN_10DE&DEV_00200", {}, {}},
+        {"XVEN_121A&DEV_0002", {}, {}}}}}}}};
+// clang-format on
+
+std::string withFirstSubkeyAt(std::string file, std::uint32_t offset) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        file[kCregRootFirstSubkey + i] = static_cast<char>(offset >> (8 * i));
+    }
+    return file;
+}
+
 namespace {
 
 constexpr std::size_t kNone = 0xFFFFFFFF;

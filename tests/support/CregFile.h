@@ -31,4 +31,14 @@ inline constexpr std::size_t kCregRootFirstSubkey = 32 + 32 + 16;
 // The file's bytes; `root` is the file's root key (SYSTEM.DAT calls it "$$$PROTO.HIV").
 std::string buildCregFile(const CregKey& root);
 
+// The file with the offset of the root key's first subkey replaced, as damage would.
+std::string withFirstSubkeyAt(std::string file, std::uint32_t offset);
+
+// A Windows 98 machine's SYSTEM.DAT. The Voodoo2's driver settings: its clock "98" (a text with
+// its NUL), a double word, the default value, a name in Windows-1252 and a type no regedit file
+// has. Another program's key, with a subkey whose name the store cannot hold. The PCI devices of
+// a Voodoo2, a G200 (named in lower case), a sound card, and two that only look like cards (a
+// longer device number, a longer vendor part).
+extern const CregKey kSystemDat;
+
 }  // namespace tunexa::test

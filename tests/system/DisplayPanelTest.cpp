@@ -12,7 +12,6 @@
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
 #include "app/Form1.h"
-#include "platform/display/DefaultDisplayMode.h"
 #include "store/Registry.h"
 #include "system/DisplayPanel.h"
 #include "ui/ListBox.h"
@@ -80,7 +79,7 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
         frame_->ui.cmdSwitchDisplay->click();
         EXPECT_EQ(modes_->switches(), std::vector{switched});
         EXPECT_EQ(boxes_.shown(), shownBoxes);
-        EXPECT_EQ(store::RegGetString(store::HKEY_LOCAL_MACHINE, platform::kDisplaySettingsKey,
+        EXPECT_EQ(store::RegGetString(store::HKEY_LOCAL_MACHINE, "Config\\0001\\Display\\Settings",
                                       "Resolution"),
                   stored);
         const platform::DisplayMode& slot = shown.displayModeList()[selected + 1];

@@ -15,9 +15,9 @@
 
 #include "ScriptedMessageBoxes.h"
 #include "TempRoot.h"
-#include "platform/display/DefaultDisplayMode.h"
 #include "platform/display/XRandrDisplayModes.h"
 #include "store/Registry.h"
+#include "system/DefaultDisplayMode.h"
 #include "system/DisplayPanel.h"
 #include "ui/ListBox.h"
 
@@ -63,7 +63,7 @@ platform::DisplayMode request(std::uint32_t width, std::uint32_t height, std::ui
 }
 
 std::optional<std::string> storedResolution() {
-    return store::RegGetString(store::HKEY_LOCAL_MACHINE, platform::kDisplaySettingsKey,
+    return store::RegGetString(store::HKEY_LOCAL_MACHINE, "Config\\0001\\Display\\Settings",
                                "Resolution");
 }
 
@@ -104,7 +104,7 @@ TEST(XRandrTest, DummyXorgListsItsModesAndSwitchesTheScreen) {
         {request(1024, 768, 32), platform::DISP_CHANGE_SUCCESSFUL, {1024, 768}},
     };
     for (const auto& [mode, result, size] : switches) {
-        EXPECT_EQ(modes.ChangeDisplayMode(mode), result) << mode.dmPelsWidth;
+        EXPECT_EQ(system::changeDisplayModeAsDefault(modes, mode), result) << mode.dmPelsWidth;
         EXPECT_EQ(server.currentSize(), size) << mode.dmPelsWidth;
     }
     EXPECT_EQ(storedResolution(), "1024,768");

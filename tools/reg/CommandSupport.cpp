@@ -10,6 +10,9 @@
 
 namespace tunexa::regtool::command {
 
+using regfile::KeyNameError;
+using regfile::parseKeyName;
+
 namespace {
 
 constexpr std::string_view kSuccess = "The operation completed successfully.";
@@ -58,9 +61,11 @@ int succeed(Context& c) {
 }
 
 int storeFailed(Context& c) {
-    const auto& failure = c.hive.lastFailure();
-    c.err << "ERROR: Error accessing the registry: "
-          << (failure ? failure->message : std::string("the change was not saved")) << '\n';
+    c.err << "ERROR: Error accessing the registry: " << c.hive.lastFailureMessage();
+    if (c.spec != nullptr && !c.spec->notDone.empty()) {
+        c.err << ". " << c.spec->notDone;
+    }
+    c.err << '\n';
     return 1;
 }
 

@@ -16,11 +16,13 @@
 #include <string_view>
 #include <vector>
 
-#include "Roots.h"
+#include "regfile/Roots.h"
 #include "store/Changes.h"
 #include "store/Hive.h"
 
 namespace tunexa::regtool::command {
+
+using regfile::KeyName;
 
 inline constexpr std::string_view kProgram = "tunexa-reg";
 inline constexpr std::string_view kDefaultName = "(Default)";
@@ -54,6 +56,8 @@ struct OperationSpec {
     // The operation writes to the store: it runs as one recorded change titled after the
     // command line, saved by succeed() (or saveChange()).
     bool records = false;
+    // What a store failure leaves undone, said after the store's words ("Nothing was imported.").
+    std::string_view notDone = {};
 };
 
 struct Context {
@@ -81,7 +85,7 @@ bool saveChange(Context& c);
 // "The operation completed successfully." once the change is saved; exit code 0 (1 when the
 // store refused it).
 int succeed(Context& c);
-// The store's last failure in its own words; exit code 1.
+// The store's last failure in its own words, then what the operation left undone; exit code 1.
 int storeFailed(Context& c);
 // The user answered No; exit code 0, as reg.exe gives.
 int canceled(Context& c);

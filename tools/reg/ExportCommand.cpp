@@ -3,14 +3,15 @@
 #include <filesystem>
 
 #include "CommandSupport.h"
-#include "Exporter.h"
 #include "platform/files/TextFiles.h"
+#include "regfile/Exporter.h"
 
 namespace tunexa::regtool {
 
 namespace {
 
 using namespace command;
+using namespace regfile;
 
 int exportKey(Context& c, const Arguments& args) {
     int exitCode = 1;

@@ -3,13 +3,14 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
 
 #include "CommandSupport.h"
-#include "Importer.h"
-#include "W9xRegistry.h"
+#include "machine/W9xRegistry.h"
+#include "regfile/Importer.h"
 #include "store/Ansi.h"
 
 namespace tunexa::regtool {
@@ -17,9 +18,12 @@ namespace tunexa::regtool {
 namespace {
 
 using namespace command;
+using namespace machine;
+using namespace regfile;
 
-// The file's bytes, an empty file included; nothing when it cannot be opened or read.
-std::optional<std::string> readWholeFile(const std::string& name) {
+// The file's first `limit` bytes (the whole of a shorter file, an empty one included); nothing
+// when it cannot be opened or read.
+std::optional<std::string> readFile(const std::string& name, std::size_t limit) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"),
                                                          std::fclose);
     if (!file) {
@@ -27,7 +31,12 @@ std::optional<std::string> readWholeFile(const std::string& name) {
     }
     std::string bytes;
     char buffer[65536];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get())) {
+    while (bytes.size() < limit) {
+        const std::size_t got =
+            std::fread(buffer, 1, std::min(sizeof buffer, limit - bytes.size()), file.get());
+        if (got == 0) {
+            break;
+        }
         bytes.append(buffer, got);
     }
     if (std::ferror(file.get())) {
@@ -120,11 +129,8 @@ int importW9xFile(Context& c, const Arguments& args) {
         return 1;
     }
     beginChange(c);
-    const auto applied = applyOperations(c.hive, read.operations);
-    if (!applied.saved) {
-        c.err << "ERROR: Error accessing the registry: " << applied.failure
-              << ". Nothing was imported.\n";
-        return 1;
+    if (!applyOperations(c.hive, read.operations).saved) {
+        return storeFailed(c);
     }
     for (const auto& warning : read.warnings) {
         c.err << name << ": " << ansi::toUtf8(warning) << '\n';
@@ -143,15 +149,20 @@ int importW9xFile(Context& c, const Arguments& args) {
     return succeed(c);
 }
 
+int cannotRead(Context& c, const std::string& name) {
+    c.err << "ERROR: Error opening the file " << name
+          << ". There may be a disk or file system error.\n";
+    return 1;
+}
+
 int importFile(Context& c, const Arguments& args) {
     const std::string& name = args.positionals[0];
-    const auto contents = readWholeFile(name);
-    if (!contents) {
-        c.err << "ERROR: Error opening the file " << name
-              << ". There may be a disk or file system error.\n";
-        return 1;
+    // Only the signature decides the kind: libcreg reads a registry file itself.
+    const auto signature = readFile(name, kW9xSignature.size());
+    if (!signature) {
+        return cannotRead(c, name);
     }
-    if (startsWithW9xSignature(*contents)) {
+    if (startsWithW9xSignature(*signature)) {
         return importW9xFile(c, args);
     }
     if (args.positionals.size() > 1 || args.has("root") || args.has("codepage")) {
@@ -159,6 +170,10 @@ int importFile(Context& c, const Arguments& args) {
                       "A KEY, /root and /codepage are for Windows 95/98 registry files "
                       "(SYSTEM.DAT, USER.DAT); " +
                           name + " is not one.");
+    }
+    const auto contents = readFile(name, std::numeric_limits<std::size_t>::max());
+    if (!contents) {
+        return cannotRead(c, name);
     }
     beginChange(c);
     const auto result = importRegFile(c.hive, *contents);
@@ -172,9 +187,7 @@ int importFile(Context& c, const Arguments& args) {
         c.err << name << ':' << warning.line << ": " << ansi::toUtf8(warning.message) << '\n';
     }
     if (!result.saved) {
-        c.err << "ERROR: Error accessing the registry: " << result.failure
-              << ". Nothing was imported.\n";
-        return 1;
+        return storeFailed(c);
     }
     if (!result.warnings.empty()) {
         if (!saveChange(c)) {
@@ -207,7 +220,8 @@ extern const OperationSpec kImportOperation = {
         "  /root      the root to read it into instead\n"
         "  /codepage  the code page of its names (default 1252, Windows Western)\n",
     .run = importFile,
-    .records = true};
+    .records = true,
+    .notDone = "Nothing was imported."};
 
 }  // namespace command
 

@@ -1,6 +1,8 @@
 // QUERY: a key's values and subkeys, one value, or the whole tree below a key.
 #include <array>
+#include <optional>
 #include <ostream>
+#include <utility>
 
 #include "Command.h"
 #include "CommandSupport.h"
@@ -20,15 +22,15 @@ void printValue(Context& c, const store::NamedValue& value) {
           << store::formatData(value.type, value.data) << '\n';
 }
 
-// The value's name as it was created, for a name given in any case.
-std::string storedValueName(Context& c, store::HKEY root, const std::string& path,
-                            const std::string& name) {
-    for (const auto& candidate : c.hive.values(root, path)) {
+// The value a name given in any case names, with its name as it was created.
+std::optional<store::NamedValue> findValue(Context& c, store::HKEY root, const std::string& path,
+                                           const std::string& name) {
+    for (auto& candidate : c.hive.values(root, path)) {
         if (ansi::equalsIgnoringCase(candidate.name, name)) {
-            return candidate.name;
+            return std::move(candidate);
         }
     }
-    return name;
+    return std::nullopt;
 }
 
 int query(Context& c, const Arguments& args) {
@@ -40,7 +42,7 @@ int query(Context& c, const Arguments& args) {
     const KeyName& key = target->key;
     const ValueChoice& choice = target->choice;
     const auto stored = c.hive.storedPath(key.root, key.path);
-    if (!stored || !c.hive.keyExists(key.root, key.path)) {
+    if (!stored) {
         return notFound(c);
     }
     const KeyName start{key.root, *stored};
@@ -50,7 +52,7 @@ int query(Context& c, const Arguments& args) {
 
     if (choice.given) {
         auto findIn = [&](const std::string& path) {
-            return c.hive.getValue(key.root, path, choice.name);
+            return findValue(c, key.root, path, choice.name);
         };
         if (!args.has("s")) {
             const auto value = findIn(start.path);
@@ -59,8 +61,7 @@ int query(Context& c, const Arguments& args) {
             }
             c.out << '\n' << fullName(start.path) << '\n';
             if (value) {
-                printValue(c, {storedValueName(c, key.root, start.path, choice.name), value->type,
-                               value->data});
+                printValue(c, *value);
             } else {
                 c.out << kIndent << kDefaultName << kIndent << "REG_SZ" << kIndent
                       << "(value not set)\n";
@@ -74,8 +75,7 @@ int query(Context& c, const Arguments& args) {
             if (value) {
                 ++matches;
                 c.out << '\n' << fullName(path) << '\n';
-                printValue(
-                    c, {storedValueName(c, key.root, path, choice.name), value->type, value->data});
+                printValue(c, *value);
             }
         });
         c.out << "\nEnd of search: " << matches << " match(es) found.\n";

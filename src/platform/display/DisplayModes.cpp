@@ -1,7 +1,5 @@
 #include "platform/display/DisplayModes.h"
 
-#include "platform/display/DefaultDisplayMode.h"
-
 namespace tunexa::platform {
 
 int DisplayModes::ChangeDisplayMode(const DisplayMode& mode) {
@@ -9,14 +7,7 @@ int DisplayModes::ChangeDisplayMode(const DisplayMode& mode) {
     if ((mode.dmFields & required) != required) {
         return DISP_CHANGE_BADFLAGS;
     }
-    const int result = applyDisplayMode(mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
-    if (result != DISP_CHANGE_SUCCESSFUL && result != DISP_CHANGE_RESTART) {
-        return result;
-    }
-    if (!recordDefaultDisplayMode({mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel})) {
-        return DISP_CHANGE_NOTUPDATED;
-    }
-    return result;
+    return applyDisplayMode(mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
 }
 
 }  // namespace tunexa::platform

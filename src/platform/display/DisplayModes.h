@@ -1,7 +1,8 @@
 #pragma once
 
 // Display modes of the primary screen: enumeration by index until the first false, and a change
-// request that switches to a mode's width, height and depth and keeps it as the default mode.
+// request that switches to a mode's width, height and depth (system/DefaultDisplayMode.h keeps
+// the mode switched to as the default).
 
 #include <cstdint>
 
@@ -42,8 +43,7 @@ class DisplayModes {
     virtual bool EnumerateDisplayMode(int index, DisplayMode& mode) = 0;
 
     // Switches the screen to the width, height and depth of `mode` (all three flags must be set
-    // in dmFields) and, once the platform took it, records it as the default mode (see
-    // DefaultDisplayMode.h). A default that cannot be recorded answers DISP_CHANGE_NOTUPDATED.
+    // in dmFields, else DISP_CHANGE_BADFLAGS).
     int ChangeDisplayMode(const DisplayMode& mode);
 
   protected:

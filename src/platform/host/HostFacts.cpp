@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "engine/StoreKeys.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
 
@@ -84,19 +85,18 @@ HostFacts readHostFacts(const std::filesystem::path& cpuinfo,
 
 void publishHostFacts(const HostFacts& facts) {
     using namespace store;
-    constexpr const char* kProcessor = "Hardware\\Description\\System\\CentralProcessor\\0";
-    constexpr const char* kWindows = "Software\\Microsoft\\Windows\\CurrentVersion";
-    constexpr const char* kSetup = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+    using engine::kProcessorKey;
+    using engine::kWindowsVersionKey;
     struct Published {
-        const char* key;
+        std::string_view key;
         const char* name;
         std::string text;
     };
     const Published published[] = {
-        {kProcessor, "VendorIdentifier", ansi::fromUtf8(facts.cpuVendor)},
-        {kProcessor, "Identifier", ansi::fromUtf8(facts.cpuIdentifier)},
-        {kWindows, "Version", ansi::fromUtf8(facts.systemName)},
-        {kWindows, "VersionNumber", ansi::fromUtf8(facts.systemVersion)},
+        {kProcessorKey, "VendorIdentifier", ansi::fromUtf8(facts.cpuVendor)},
+        {kProcessorKey, "Identifier", ansi::fromUtf8(facts.cpuIdentifier)},
+        {kWindowsVersionKey, "Version", ansi::fromUtf8(facts.systemName)},
+        {kWindowsVersionKey, "VersionNumber", ansi::fromUtf8(facts.systemVersion)},
     };
     // Written only where something changed: most starts then cost no write (and no sync).
     std::vector<const Published*> stale;
@@ -105,7 +105,7 @@ void publishHostFacts(const HostFacts& facts) {
             stale.push_back(&value);
         }
     }
-    const bool bootDirMissing = !RegGetString(HKEY_LOCAL_MACHINE, kSetup, "BootDir");
+    const bool bootDirMissing = !RegGetString(HKEY_LOCAL_MACHINE, engine::kSetupKey, "BootDir");
     if (stale.empty() && !bootDirMissing) {
         return;
     }
@@ -114,7 +114,7 @@ void publishHostFacts(const HostFacts& facts) {
         RegSetString(HKEY_LOCAL_MACHINE, value->key, value->name, value->text);
     }
     if (bootDirMissing) {
-        RegSetString(HKEY_LOCAL_MACHINE, kSetup, "BootDir", "C:\\");
+        RegSetString(HKEY_LOCAL_MACHINE, engine::kSetupKey, "BootDir", "C:\\");
     }
     batch.commit();
 }

@@ -7,7 +7,7 @@
 #include "store/KeyPath.h"
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 namespace {
 
@@ -147,4 +147,4 @@ std::optional<std::string> exportRegFile(store::Hive& hive, const KeyName& key,
     return Writer(hive, format).write(key.root, *stored);
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -15,7 +15,7 @@
 #include "store/Hive.h"
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 // One line the import skipped or changed; line 0 stands for the whole file.
 struct ImportWarning {
@@ -46,4 +46,4 @@ struct ImportResult {
 // neither form changes nothing.
 ImportResult importRegFile(store::Hive& hive, std::string_view fileBytes);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -11,7 +11,7 @@
 
 #include "platform/files/Drives.h"
 
-namespace tunexa::files {
+namespace tunexa::machine {
 
 struct WindowsInstallation {
     std::string windowsPath;           // "C:\WINDOWS", as MSDOS.SYS names it (Windows-1252)
@@ -20,6 +20,7 @@ struct WindowsInstallation {
     std::optional<std::filesystem::path> userDat;  // its USER.DAT (HKEY_USERS), when there
 };
 
-std::optional<WindowsInstallation> findWindowsInstallation(const Drives& drives = Drives());
+std::optional<WindowsInstallation> findWindowsInstallation(
+    const files::Drives& drives = files::Drives());
 
-}  // namespace tunexa::files
+}  // namespace tunexa::machine

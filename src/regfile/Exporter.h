@@ -11,10 +11,10 @@
 #include "Roots.h"
 #include "store/Hive.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 // The file's bytes; nothing when the key does not exist.
 std::optional<std::string> exportRegFile(store::Hive& hive, const KeyName& key,
                                          RegFileFormat format = RegFileFormat::Regedit4);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

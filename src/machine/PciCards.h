@@ -11,7 +11,7 @@
 
 #include "store/Hive.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
 
 enum class PciCard { VoodooGraphics, Voodoo2, Banshee, RivaTnt, MatroxG100, MatroxG200 };
 
@@ -31,13 +31,10 @@ std::string_view pciCardName(PciCard card);
 // another device or a name of another form.
 std::optional<PciCard> cardOfPciKey(std::string_view keyName);
 
-// The PCI devices' key below HKEY_LOCAL_MACHINE.
-inline constexpr std::string_view kEnumPci = "Enum\\PCI";
-
 // The cards the Enum\PCI subkey names name, each once, in the order of pciCardIds().
 std::vector<PciCard> cardsOfPciKeys(const std::vector<std::string>& keyNames);
 
 // The cards the hive's HKLM\Enum\PCI names, each once, in the order of pciCardIds().
 std::vector<PciCard> cardsInHive(store::Hive& hive);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

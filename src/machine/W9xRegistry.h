@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "RegOperations.h"
+#include "regfile/RegOperations.h"
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
 
 // The first bytes of every such file.
 inline constexpr std::string_view kW9xSignature = "CREG";
@@ -47,7 +47,7 @@ enum class W9xReadOutcome {
 struct W9xReadResult {
     W9xReadOutcome outcome = W9xReadOutcome::CannotOpen;
     std::string failure;  // the reason when not Read: libcreg's own words first
-    std::vector<RegOperation> operations;
+    std::vector<regfile::RegOperation> operations;
     // Names skipped or changed, each naming the key it concerns (Windows-1252).
     std::vector<std::string> warnings;
     std::vector<std::string> missingSubtrees;  // asked for but not in the file
@@ -59,4 +59,4 @@ struct W9xReadResult {
 
 W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOptions& options);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

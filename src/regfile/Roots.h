@@ -1,6 +1,7 @@
 #pragma once
 
-// The root keys by name: the long names regedit files use and the short names reg.exe accepts.
+// The root keys by name: the long names regedit files use (the store's own, store/ValueText.h) and
+// the short names reg.exe accepts.
 
 #include <optional>
 #include <string>
@@ -8,16 +9,10 @@
 
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 // Windows 95/98 keep dynamic data (performance counters, Plug and Play state) under this root.
 inline constexpr store::HKEY HKEY_DYN_DATA = 0x80000006;
-
-struct RootName {
-    store::HKEY root;
-    std::string_view longName;
-    std::string_view shortName;
-};
 
 // A root by its long name only (the form regedit files carry), without regard to case.
 std::optional<store::HKEY> rootFromLongName(std::string_view name);
@@ -42,4 +37,4 @@ enum class KeyNameError { None, Remote, UnknownRoot };
 // ignored). Refuses remote names ("\\machine\...") and unknown roots.
 std::optional<KeyName> parseKeyName(std::string_view text, KeyNameError* why = nullptr);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -7,7 +7,10 @@
 #include "engine/StoreKeys.h"
 #include "store/Ansi.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
+
+using regfile::applyOperations;
+using regfile::RegOperation;
 
 namespace {
 
@@ -15,30 +18,31 @@ namespace {
 std::vector<std::string> machineKeys() {
     std::vector<std::string> keys(std::begin(engine::kMachineSettingKeys),
                                   std::end(engine::kMachineSettingKeys));
-    keys.emplace_back(kEnumPci);
+    keys.emplace_back(engine::kEnumPciKey);
     return keys;
 }
 
 }  // namespace
 
-W9xReadResult readMachineSettings(const files::WindowsInstallation& windows) {
+W9xReadResult readMachineSettings(const WindowsInstallation& windows) {
     W9xReadOptions options;
     options.root = store::HKEY_LOCAL_MACHINE;
     options.subtrees = machineKeys();
     W9xReadResult result = readW9xRegistry(windows.systemDat, options);
     const auto& missing = result.missingSubtrees;
-    if (result.read() && std::find(missing.begin(), missing.end(), kEnumPci) == missing.end()) {
+    if (result.read() &&
+        std::find(missing.begin(), missing.end(), engine::kEnumPciKey) == missing.end()) {
         RegOperation replace;
         replace.kind = RegOperation::Kind::DeleteKey;
         replace.root = store::HKEY_LOCAL_MACHINE;
-        replace.key = kEnumPci;
+        replace.key = engine::kEnumPciKey;
         result.operations.insert(result.operations.begin(), std::move(replace));
     }
     return result;
 }
 
 std::vector<PciCard> cardsRead(const W9xReadResult& read) {
-    const std::string prefix = std::string(kEnumPci) + "\\";
+    const std::string prefix = std::string(engine::kEnumPciKey) + "\\";
     std::vector<std::string> devices;
     for (const RegOperation& operation : read.operations) {
         if (operation.key.size() > prefix.size() &&
@@ -50,8 +54,7 @@ std::vector<PciCard> cardsRead(const W9xReadResult& read) {
     return cardsOfPciKeys(devices);
 }
 
-MachineImportReport importMachineSettings(store::Hive& hive,
-                                          const files::WindowsInstallation& windows) {
+MachineImportReport importMachineSettings(store::Hive& hive, const WindowsInstallation& windows) {
     MachineImportReport report;
     const W9xReadResult read = readMachineSettings(windows);
     if (!read.read()) {
@@ -75,4 +78,4 @@ MachineImportReport importMachineSettings(store::Hive& hive,
     return report;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

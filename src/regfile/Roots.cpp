@@ -4,48 +4,49 @@
 
 #include "store/Ansi.h"
 #include "store/KeyPath.h"
+#include "store/ValueText.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 namespace {
 
-constexpr std::array<RootName, 6> kRoots = {{
-    {store::HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM"},
-    {store::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "HKCU"},
-    {store::HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "HKCR"},
-    {store::HKEY_USERS, "HKEY_USERS", "HKU"},
-    {store::HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "HKCC"},
-    {HKEY_DYN_DATA, "HKEY_DYN_DATA", "HKDD"},
+// The roots a file or the command line may name, with reg.exe's short names.
+struct ShortName {
+    store::HKEY root;
+    std::string_view name;
+};
+constexpr std::array<ShortName, 6> kRoots = {{
+    {store::HKEY_LOCAL_MACHINE, "HKLM"},
+    {store::HKEY_CURRENT_USER, "HKCU"},
+    {store::HKEY_CLASSES_ROOT, "HKCR"},
+    {store::HKEY_USERS, "HKU"},
+    {store::HKEY_CURRENT_CONFIG, "HKCC"},
+    {HKEY_DYN_DATA, "HKDD"},
 }};
+
+std::optional<store::HKEY> rootNamed(std::string_view name, bool shortNameToo) {
+    for (const auto& entry : kRoots) {
+        if (ansi::equalsIgnoringCase(name, store::rootLongName(entry.root)) ||
+            (shortNameToo && ansi::equalsIgnoringCase(name, entry.name))) {
+            return entry.root;
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
 std::optional<store::HKEY> rootFromLongName(std::string_view name) {
-    for (const auto& entry : kRoots) {
-        if (ansi::equalsIgnoringCase(name, entry.longName)) {
-            return entry.root;
-        }
-    }
-    return std::nullopt;
+    return rootNamed(name, false);
 }
 
 std::optional<store::HKEY> rootFromAnyName(std::string_view name) {
-    for (const auto& entry : kRoots) {
-        if (ansi::equalsIgnoringCase(name, entry.longName) ||
-            ansi::equalsIgnoringCase(name, entry.shortName)) {
-            return entry.root;
-        }
-    }
-    return std::nullopt;
+    return rootNamed(name, true);
 }
 
 std::string_view longRootName(store::HKEY root) {
-    for (const auto& entry : kRoots) {
-        if (entry.root == root) {
-            return entry.longName;
-        }
-    }
-    return "HKEY_UNKNOWN";
+    const std::string_view name = store::rootLongName(root);
+    return name.empty() ? "HKEY_UNKNOWN" : name;
 }
 
 std::string KeyName::fullName() const {
@@ -84,4 +85,4 @@ std::optional<KeyName> parseKeyName(std::string_view text, KeyNameError* why) {
     return key;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -4,10 +4,11 @@
 #include <array>
 #include <charconv>
 
+#include "engine/StoreKeys.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
 
 namespace {
 
@@ -25,6 +26,10 @@ constexpr std::array<PciCardId, 8> kCards = {{
     {0x102B, 0x0520, PciCard::MatroxG200},
     {0x102B, 0x0521, PciCard::MatroxG200},
 }};
+
+// By PciCard, in its order.
+constexpr std::array<std::string_view, 6> kCardNames = {
+    "Voodoo Graphics", "Voodoo2", "Banshee", "Riva TNT", "Matrox G100", "Matrox G200"};
 
 // The four hex digits of the part "VEN_121A" (or "DEV_0002") among the name's '&'-separated
 // parts; letters in any case.
@@ -53,21 +58,7 @@ std::span<const PciCardId> pciCardIds() {
 }
 
 std::string_view pciCardName(PciCard card) {
-    switch (card) {
-        case PciCard::VoodooGraphics:
-            return "Voodoo Graphics";
-        case PciCard::Voodoo2:
-            return "Voodoo2";
-        case PciCard::Banshee:
-            return "Banshee";
-        case PciCard::RivaTnt:
-            return "Riva TNT";
-        case PciCard::MatroxG100:
-            return "Matrox G100";
-        case PciCard::MatroxG200:
-            return "Matrox G200";
-    }
-    return "";
+    return kCardNames.at(static_cast<std::size_t>(card));
 }
 
 std::optional<PciCard> cardOfPciKey(std::string_view keyName) {
@@ -99,7 +90,7 @@ std::vector<PciCard> cardsOfPciKeys(const std::vector<std::string>& keyNames) {
 }
 
 std::vector<PciCard> cardsInHive(store::Hive& hive) {
-    return cardsOfPciKeys(hive.subkeys(store::HKEY_LOCAL_MACHINE, kEnumPci));
+    return cardsOfPciKeys(hive.subkeys(store::HKEY_LOCAL_MACHINE, engine::kEnumPciKey));
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

@@ -1,6 +1,6 @@
 #include "RegOperations.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 namespace {
 
@@ -32,10 +32,9 @@ ApplyResult applyOperations(store::Hive& hive, std::span<const RegOperation> ope
         hive.rollbackBatch();
     }
     if (!result.saved) {
-        result.failure = hive.lastFailure() ? hive.lastFailure()->message
-                                            : std::string("the changes could not be saved");
+        result.failure = hive.lastFailureMessage();
     }
     return result;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -13,14 +13,14 @@
 
 #include "PciCards.h"
 #include "W9xRegistry.h"
-#include "platform/files/WindowsInstallation.h"
+#include "WindowsInstallation.h"
 #include "store/Hive.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
 
 // What readMachineSettings found: the operations to apply (HKLM\Enum\PCI is replaced whole, so
 // the device list is the machine's), or why there are none.
-W9xReadResult readMachineSettings(const files::WindowsInstallation& windows);
+W9xReadResult readMachineSettings(const WindowsInstallation& windows);
 
 // The cards the PCI devices of what was read name, each once, in the order of pciCardIds(): what
 // the first run ticks before anything is written.
@@ -38,7 +38,6 @@ struct MachineImportReport {
 // Reads the machine's keys and applies them in one batch on `hive`. Inside a batch the caller
 // opened (a recorded change), the writes join it, so the caller's rollback undoes them; a file
 // that is damaged writes nothing.
-MachineImportReport importMachineSettings(store::Hive& hive,
-                                          const files::WindowsInstallation& windows);
+MachineImportReport importMachineSettings(store::Hive& hive, const WindowsInstallation& windows);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

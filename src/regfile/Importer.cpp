@@ -7,7 +7,7 @@
 #include "store/Ansi.h"
 #include "store/KeyPath.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 namespace {
 
@@ -386,19 +386,25 @@ class Parser {
                 break;
             }
             collected += rest.substr(0, rest.size() - 1);
-            if (index_ + 1 >= lines_.size()) {
-                break;
+            // As regedit does, blank and comment lines are passed over on the way to the data's
+            // next line; a file that ends first leaves the value unfinished, and it is skipped.
+            std::size_t following = index_ + 1;
+            while (following < lines_.size() && onlyCommentLeft(lines_[following].text)) {
+                ++following;
+            }
+            if (following >= lines_.size()) {
+                warn(number, "the hex data ends with '\\' but the file ends before it does");
+                return false;
             }
             // A key or value line is never hex data: taking it as such would lose it and put
             // the values after it into the wrong key.
-            const std::string_view next = trimLeft(lines_[index_ + 1].text);
-            if (!next.empty() &&
-                (next.front() == '[' || next.front() == '"' || next.front() == '@')) {
+            const std::string_view next = trimLeft(lines_[following].text);
+            if (next.front() == '[' || next.front() == '"' || next.front() == '@') {
                 warn(number, "the hex data ends with '\\' but the next line is a key or a value");
                 return false;
             }
             rest = next;
-            ++index_;
+            index_ = following;
         }
 
         store::Bytes bytes;
@@ -483,4 +489,4 @@ ImportResult importRegFile(store::Hive& hive, std::string_view fileBytes) {
     return result;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

@@ -1,4 +1,4 @@
-#include "platform/files/WindowsInstallation.h"
+#include "machine/WindowsInstallation.h"
 
 #include <algorithm>
 #include <fstream>
@@ -7,7 +7,7 @@
 
 #include "store/Ansi.h"
 
-namespace tunexa::files {
+namespace tunexa::machine {
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string_view trimmed(std::string_view text) {
 
 // WinDir= of the [Paths] section, as Windows 95/98 write it; nothing when the file or the line
 // is missing.
-std::optional<std::string> windowsFolderFromMsdosSys(const Drives& drives) {
+std::optional<std::string> windowsFolderFromMsdosSys(const files::Drives& drives) {
     const auto host = drives.toHost(kMsdosSys);
     if (!host) {
         return std::nullopt;
@@ -57,15 +57,15 @@ std::optional<std::string> windowsFolderFromMsdosSys(const Drives& drives) {
     return std::nullopt;
 }
 
-std::optional<WindowsInstallation> installationIn(const Drives& drives,
+std::optional<WindowsInstallation> installationIn(const files::Drives& drives,
                                                   std::string_view windowsPath) {
-    const auto parsed = parseWindowsPath(windowsPath);
+    const auto parsed = files::parseWindowsPath(windowsPath);
     const auto folder = drives.toHost(windowsPath);
     std::error_code error;
     if (!parsed || !folder || !std::filesystem::is_directory(*folder, error)) {
         return std::nullopt;
     }
-    const auto systemDat = findEntryIgnoringCase(*folder, "SYSTEM.DAT");
+    const auto systemDat = files::findEntryIgnoringCase(*folder, "SYSTEM.DAT");
     if (!systemDat || !std::filesystem::is_regular_file(*folder / *systemDat, error)) {
         return std::nullopt;
     }
@@ -74,7 +74,7 @@ std::optional<WindowsInstallation> installationIn(const Drives& drives,
         normalized += "\\" + name;
     }
     WindowsInstallation found{normalized, *folder, *folder / *systemDat, std::nullopt};
-    if (const auto userDat = findEntryIgnoringCase(*folder, "USER.DAT")) {
+    if (const auto userDat = files::findEntryIgnoringCase(*folder, "USER.DAT")) {
         found.userDat = *folder / *userDat;
     }
     return found;
@@ -82,7 +82,7 @@ std::optional<WindowsInstallation> installationIn(const Drives& drives,
 
 }  // namespace
 
-std::optional<WindowsInstallation> findWindowsInstallation(const Drives& drives) {
+std::optional<WindowsInstallation> findWindowsInstallation(const files::Drives& drives) {
     std::vector<std::string> candidates;
     if (auto named = windowsFolderFromMsdosSys(drives)) {
         candidates.push_back(std::move(*named));
@@ -96,4 +96,4 @@ std::optional<WindowsInstallation> findWindowsInstallation(const Drives& drives)
     return std::nullopt;
 }
 
-}  // namespace tunexa::files
+}  // namespace tunexa::machine

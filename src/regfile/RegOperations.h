@@ -12,7 +12,7 @@
 #include "store/Hive.h"
 #include "store/Registry.h"
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 struct RegOperation {
     enum class Kind { CreateKey, DeleteKey, SetValue, DeleteValue };
@@ -35,4 +35,4 @@ struct ApplyResult {
 // rollback undoes them too.
 ApplyResult applyOperations(store::Hive& hive, std::span<const RegOperation> operations);
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile

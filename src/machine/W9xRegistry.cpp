@@ -10,11 +10,14 @@
 #include <unordered_set>
 #include <utility>
 
-#include "Roots.h"
+#include "regfile/Roots.h"
 #include "store/Ansi.h"
 #include "store/KeyPath.h"
 
-namespace tunexa::regtool {
+namespace tunexa::machine {
+
+using regfile::KeyName;
+using regfile::RegOperation;
 
 namespace {
 
@@ -180,18 +183,11 @@ class Walker {
             result_.operations.push_back(std::move(create));
             ++result_.keys;
         }
-        libcreg_error_t* error = nullptr;
-        int count = 0;
-        check(libcreg_key_get_number_of_values(key, &count, &error), error);
-        for (int i = 0; i < count; ++i) {
-            libcreg_value_t* raw = nullptr;
-            check(libcreg_key_get_value_by_index(key, i, &raw, &error), error);
+        forEachValue(key, [&](libcreg_value_t* raw) {
             readValue(ValueHandle(raw).get(), path);
-        }
-        check(libcreg_key_get_number_of_sub_keys(key, &count, &error), error);
-        for (int i = 0; i < count; ++i) {
-            libcreg_key_t* raw = nullptr;
-            check(libcreg_key_get_sub_key_by_index(key, i, &raw, &error), error);
+            return false;
+        });
+        forEachSubkey(key, [&](libcreg_key_t* raw) {
             const KeyHandle subkey(raw);
             bool lossy = false;
             const std::string child = keyName(subkey.get(), lossy);
@@ -208,30 +204,54 @@ class Walker {
                 }
                 readKey(subkey.get(), childPath, depth + 1);
             }
-        }
+            return false;
+        });
     }
 
     // The subkey of `key` named `wanted` without regard to case, with its name as the file
     // spells it; nothing when there is none.
     std::optional<std::pair<KeyHandle, std::string>> findSubkey(libcreg_key_t* key,
                                                                 std::string_view wanted) {
-        libcreg_error_t* error = nullptr;
-        int count = 0;
-        check(libcreg_key_get_number_of_sub_keys(key, &count, &error), error);
-        for (int i = 0; i < count; ++i) {
-            libcreg_key_t* raw = nullptr;
-            check(libcreg_key_get_sub_key_by_index(key, i, &raw, &error), error);
+        std::optional<std::pair<KeyHandle, std::string>> found;
+        forEachSubkey(key, [&](libcreg_key_t* raw) {
             KeyHandle subkey(raw);
             bool lossy = false;
             std::string spelled = keyName(subkey.get(), lossy);
             if (ansi::equalsIgnoringCase(spelled, wanted)) {
-                return std::make_pair(std::move(subkey), std::move(spelled));
+                found.emplace(std::move(subkey), std::move(spelled));
             }
-        }
-        return std::nullopt;
+            return found.has_value();
+        });
+        return found;
     }
 
   private:
+    // Hands each value (or subkey) of `key`, in the file's order, to `visit`, which owns it, until
+    // `visit` returns true.
+    template <typename Child, typename Count, typename Get, typename Visit>
+    void forEachChild(libcreg_key_t* key, Count count, Get get, Visit visit) {
+        libcreg_error_t* error = nullptr;
+        int number = 0;
+        check(count(key, &number, &error), error);
+        for (int i = 0; i < number; ++i) {
+            Child* raw = nullptr;
+            check(get(key, i, &raw, &error), error);
+            if (visit(raw)) {
+                return;
+            }
+        }
+    }
+    template <typename Visit>
+    void forEachValue(libcreg_key_t* key, Visit visit) {
+        forEachChild<libcreg_value_t>(key, libcreg_key_get_number_of_values,
+                                      libcreg_key_get_value_by_index, visit);
+    }
+    template <typename Visit>
+    void forEachSubkey(libcreg_key_t* key, Visit visit) {
+        forEachChild<libcreg_key_t>(key, libcreg_key_get_number_of_sub_keys,
+                                    libcreg_key_get_sub_key_by_index, visit);
+    }
+
     void readValue(libcreg_value_t* value, const std::string& path) {
         bool lossy = false;
         const std::string valueName =
@@ -364,4 +384,4 @@ W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOp
     return result;
 }
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::machine

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace tunexa::regtool {
+namespace tunexa::regfile {
 
 enum class RegFileFormat {
     Regedit4,  // "REGEDIT4": Windows-1252 text, string data in the code page
@@ -14,4 +14,4 @@ enum class RegFileFormat {
 inline constexpr std::string_view kRegedit4Header = "REGEDIT4";
 inline constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
 
-}  // namespace tunexa::regtool
+}  // namespace tunexa::regfile
