@@ -28,7 +28,7 @@ W9xReadResult readMachineSettings(const WindowsInstallation& windows) {
     W9xReadOptions options;
     options.root = store::HKEY_LOCAL_MACHINE;
     options.subtrees = machineKeys();
-    W9xReadResult result = readW9xRegistry(windows.systemDat, options);
+    W9xReadResult result = readSystemDat(windows, options);
     const auto& missing = result.missingSubtrees;
     if (result.read() &&
         std::find(missing.begin(), missing.end(), engine::kEnumPciKey) == missing.end()) {

@@ -1,5 +1,7 @@
 #include "machine/WindowsInstallation.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <fstream>
 #include <string_view>
@@ -94,6 +96,19 @@ std::optional<WindowsInstallation> findWindowsInstallation(const files::Drives& 
         }
     }
     return std::nullopt;
+}
+
+W9xReadResult readSystemDat(const WindowsInstallation& windows, const W9xReadOptions& options) {
+    return readW9xRegistry(windows.systemDat, options);
+}
+
+std::optional<FileFacts> systemDatFacts(const WindowsInstallation& windows) {
+    struct stat info {};
+    if (::stat(windows.systemDat.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FileFacts{static_cast<std::uint64_t>(info.st_size),
+                     static_cast<std::int64_t>(info.st_mtime)};
 }
 
 }  // namespace tunexa::machine
