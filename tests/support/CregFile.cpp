@@ -48,7 +48,7 @@ std::string header(std::string signature, std::size_t size, std::size_t third) {
 
 }  // namespace
 
-std::string buildCregFile(const CregKey& root) {
+std::string buildCregFile(const CregKey& root, std::size_t blockBytes) {
     // Entries in depth-first order: the parent, first subkey and next sibling of each, by offset
     // from the record's start.
     std::vector<const CregKey*> keys;
@@ -71,12 +71,19 @@ std::string buildCregFile(const CregKey& root) {
     add(root, kNone);
 
     std::string entries;
-    std::string block;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        // The name hash (left 0: readers do not check it), the key's entry number in block 0.
-        entries += le(0) + le(0) + le(kNone) + le(parent[i]) + le(firstSubkey[i]) + le(next[i]) +
-                   le(i, 2) + le(0, 2);
-        std::string entry = le(i) + std::string(4, '\0') + le(keys[i]->name.size(), 2) +
+    std::vector<std::string> blocks(1);
+    std::size_t number = 0;  // the key's entry number in its block
+    for (std::size_t i = 0; i < keys.size(); ++i, ++number) {
+        if (blockBytes > 0 && blocks.back().size() >= blockBytes) {
+            blocks.emplace_back();
+            number = 0;
+        }
+        std::string& block = blocks.back();
+        const std::string id = le(number, 2) + le(blocks.size() - 1, 2);
+        // The name hash (left 0: readers do not check it), the key's entry number and block.
+        entries +=
+            le(0) + le(0) + le(kNone) + le(parent[i]) + le(firstSubkey[i]) + le(next[i]) + id;
+        std::string entry = id + std::string(4, '\0') + le(keys[i]->name.size(), 2) +
                             le(keys[i]->values.size(), 2) + le(0) + keys[i]->name;
         for (const auto& value : keys[i]->values) {
             entry += le(value.type) + le(0) + le(value.name.size(), 2) + le(value.data.size(), 2) +
@@ -91,10 +98,15 @@ std::string buildCregFile(const CregKey& root) {
     const std::size_t recordSize = kHeader + entries.size() + 32;
     const std::string record =
         header("RGKN", recordSize, kHeader) + entries + std::string(32, '\0');
-    // Format version 1.0, the data block's offset and one data block.
-    std::string file = "CREG" + le(0, 2) + le(1, 2) + le(kHeader + recordSize) + le(0) + le(1);
+    // Format version 1.0, the first data block's offset and the number of data blocks.
+    std::string file =
+        "CREG" + le(0, 2) + le(1, 2) + le(kHeader + recordSize) + le(0) + le(blocks.size());
     file.append(kHeader - file.size(), '\0');
-    return file + record + header("RGDB", kHeader + block.size(), kHeader + block.size()) + block;
+    file += record;
+    for (const std::string& block : blocks) {
+        file += header("RGDB", kHeader + block.size(), kHeader + block.size()) + block;
+    }
+    return file;
 }
 
 }  // namespace tunexa::test
