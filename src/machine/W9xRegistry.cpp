@@ -1,6 +1,5 @@
 #include "W9xRegistry.h"
 
-#include <libbfio.h>
 #include <libcreg.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "machine/BfioMemory.h"
 #include "regfile/Roots.h"
 #include "store/Ansi.h"
 #include "store/KeyPath.h"
@@ -130,9 +130,6 @@ struct FileDeleter {
         libcreg_file_close(file, nullptr);
         libcreg_file_free(&file, nullptr);
     }
-};
-struct RangeDeleter {
-    void operator()(libbfio_handle_t* range) const { libbfio_handle_free(&range, nullptr); }
 };
 using KeyHandle = std::unique_ptr<libcreg_key_t, KeyDeleter>;
 using ValueHandle = std::unique_ptr<libcreg_value_t, ValueDeleter>;
@@ -413,25 +410,16 @@ W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOp
 }
 
 W9xReadResult readW9xRegistryBytes(std::string_view bytes, const W9xReadOptions& options) {
-    libbfio_handle_t* raw = nullptr;
-    libbfio_error_t* error = nullptr;
-    // libbfio reads through a pointer to non-const bytes; a range opened for reading never
-    // writes them.
-    auto* start = reinterpret_cast<std::uint8_t*>(const_cast<char*>(bytes.data()));
-    const bool ready = libbfio_memory_range_initialize(&raw, &error) == 1 &&
-                       libbfio_memory_range_set(raw, start, bytes.size(), &error) == 1;
-    const std::unique_ptr<libbfio_handle_t, RangeDeleter> range(raw);
-    if (!ready) {
-        libbfio_error_free(&error);
+    const BfioMemory memory(bytes);
+    if (memory.handle() == nullptr) {
         W9xReadResult result;
-        result.failure =
-            "libbfio cannot hand the " + std::to_string(bytes.size()) + " bytes read to libcreg";
+        result.failure = "libbfio cannot hand the bytes read to libcreg";
         return result;
     }
     return readCreg(
-        [&range](libcreg_file_t* opened, libcreg_error_t** openError) {
-            return libcreg_file_open_file_io_handle(opened, range.get(), LIBCREG_OPEN_READ,
-                                                    openError);
+        [&memory](libcreg_file_t* opened, libcreg_error_t** error) {
+            return libcreg_file_open_file_io_handle(opened, memory.handle(), LIBCREG_OPEN_READ,
+                                                    error);
         },
         bytes, options);
 }
