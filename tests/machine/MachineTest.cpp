@@ -37,15 +37,6 @@ class MachineTest : public HiveTest {
         }
         ASSERT_TRUE(files::useAsDriveC(image ? image_ : driveC_, drives_));
     }
-    // A file put on drive C: (also into the image when drive C: is one).
-    void replaceOnDriveC(const std::string& name, const std::string& bytes, bool image) {
-        const std::string host = putFile(driveC_ / name, bytes);
-        if (image) {
-            shell("mcopy -o " + mtoolsImage(image_, kImage.offset) + " " + quote(host) + " " +
-                  quote("::/" + name));
-        }
-    }
-
     fs::path driveC_ = dir_ / "data" / "drive_c";
     fs::path image_ = dir_ / "win98.img";
     files::Drives drives_{dir_ / "data"};
@@ -192,7 +183,8 @@ TEST_F(MachineTest, TheMachinesDriverKeysAndCardsComeFromTheSystemDatOnDriveC) {
                       "\"Odd\"=hex(1234):ab\r\n\r\n");
         EXPECT_FALSE(hive().keyExists(HKEY_LOCAL_MACHINE, "Software\\Other"));
 
-        replaceOnDriveC("windows/system.dat", withFirstSubkeyAt(systemDat, 0x100000), image);
+        putFile(driveC_ / "windows" / "system.dat", withFirstSubkeyAt(systemDat, 0x100000));
+        useDriveC(image);
         const auto refused = importMachineSettings(hive(), *windows);
         EXPECT_FALSE(refused.saved);
         EXPECT_NE(refused.failure.find("out of bounds"), std::string::npos) << refused.failure;
