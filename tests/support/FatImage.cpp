@@ -104,4 +104,13 @@ void makeFatImage(const std::filesystem::path& file, const FatImageSpec& spec, s
     }
 }
 
+void makeFatImageOf(const std::filesystem::path& file, const FatImageSpec& spec,
+                    const std::filesystem::path& tree, std::uint64_t kib) {
+    makeFatImage(file, spec, kib);
+    if (!std::filesystem::is_empty(tree)) {
+        shell("mcopy -s -m " + mtoolsImage(file, spec.offset) + " " + quote(tree.string()) +
+              "/* ::/");
+    }
+}
+
 }  // namespace tunexa::test

@@ -224,12 +224,31 @@ Result<FileContent> ImageDrive::readFile(const DriveNames& names) {
     if (!placed->entry) {
         return Result<FileContent>::success(std::nullopt);
     }
-    auto bytes = volume_.run("mtype", {MtoolsVolume::path(placed->path)});
+    return readResolvedFile({placed->path, names.size(), false});
+}
+
+Result<FileContent> ImageDrive::readResolvedFile(const ResolvedPath& file) {
+    if (!file.isFile()) {
+        return readFile(file.names);
+    }
+    auto bytes = volume_.read(file.names);
     if (!bytes) {
-        return Result<FileContent>::failure("reading " + where(names) +
+        return Result<FileContent>::failure("reading " + where(file.names) +
                                             " failed: " + bytes.error());
     }
-    return Result<FileContent>::success(std::move(*bytes));
+    return bytes;
+}
+
+Result<std::optional<FileFacts>> ImageDrive::fileFacts(const DriveNames& names) {
+    using Facts = Result<std::optional<FileFacts>>;
+    const auto placed = place(names);
+    if (!placed) {
+        return Facts::failure(placed.error());
+    }
+    if (names.empty() || (placed->entry && placed->entry->isFolder)) {
+        return Facts::failure(where(names) + kIsFolder);
+    }
+    return placed->entry ? volume_.facts(placed->path) : Facts::success(std::nullopt);
 }
 
 Result<ImageDrive::Placed> ImageDrive::placeForWriting(const DriveNames& names) {
