@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "FakeBusyPointer.h"
+#include "HiveTest.h"
 #include "ScriptedMessageBoxes.h"
 #include "StoreEntries.h"
-#include "TempRoot.h"
 #include "app/Form1.h"
 #include "store/Registry.h"
 #include "ui/ListBox.h"
@@ -21,11 +21,8 @@ using platform::MessageAnswer;
 using platform::MessageBox;
 using platform::MessageButtons;
 
-class HalfLifePanelTest : public ::testing::Test {
+class HalfLifePanelTest : public test::HiveTest {
   protected:
-    void SetUp() override { store::useHiveFile(dir_ / "registry.db"); }
-    void TearDown() override { store::useHive(nullptr); }
-
     // The stored value, "-" when there is none.
     static std::string stored(const std::string& name) {
         return store::RegGetString(store::HKEY_LOCAL_MACHINE, kHalfLifeKey, name).value_or("-");
@@ -49,7 +46,6 @@ class HalfLifePanelTest : public ::testing::Test {
         ui_.cmdHLsave->click();
     }
 
-    test::TempDir dir_;
     files::Drives drives_{dir_.path()};
     std::filesystem::path driveC_ = *drives_.driveRoot('C');
     app::Form1 form_;
