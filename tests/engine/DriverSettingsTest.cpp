@@ -91,15 +91,17 @@ TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
 TEST_F(DriverMap, ReadsEachStoredFormAndLeavesTheUnknownAlone) {
     record.TNT.NVCLK = "90";
     record.TNT.AAMETHOD = 5;
-    store::RegSetDword(HKEY_LOCAL_MACHINE, kTntD3D, "FOGTABLEENABLE", 1);
     ReadDriverSettings(kCardTNT, record);
     EXPECT_EQ(record.TNT.NVCLK, SettingValue());
     EXPECT_EQ(record.TNT.AAMETHOD, SettingValue(0));
-    EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(1));
-    store::currentHive().setValue(HKEY_LOCAL_MACHINE, kTntD3D, "FOGTABLEENABLE", store::REG_BINARY,
-                                  store::Bytes{1, 0});  // neither form
-    ReadDriverSettings(kCardTNT, record);
-    EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(0));
+    for (const auto& [type, bytes, read] :
+         {std::tuple{store::REG_DWORD, store::Bytes{1, 0, 0, 0}, 1},
+          {store::REG_BINARY, store::Bytes{1}, 1},
+          {store::REG_BINARY, store::Bytes{1, 0}, 0}}) {  // neither
+        store::currentHive().setValue(HKEY_LOCAL_MACHINE, kTntD3D, "FOGTABLEENABLE", type, bytes);
+        ReadDriverSettings(kCardTNT, record);
+        EXPECT_EQ(record.TNT.FOGTABLEENABLE, SettingValue(read)) << bytes.size();
+    }
 
     store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_SLIDETECT", "0");
     store::RegSetDword(HKEY_LOCAL_MACHINE, kV2Glide, "SSTV2_SLIDETECT", 0);
