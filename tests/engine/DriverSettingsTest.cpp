@@ -165,7 +165,8 @@ TEST_F(DriverMap, OnlyTheExactCardNamesDoAnything) {
 }
 
 std::string classKey(int number, std::string_view sub = "\\DEFAULT") {
-    return std::string(kDisplayClassKey) + "\\000" + std::to_string(number) + std::string(sub);
+    return "System\\CurrentControlSet\\Services\\Class\\Display\\000" + std::to_string(number) +
+           std::string(sub);
 }
 void install(int number, std::string_view minivdd, const char* clock = "") {
     store::RegSetString(HKEY_LOCAL_MACHINE, classKey(number), "minivdd", minivdd);

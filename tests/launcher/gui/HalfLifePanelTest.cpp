@@ -21,14 +21,16 @@ using platform::MessageAnswer;
 using platform::MessageBox;
 using platform::MessageButtons;
 
+constexpr const char* kFavourites = "Software\\Tunexa\\Tunexa\\Half Life";
+
 class HalfLifePanelTest : public test::HiveTest {
   protected:
     // The stored value, "-" when there is none.
     static std::string stored(const std::string& name) {
-        return store::RegGetString(store::HKEY_LOCAL_MACHINE, kHalfLifeKey, name).value_or("-");
+        return store::RegGetString(store::HKEY_LOCAL_MACHINE, kFavourites, name).value_or("-");
     }
     static void put(const std::string& name, const char* text) {
-        store::RegSetString(store::HKEY_LOCAL_MACHINE, kHalfLifeKey, name, text);
+        store::RegSetString(store::HKEY_LOCAL_MACHINE, kFavourites, name, text);
     }
     static std::string items(const QListWidget* list) {
         QStringList texts;
