@@ -88,6 +88,8 @@ TEST_F(ImageTest, BatchFilesAreWrittenExactlyInEveryLayout) {
         ASSERT_TRUE(writeTextFile("c:\\tunexa.bat", {"REM one", "SET SST_GRXCLK=50"}, drives));
         ASSERT_TRUE(writeTextFile("C:\\TUNEXA.bat", {"REM two"}, drives));
         ASSERT_TRUE(appendTextLine("C:\\AutoExec.Bat", "c:\\tunexa.bat", drives));
+        // A new name beyond ASCII, which the volume's code page may not hold, is refused.
+        const Status accented = writeTextFile("c:\\\x9a\xe9\xff.bat", {"x"}, drives);
         const Status readOnly = writeTextFile("C:\\ro.bat", {"x"}, drives);
 
         EXPECT_EQ(bytesOf("TUNEXA.BAT"), "REM two\r\n");
@@ -95,6 +97,7 @@ TEST_F(ImageTest, BatchFilesAreWrittenExactlyInEveryLayout) {
         EXPECT_EQ(attributesOf("AUTOEXEC.BAT"), "  A  SH ");
         EXPECT_NE(readOnly.error().find("read-only"), std::string::npos) << readOnly.error();
         EXPECT_EQ(bytesOf("RO.BAT"), "keep");
+        EXPECT_NE(accented.error().find("plain ASCII"), std::string::npos) << accented.error();
         EXPECT_EQ(root(), "::/AUTOEXEC.BAT\n::/RO.BAT\n::/TUNEXA.BAT\n");
     }
 }
