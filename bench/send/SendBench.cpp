@@ -25,7 +25,6 @@ using test::CregKey;
 constexpr int kVendors = 50;
 constexpr int kProducts = 40;
 constexpr int kKeysPerProduct = 19;  // with the vendors and products: 40,000 keys in all
-constexpr std::size_t kDataBlock = 0x10000;
 
 // A machine's registry: software of many vendors, each key with a text and a double word, and
 // the keys a send reads (the Voodoo2's settings, the display classes) among them.
@@ -56,7 +55,7 @@ std::string systemDat() {
         "System",
         {},
         {{"CurrentControlSet", {}, {{"Services", {}, {{"Class", {}, {display}}}}}}}};
-    return test::buildCregFile({"$$$PROTO.HIV", {}, {software, system}}, kDataBlock);
+    return test::buildCregFile({"$$$PROTO.HIV", {}, {software, system}});
 }
 
 struct Machine {

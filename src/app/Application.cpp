@@ -362,13 +362,7 @@ void Application::chkRunOnStart_Click() {
 }
 
 store::ManagedSet Application::managedSet() const {
-    const files::Drives drives;
-    return engine::managedSet(
-        engine::driverSettings(),
-        [&drives](std::string_view windowsPath) -> std::optional<std::string> {
-            const auto host = drives.toHost(windowsPath);
-            return host ? std::optional(host->string()) : std::nullopt;
-        });
+    return engine::managedSet(engine::driverSettings(), files::locationOnDrives);
 }
 
 void Application::reloadAfterChange(const std::vector<store::ChangeItem>& items) {

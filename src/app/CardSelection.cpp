@@ -9,6 +9,7 @@
 #include "app/ProgramKeys.h"
 #include "engine/RegMethods.h"
 #include "store/Changes.h"
+#include "ui/AnsiText.h"
 #include "ui/WindowState.h"
 
 namespace tunexa::app {
@@ -84,7 +85,7 @@ void CardSelection::showStoredCard(const Card& card, bool on) {
         ui::setTabOn(form_.ui.SSTab1, card.tab, true);
         hooks_.loadPanel(card);
     } else if (&card == &kTNTCard) {
-        control<QLabel>(&form_, "lblTNTdriverVal")->setText(QStringLiteral("No TNT Available"));
+        showTntDriver(false);
     }
 }
 
@@ -152,6 +153,17 @@ void CardSelection::showAppliedCard(const Card& card, bool on) {
     } else if (&card == &kTNTCard) {
         setControlVisible(&form_, "frameV2Glide", false);
     }
+    // The driver label says whether the TNT is there, as start-up leaves it, rather than what it
+    // said before the choice changed.
+    if (&card == &kTNTCard) {
+        showTntDriver(on);
+    }
+}
+
+void CardSelection::showTntDriver(bool on) {
+    control<QLabel>(&form_, "lblTNTdriverVal")
+        ->setText(on ? ui::fromAnsi(engine::driverSettings().TNT.DriverDesc.asText())
+                     : QStringLiteral("No TNT Available"));
 }
 
 }  // namespace tunexa::app

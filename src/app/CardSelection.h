@@ -49,6 +49,7 @@ class CardSelection : public QObject {
     void switchCardControls(const Card& card, bool on);
     void showStoredCard(const Card& card, bool on);
     void showAppliedCard(const Card& card, bool on);
+    void showTntDriver(bool on);
     bool ticked(const Card& card) const;
 
     Form1& form_;

@@ -38,17 +38,17 @@ std::vector<ValueName> managedValues(const DriverSettings& settings) {
 
 store::ManagedSet managedSet(
     const DriverSettings& settings,
-    const std::function<std::optional<std::string>(std::string_view)>& hostPathOf) {
+    const std::function<std::optional<std::string>(std::string_view)>& locationOf) {
     store::ManagedSet set;
     set.values = managedValues(settings);
     for (const std::string_view windowsPath : kManagedFiles) {
-        if (auto host = hostPathOf(windowsPath)) {
+        if (auto location = locationOf(windowsPath)) {
             // The shown name keeps the drive letter in capitals, as Windows writes it.
             std::string shown(windowsPath);
             if (shown[0] >= 'a' && shown[0] <= 'z') {
                 shown[0] = static_cast<char>(shown[0] - 'a' + 'A');
             }
-            set.files.push_back(store::ManagedFile{shown, std::move(*host)});
+            set.files.push_back(store::ManagedFile{shown, std::move(*location)});
         }
     }
     return set;

@@ -32,10 +32,11 @@ inline constexpr std::string_view kGlideBatchPath = "c:\\tunexa.bat";
 // The managed files, as Windows paths.
 inline constexpr std::array<std::string_view, 1> kManagedFiles = {kGlideBatchPath};
 
-// What a profile covers: the managed values, and the managed files that `hostPathOf` can place
-// on this machine (a Windows path to its host file, nothing when its drive is not mapped).
+// What a profile covers: the managed values, and the managed files that `locationOf` can place
+// on this machine (a Windows path to where the file lies, as the change record keeps it: a host
+// path or a place in a disk image; nothing when its drive cannot be reached).
 store::ManagedSet managedSet(
     const DriverSettings& settings,
-    const std::function<std::optional<std::string>(std::string_view)>& hostPathOf);
+    const std::function<std::optional<std::string>(std::string_view)>& locationOf);
 
 }  // namespace tunexa::engine

@@ -2,6 +2,7 @@
 
 #include <libcreg.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "machine/BfioMemory.h"
 #include "regfile/Roots.h"
 #include "store/Ansi.h"
 #include "store/KeyPath.h"
@@ -30,6 +32,8 @@ constexpr std::size_t kKeyEntrySize = 28;
 constexpr std::size_t kFirstSubkeyField = 16;
 constexpr std::size_t kNextSiblingField = 20;
 constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
+// The file header and the key record's size and root entry: what the loop check needs first.
+constexpr std::size_t kKeyRecordStart = kFileHeaderSize + 12;
 
 std::uint32_t readLe32(std::string_view bytes, std::size_t at) {
     std::uint32_t value = 0;
@@ -51,27 +55,16 @@ std::string hex(std::uint32_t value) {
 // reached exactly once; an entry reached twice means a loop (or keys sharing a subtree), and the
 // file is refused before libcreg walks it. Links that point outside the record are left to
 // libcreg, which reports them.
-std::optional<std::string> keyTreeLoop(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::string header(kFileHeaderSize + 12, '\0');
-    if (!stream.read(header.data(), static_cast<std::streamsize>(header.size())) ||
-        header.compare(kFileHeaderSize, 4, "RGKN") != 0) {
+// `bytes`: the file from its start, at least as far as the key record goes (or all there is).
+std::optional<std::string> keyTreeLoop(std::string_view bytes) {
+    if (bytes.size() < kKeyRecordStart || bytes.substr(kFileHeaderSize, 4) != "RGKN") {
         return std::nullopt;
     }
-    std::error_code error;
-    const auto fileSize = std::filesystem::file_size(file, error);
-    if (error || fileSize <= kFileHeaderSize) {
-        return std::nullopt;
-    }
-    const std::size_t size =
-        std::min<std::uintmax_t>(readLe32(header, kFileHeaderSize + 4), fileSize - kFileHeaderSize);
-    std::string record(size, '\0');
-    stream.seekg(static_cast<std::streamoff>(kFileHeaderSize));
-    stream.read(record.data(), static_cast<std::streamsize>(size));
-    record.resize(static_cast<std::size_t>(stream.gcount()));
+    const std::string_view record =
+        bytes.substr(kFileHeaderSize, readLe32(bytes, kFileHeaderSize + 4));
 
     std::unordered_set<std::uint32_t> reached;
-    std::vector<std::uint32_t> pending = {readLe32(header, kFileHeaderSize + 8)};
+    std::vector<std::uint32_t> pending = {readLe32(bytes, kFileHeaderSize + 8)};
     while (!pending.empty()) {
         const std::uint32_t entry = pending.back();
         pending.pop_back();
@@ -86,6 +79,27 @@ std::optional<std::string> keyTreeLoop(const std::filesystem::path& file) {
         pending.push_back(readLe32(record, entry + kFirstSubkeyField));
     }
     return std::nullopt;
+}
+
+// The file's beginning as far as its key record goes (no further than the file), for
+// keyTreeLoop().
+std::string keyRecordOf(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::string bytes(kKeyRecordStart, '\0');
+    std::error_code error;
+    const auto fileSize = std::filesystem::file_size(file, error);
+    if (error || !stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        return {};
+    }
+    const std::size_t end = std::min<std::uintmax_t>(
+        kFileHeaderSize + std::uintmax_t{readLe32(bytes, kFileHeaderSize + 4)}, fileSize);
+    if (end > bytes.size()) {
+        bytes.resize(end);
+        stream.read(bytes.data() + kKeyRecordStart,
+                    static_cast<std::streamsize>(end - kKeyRecordStart));
+        bytes.resize(kKeyRecordStart + static_cast<std::size_t>(stream.gcount()));
+    }
+    return bytes;
 }
 
 // libcreg's explanation of an error, innermost cause first, one line each; frees the error.
@@ -326,19 +340,10 @@ void readFromRoot(libcreg_key_t* root, const W9xReadOptions& options, W9xReadRes
     }
 }
 
-}  // namespace
-
-bool startsWithW9xSignature(std::string_view fileBytes) {
-    return fileBytes.starts_with(kW9xSignature);
-}
-
-store::HKEY defaultW9xRoot(const std::filesystem::path& file) {
-    return ansi::equalsIgnoringCase(file.filename().string(), "USER.DAT")
-               ? store::HKEY_USERS
-               : store::HKEY_LOCAL_MACHINE;
-}
-
-W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOptions& options) {
+// Opens the file through `open`, refuses a key tree that loops (`keyRecord`: the file's
+// beginning, keyTreeLoop()), then reads what `options` ask for.
+template <typename Open>
+W9xReadResult readCreg(Open open, std::string_view keyRecord, const W9xReadOptions& options) {
     W9xReadResult result;
     libcreg_error_t* error = nullptr;
     libcreg_file_t* raw = nullptr;
@@ -353,11 +358,11 @@ W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOp
                          " is not one libcreg reads (1250 to 1258, 874, 932, 936, 949, 950)";
         return result;
     }
-    if (libcreg_file_open(raw, file.c_str(), LIBCREG_OPEN_READ, &error) != 1) {
+    if (open(raw, &error) != 1) {
         result.failure = explain(error);
         return result;
     }
-    if (const auto loop = keyTreeLoop(file)) {
+    if (const auto loop = keyTreeLoop(keyRecord)) {
         result.outcome = W9xReadOutcome::Damaged;
         result.failure = *loop;
         return result;
@@ -382,6 +387,41 @@ W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOp
         result.failure = damage.reason;
     }
     return result;
+}
+
+}  // namespace
+
+bool startsWithW9xSignature(std::string_view fileBytes) {
+    return fileBytes.starts_with(kW9xSignature);
+}
+
+store::HKEY defaultW9xRoot(const std::filesystem::path& file) {
+    return ansi::equalsIgnoringCase(file.filename().string(), "USER.DAT")
+               ? store::HKEY_USERS
+               : store::HKEY_LOCAL_MACHINE;
+}
+
+W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOptions& options) {
+    return readCreg(
+        [&file](libcreg_file_t* opened, libcreg_error_t** error) {
+            return libcreg_file_open(opened, file.c_str(), LIBCREG_OPEN_READ, error);
+        },
+        keyRecordOf(file), options);
+}
+
+W9xReadResult readW9xRegistryBytes(std::string_view bytes, const W9xReadOptions& options) {
+    const BfioMemory memory(bytes);
+    if (memory.handle() == nullptr) {
+        W9xReadResult result;
+        result.failure = "libbfio cannot hand the bytes read to libcreg";
+        return result;
+    }
+    return readCreg(
+        [&memory](libcreg_file_t* opened, libcreg_error_t** error) {
+            return libcreg_file_open_file_io_handle(opened, memory.handle(), LIBCREG_OPEN_READ,
+                                                    error);
+        },
+        bytes, options);
 }
 
 }  // namespace tunexa::machine

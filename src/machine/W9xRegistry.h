@@ -58,5 +58,7 @@ struct W9xReadResult {
 };
 
 W9xReadResult readW9xRegistry(const std::filesystem::path& file, const W9xReadOptions& options);
+// The same from the file's bytes, held in memory (a file read out of a disk image).
+W9xReadResult readW9xRegistryBytes(std::string_view bytes, const W9xReadOptions& options);
 
 }  // namespace tunexa::machine

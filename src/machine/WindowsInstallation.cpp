@@ -1,9 +1,6 @@
 #include "machine/WindowsInstallation.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -29,16 +26,14 @@ std::string_view trimmed(std::string_view text) {
 // WinDir= of the [Paths] section, as Windows 95/98 write it; nothing when the file or the line
 // is missing.
 std::optional<std::string> windowsFolderFromMsdosSys(const files::Drives& drives) {
-    const auto host = drives.toHost(kMsdosSys);
-    if (!host) {
+    const auto msdosSys = drives.open(kMsdosSys);
+    const auto content = msdosSys ? msdosSys->drive->readFile(msdosSys->names)
+                                  : files::Result<files::FileContent>::failure(msdosSys.error());
+    if (!content || !content->has_value()) {
         return std::nullopt;
     }
-    std::ifstream stream(*host, std::ios::binary);
-    std::string text(kMsdosSysLimit, '\0');
-    stream.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(stream.gcount()));
     bool inPaths = false;
-    std::string_view rest = text;
+    std::string_view rest = std::string_view(**content).substr(0, kMsdosSysLimit);
     while (!rest.empty()) {
         const auto end = std::min(rest.find_first_of("\r\n"), rest.size());
         const std::string_view line = trimmed(rest.substr(0, end));
@@ -59,26 +54,36 @@ std::optional<std::string> windowsFolderFromMsdosSys(const files::Drives& drives
     return std::nullopt;
 }
 
+// The file of that name in the folder, as the drive spells it; nothing when there is no such file.
+std::optional<files::ResolvedPath> fileIn(files::Drive& drive, files::DriveNames folder,
+                                          std::string_view name) {
+    folder.emplace_back(name);
+    auto resolved = drive.resolve(folder);
+    return resolved && resolved->isFile() ? std::optional(std::move(*resolved)) : std::nullopt;
+}
+
 std::optional<WindowsInstallation> installationIn(const files::Drives& drives,
                                                   std::string_view windowsPath) {
     const auto parsed = files::parseWindowsPath(windowsPath);
-    const auto folder = drives.toHost(windowsPath);
-    std::error_code error;
-    if (!parsed || !folder || !std::filesystem::is_directory(*folder, error)) {
+    auto folder = drives.open(windowsPath);
+    if (!parsed || !folder) {
         return std::nullopt;
     }
-    const auto systemDat = files::findEntryIgnoringCase(*folder, "SYSTEM.DAT");
-    if (!systemDat || !std::filesystem::is_regular_file(*folder / *systemDat, error)) {
+    auto systemDat = fileIn(*folder->drive, folder->names, "SYSTEM.DAT");
+    if (!systemDat) {
         return std::nullopt;
     }
-    std::string normalized = std::string(1, parsed->letter) + ":";
+    WindowsInstallation found;
+    found.windowsPath = std::string(1, parsed->letter) + ":";
     for (const auto& name : parsed->names) {
-        normalized += "\\" + name;
+        found.windowsPath += "\\" + name;
     }
-    WindowsInstallation found{normalized, *folder, *folder / *systemDat, std::nullopt};
-    if (const auto userDat = files::findEntryIgnoringCase(*folder, "USER.DAT")) {
-        found.userDat = *folder / *userDat;
+    found.systemDatPath = found.windowsPath + "\\" + systemDat->names.back();
+    if (const auto userDat = fileIn(*folder->drive, folder->names, "USER.DAT")) {
+        found.userDatPath = found.windowsPath + "\\" + userDat->names.back();
     }
+    found.drive = std::move(folder->drive);
+    found.systemDat = std::move(*systemDat);
     return found;
 }
 
@@ -103,16 +108,24 @@ std::optional<WindowsInstallation> findWindowsInstallation(const files::Drives& 
 }
 
 W9xReadResult readSystemDat(const WindowsInstallation& windows, const W9xReadOptions& options) {
-    return readW9xRegistry(windows.systemDat, options);
+    const auto bytes = windows.drive
+                           ? windows.drive->readResolvedFile(windows.systemDat)
+                           : files::Result<files::FileContent>::failure("drive C: is not open");
+    if (!bytes || !bytes->has_value()) {
+        W9xReadResult result;
+        result.failure = ansi::toUtf8(windows.systemDatPath) +
+                         (bytes ? " is no longer there" : " cannot be read: " + bytes.error());
+        return result;
+    }
+    return readW9xRegistryBytes(**bytes, options);
 }
 
 std::optional<FileFacts> systemDatFacts(const WindowsInstallation& windows) {
-    struct stat info {};
-    if (::stat(windows.systemDat.c_str(), &info) != 0) {
+    if (!windows.drive) {
         return std::nullopt;
     }
-    return FileFacts{static_cast<std::uint64_t>(info.st_size),
-                     static_cast<std::int64_t>(info.st_mtime)};
+    const auto facts = windows.drive->fileFacts(windows.systemDat.names);
+    return facts ? *facts : std::nullopt;
 }
 
 }  // namespace tunexa::machine

@@ -4,6 +4,8 @@
 // save.
 #include "AppFixture.h"
 #include "CregFile.h"
+#include "FatImage.h"
+#include "platform/files/DriveC.h"
 #include "store/Profiles.h"
 
 namespace tunexa::app::test {
@@ -139,10 +141,14 @@ TEST_F(CardSelectionTest, TheFirstRunEndsOnlyWhenItsChoiceWasSaved) {
     EXPECT_EQ(std::to_string(app_->isUnloaded()) + flag("Voodoo Available"), "11");
 }
 
-// The first run offers the machine's registry and ticks its cards; the machine's values stay
-// where the defaults would go. Later "Read from drive C:" reads it again as one change.
+// The first run offers the machine's registry (here on drive C: as a disk image) and ticks its
+// cards; the machine's values stay where the defaults would go. Later "Read from drive C:" (now a
+// folder) reads it again as one change.
 TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
-    putFile(driveC_ / "WINDOWS" / "SYSTEM.DAT", buildCregFile(kSystemDat));
+    putFile(dir_ / "tree" / "WINDOWS" / "SYSTEM.DAT", buildCregFile(kSystemDat));
+    makeFatImageOf(dir_ / "win98.img", {"FAT32 partition", 32, FatLayout::Partitioned, 1048576},
+                   dir_ / "tree", 40 * 1024);
+    ASSERT_TRUE(files::useAsDriveC(dir_ / "win98.img"));
     start();
     EXPECT_TRUE(app_->firstRun()->ui.chkReadMachine->isVisibleTo(app_->firstRun()));
     EXPECT_EQ(app_->firstRun()->ui.lblMachineFolder->text(), "C:\\WINDOWS");
@@ -155,7 +161,7 @@ TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
 
     store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_GRXCLK", "95");
     start();
-    std::filesystem::remove_all(driveC_ / "WINDOWS");
+    ASSERT_TRUE(files::useAsDriveC(files::Drives().dataRoot() / "drive_c"));
     putFile(driveC_ / "msdos.sys", "[Paths]\r\nWinDir=C:\\Win98\r\n");
     putFile(driveC_ / "win98" / "system.dat", buildCregFile(kSystemDat));
     boxes_.answer(MessageAnswer::Ok);
@@ -194,10 +200,8 @@ TEST_F(CardSelectionTest, TheSelectionSwitchesFramesTabsAndTrayBranchesAtStartUp
                                       QStringLiteral("Card Selection"), MessageButtons::Ok}));
                 EXPECT_EQ(written(kOwnKey), flags);
                 EXPECT_TRUE(control("frameBansheeD3D")->isHidden());  // its frame shows again
-            } else {
-                EXPECT_EQ(control<QLabel>("lblTNTdriverVal")->text() == "No TNT Available",
-                          on != 0);
             }
+            EXPECT_EQ(control<QLabel>("lblTNTdriverVal")->text() == "No TNT Available", on != 0);
             EXPECT_EQ(selectionShown(), onlyChosen(on));
             // Voodoo2 chosen: its driver values stored back, absent texts as empty ones.
             EXPECT_EQ(text("Software\\3Dfx Interactive\\Voodoo2\\Glide", "SSTV2_RGAMMA"),

@@ -57,15 +57,6 @@ def wait_for(condition, what, timeout=TIMEOUT):
     raise Failure(f"timed out waiting for {what}" + (f" ({last_error})" if last_error else ""))
 
 
-def end_group(process):
-    for sig in (signal.SIGTERM, signal.SIGKILL):  # the whole group, then what is left of it
-        try:
-            os.killpg(process.pid, sig)
-            process.wait(timeout=5)
-        except (ProcessLookupError, subprocess.TimeoutExpired):
-            pass
-
-
 class Session:
     # One X server, session bus (with the accessibility bus), tray host and data root.
 
@@ -86,7 +77,12 @@ class Session:
         if self.focus is not None:
             self.focus.stop()
         for process in reversed(self.processes):
-            end_group(process)
+            for sig in (signal.SIGTERM, signal.SIGKILL):  # the group, then what is left of it
+                try:
+                    os.killpg(process.pid, sig)
+                    process.wait(timeout=5)
+                except (ProcessLookupError, subprocess.TimeoutExpired):
+                    pass
         deadline = time.monotonic() + 5
         while time.monotonic() < deadline:  # the adopted orphans, signalled with their group
             try:
@@ -220,7 +216,7 @@ class Session:
     def key_to_item(self, key, what):
         since = self.focus.serial
         self.xdotool("key", key)
-        return self.focus.wait_change(since, what, self.pyatspi.ROLE_MENU_ITEM)
+        return self.focus.wait_menu_item(since, what)
 
     def choose_menu_path(self, path):
         # In the tray menu, walks to each caption of path with the arrow keys (Down along a
@@ -297,12 +293,12 @@ class FocusTracker:
             self.serial += 1
             self.events = self.events[-49:] + [(self.serial, event.source)]
 
-    def wait_change(self, since, what, role=None):
-        # The node of the latest focus event after the one numbered since (of role, when
-        # given: a late event of another window does not count).
-        return wait_for(lambda: next((node for serial, node in reversed(self.events) if serial
-                                      > since and (role is None or node.getRole() == role)),
-                                     None), what)
+    def wait_menu_item(self, since, what):
+        # The menu item of the latest focus event after the one numbered since (a late event of
+        # another window does not count).
+        role = self.pyatspi.ROLE_MENU_ITEM
+        return wait_for(lambda: next((node for serial, node in reversed(self.events)
+                                      if serial > since and node.getRole() == role), None), what)
 
 
 # --- AT-SPI helpers ---

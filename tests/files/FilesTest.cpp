@@ -118,20 +118,26 @@ TEST_F(TextFilesTest, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_EQ(entriesOnC(), 1);
 }
 
+// A file no one may write is refused, not made writable.
 TEST_F(TextFilesTest, NothingIsWrittenWhereNoFileCanGo) {
     putFile(driveC / "blocker", "not a folder");
     fs::create_directories(driveC / "folder.bat");
+    putFile(driveC / "RO.BAT", "keep\r\n");
+    fs::permissions(driveC / "RO.BAT", fs::perms::owner_read | fs::perms::group_read);
     for (const auto& [path, says] : {std::pair{"c:\\blocker\\tunexa.bat", "Not a directory"},
                                      std::pair{"d:\\tunexa.bat", "Drive D: is not mapped"},
                                      std::pair{"c:\\nowhere\\x.bat", "No such file or directory"},
-                                     std::pair{"c:\\folder.bat", "is not a regular file"}}) {
+                                     std::pair{"c:\\folder.bat", "is not a regular file"},
+                                     std::pair{"c:\\ro.bat", "is read-only"}}) {
         const auto written = writeTextFile(path, {"x"}, drives);
         EXPECT_NE(written.error().find(says), std::string::npos) << path << ": " << written.error();
     }
-    EXPECT_EQ(fileBytes(driveC / "blocker"), "not a folder");
-    EXPECT_EQ(entriesOnC(), 2);
     EXPECT_NE(appendTextLine("D:\\autoexec.bat", "x", drives).error().find("Cannot append to"),
               std::string::npos);
+    EXPECT_NE(appendTextLine("c:\\ro.bat", "x", drives).error().find("is read-only"),
+              std::string::npos);
+    EXPECT_EQ(fileBytes(driveC / "blocker") + fileBytes(driveC / "RO.BAT"), "not a folderkeep\r\n");
+    EXPECT_EQ(entriesOnC(), 3);
 }
 
 // An append keeps every byte and starts on a line of its own (CR LF; LF alone after a CR).

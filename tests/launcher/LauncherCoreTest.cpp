@@ -36,35 +36,30 @@ class LauncherTest : public ::testing::Test {
 
 // A folder's matches come before its subfolders' (subfolders in case-insensitive order, depth
 // first); names match without regard to case and keep their spelling, folders included; the
-// folder is kept as given.
-TEST_F(LauncherTest, FindsEveryCopyFolderBeforeSubfolders) {
+// folder is kept as given. On a disk image the same tree gives the same paths in the same order,
+// hidden folders and a copy deep down included.
+TEST_F(LauncherTest, FindsEveryCopyFolderBeforeSubfoldersOnAFolderOrAnImage) {
     files({"b/hl.exe", "A/Z/HL.EXE", "a2/hl.exe", "A/y/hl.exe", "A/hl.exe", "hl.exe.d/hl.exe",
-           "A/Hl.Exe.bak", "A/xhl.exe", "hl.exe/inner/x"});
-    EXPECT_EQ(search("C:\\"),
-              (Found{"C:\\hl.exe", "C:\\A\\hl.exe", "C:\\A\\y\\hl.exe", "C:\\A\\Z\\HL.EXE",
-                     "C:\\a2\\hl.exe", "C:\\b\\hl.exe", "C:\\hl.exe.d\\hl.exe"}));
-    EXPECT_EQ(search("c:\\a"), (Found{"c:\\a\\hl.exe", "c:\\a\\y\\hl.exe", "c:\\a\\Z\\HL.EXE"}));
-    for (const char* folder : {"c:", "C::\\", "Q:\\"}) {
-        EXPECT_EQ(search(folder), Found{}) << folder;
-        EXPECT_NE(outcome.error, "") << folder;
-    }
-}
-
-// On a disk image the same tree gives the same paths in the same order, hidden folders and a
-// copy deep down included.
-TEST_F(LauncherTest, AnImageIsSearchedAsAFolderIs) {
-    files({"b/hl.exe", "A/Z/HL.EXE", "a2/hl.exe", "A/y/hl.exe", "A/hl.exe", "hl.exe.d/hl.exe",
-           "A/Hl.Exe.bak", "hl.exe/inner/x", "Zz/1/2/3/4/5/6/7/hl.exe"});
+           "A/Hl.Exe.bak", "A/xhl.exe", "hl.exe/inner/x", "Zz/1/2/3/4/5/6/7/hl.exe"});
     const auto image = dir / "c.img";
     makeFatImage(image, {"FAT16", 16, FatLayout::Partitioned, 1048576}, 8 * 1024);
     shell("mcopy -s " + mtoolsImage(image, 1048576) + " " + quote(driveC.string()) + "/* ::/");
     shell("mattrib +h " + mtoolsImage(image, 1048576) + " ::/Zz");
-    const Found onFolder = search("C:\\");
-    ASSERT_TRUE(files::useAsDriveC(image, drives));
-    EXPECT_EQ(search("C:\\"), onFolder);
-    EXPECT_EQ(onFolder.back(), "C:\\Zz\\1\\2\\3\\4\\5\\6\\7\\hl.exe");
-    EXPECT_EQ(search("c:\\a"), (Found{"c:\\a\\hl.exe", "c:\\a\\y\\hl.exe", "c:\\a\\Z\\HL.EXE"}));
-    EXPECT_EQ(search("c:\\nowhere"), Found{});
+    for (const bool onImage : {false, true}) {
+        SCOPED_TRACE(onImage ? "image" : "folder");
+        ASSERT_TRUE(!onImage || files::useAsDriveC(image, drives));
+        EXPECT_EQ(search("C:\\"),
+                  (Found{"C:\\hl.exe", "C:\\A\\hl.exe", "C:\\A\\y\\hl.exe", "C:\\A\\Z\\HL.EXE",
+                         "C:\\a2\\hl.exe", "C:\\b\\hl.exe", "C:\\hl.exe.d\\hl.exe",
+                         "C:\\Zz\\1\\2\\3\\4\\5\\6\\7\\hl.exe"}));
+        EXPECT_EQ(search("c:\\a"),
+                  (Found{"c:\\a\\hl.exe", "c:\\a\\y\\hl.exe", "c:\\a\\Z\\HL.EXE"}));
+        EXPECT_EQ(search("c:\\nowhere"), Found{});
+    }
+    for (const char* folder : {"c:", "C::\\", "Q:\\"}) {
+        EXPECT_EQ(search(folder), Found{}) << folder;
+        EXPECT_NE(outcome.error, "") << folder;
+    }
 }
 
 // Each folder is searched once, so a link loop ends; a name Windows cannot hold is passed over.

@@ -84,8 +84,10 @@ TEST_P(CardPanel, SliderLabelsFollowThePositionAndAnEmptyStoreEmptiesThem) {
 }
 
 // Each check box loads from its own value only: its two values tick and untick it, a value it
-// does not know (every other box's here) leaves it as it was.
-TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
+// does not know (every other box's here) leaves it as it was. Apply then writes each box's own
+// value only, so every pair of boxes is seen once in opposite states.
+TEST_P(CardPanel, EachCheckBoxLoadsFromAndAppliesToItsOwnValue) {
+    seedStore(card().seeded);
     for (const QString row : card().checks) {
         for (const int value : {1, 0}) {
             SCOPED_TRACE(row.toStdString() + (value ? " ticks" : " unticks"));
@@ -98,10 +100,17 @@ TEST_P(CardPanel, EachCheckBoxLoadsFromItsOwnValue) {
             seedStore({(row.section('|', 1, 1) + "=" + row.section('|', 3 - value, 3 - value))
                            .toStdString()});
             load();
+            answer({Yes, Ok});
+            click(card().names.apply);
             for (const QString other : card().checks) {
+                const int ticked = other == row ? value : 1 - value;
                 EXPECT_EQ(ui::checkValue(find<QCheckBox>(other.section('|', 0, 0).toLatin1())),
-                          other == row ? value : 1 - value)
+                          ticked)
                     << other.toStdString();
+                const int written = ticked ? 2 : other.count('|') == 4 ? 4 : 3;
+                EXPECT_EQ(storeEntry(other.section('|', 1, 1).toStdString()),
+                          (other.section('|', 1, 1) + "=" + other.section('|', written, written))
+                              .toStdString());
             }
         }
     }

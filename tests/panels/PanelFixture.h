@@ -62,9 +62,11 @@ struct Card {
     StoreEntries factory;         // after a load, Defaults and Apply
     std::vector<const char*> loaded, factoryShown, empty;  // after those loads and Apply
     std::vector<SliderRow> sliders;
-    std::vector<const char*> edits;   // made on the panel and not applied
-    std::vector<TrayCase> tray;       // in order, after Apply of `seeded` and the edits
-    std::vector<const char*> checks;  // "<box>|<key>:<value name>|<ticking data>|<unticking data>"
+    std::vector<const char*> edits;  // made on the panel and not applied
+    std::vector<TrayCase> tray;      // in order, after Apply of `seeded` and the edits
+    // "<box>|<key>:<value name>|<ticking data>|<unticking data>[|<unticked, written>]": a fifth
+    // field, empty for a deleted value, when an unticked box does not write its unticking data.
+    std::vector<const char*> checks;
     std::vector<const char*> pages = {};  // "<button>><the only option page it leaves showing>"
 
     // Names the card in failure output.

@@ -8,8 +8,10 @@
 
 #include "Command.h"
 #include "CregFile.h"
+#include "FatImage.h"
 #include "HiveTest.h"
 #include "RegText.h"
+#include "platform/files/DriveC.h"
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
 #include "store/Ansi.h"
@@ -323,6 +325,30 @@ TEST_F(RegTest, HistoryUndoAndProfilesWorkOnTheRecord) {
     EXPECT_EQ(clock(), "95");
     ASSERT_EQ(reg("profile|delete|quake", "y\n").code, 0);
     EXPECT_EQ(reg("profile|list").out, "");
+}
+
+// With drive C: a disk image, a profile covers the Glide batch file inside it: put back by
+// APPLY, and by UNDO as it was before.
+TEST_F(RegTest, ProfilesCoverTheGlideBatchFileInADiskImage) {
+    const auto image = dir_ / "win98.img";
+    makeFatImage(image, {"bare FAT16", 16, FatLayout::Bare, 0}, 8 * 1024);
+    ASSERT_TRUE(files::useAsDriveC(image));
+    const auto batch = [&](const std::string& bytes) {
+        shell("printf " + quote(bytes) + " | mcopy -o " + mtoolsImage(image, 0) +
+              " - ::/TUNEXA.BAT");
+    };
+    const auto batchNow = [&] {
+        return shell("mtype " + mtoolsImage(image, 0) + " ::/tunexa.bat");
+    };
+    batch("REM saved");
+    ASSERT_EQ(reg("profile|save|Quake").code, 0);
+    batch("REM later");
+    EXPECT_EQ(reg("profile|list").out, "  Quake\n");
+    ASSERT_EQ(reg("profile|apply|Quake").code, 0);
+    EXPECT_EQ(batchNow() + "|" + reg("profile|list").out, "REM saved|* Quake\n");
+    ASSERT_EQ(reg("undo").code, 0);
+    EXPECT_EQ(batchNow(), "REM later");
+    std::filesystem::remove(files::Drives().dosdevices() / "c:");
 }
 
 // Imported whole or in part, under the root its name or /root chooses, a name the store cannot

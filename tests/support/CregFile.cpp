@@ -48,7 +48,7 @@ std::string header(std::string signature, std::size_t size, std::size_t third) {
 
 }  // namespace
 
-std::string buildCregFile(const CregKey& root, std::size_t blockBytes) {
+std::string buildCregFile(const CregKey& root) {
     // Entries in depth-first order: the parent, first subkey and next sibling of each, by offset
     // from the record's start.
     std::vector<const CregKey*> keys;
@@ -70,20 +70,13 @@ std::string buildCregFile(const CregKey& root, std::size_t blockBytes) {
     };
     add(root, kNone);
 
+    // Data blocks of about 8 KiB, as Windows keeps them (readers search a block for a key's
+    // entry, so one huge block would make a large file slow to read).
+    constexpr std::size_t kBlockBytes = 8192;
     std::string entries;
     std::vector<std::string> blocks(1);
-    std::size_t number = 0;  // the key's entry number in its block
-    for (std::size_t i = 0; i < keys.size(); ++i, ++number) {
-        if (blockBytes > 0 && blocks.back().size() >= blockBytes) {
-            blocks.emplace_back();
-            number = 0;
-        }
-        std::string& block = blocks.back();
-        const std::string id = le(number, 2) + le(blocks.size() - 1, 2);
-        // The name hash (left 0: readers do not check it), the key's entry number and block.
-        entries +=
-            le(0) + le(0) + le(kNone) + le(parent[i]) + le(firstSubkey[i]) + le(next[i]) + id;
-        std::string entry = id + std::string(4, '\0') + le(keys[i]->name.size(), 2) +
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::string entry = le(i) + std::string(4, '\0') + le(keys[i]->name.size(), 2) +
                             le(keys[i]->values.size(), 2) + le(0) + keys[i]->name;
         for (const auto& value : keys[i]->values) {
             entry += le(value.type) + le(0) + le(value.name.size(), 2) + le(value.data.size(), 2) +
@@ -92,19 +85,26 @@ std::string buildCregFile(const CregKey& root, std::size_t blockBytes) {
         // Its size, and the size in use, count the size field too.
         entry = le(entry.size() + 4) + entry;
         entry.replace(8, 4, le(entry.size()));
-        block += entry;
+        if (!blocks.back().empty() && blocks.back().size() + entry.size() > kBlockBytes) {
+            blocks.emplace_back();
+        }
+        blocks.back() += entry;
+        // The name hash (left 0: readers do not check it), the key's entry number and its block.
+        entries += le(0) + le(0) + le(kNone) + le(parent[i]) + le(firstSubkey[i]) + le(next[i]) +
+                   le(i, 2) + le(blocks.size() - 1, 2);
     }
     // libcreg takes the last 32 bytes of the key record as free space beyond its entries.
     const std::size_t recordSize = kHeader + entries.size() + 32;
     const std::string record =
         header("RGKN", recordSize, kHeader) + entries + std::string(32, '\0');
-    // Format version 1.0, the first data block's offset and the number of data blocks.
+    // Format version 1.0, the data blocks' offset and their number; each block names its number.
     std::string file =
         "CREG" + le(0, 2) + le(1, 2) + le(kHeader + recordSize) + le(0) + le(blocks.size());
     file.append(kHeader - file.size(), '\0');
     file += record;
-    for (const std::string& block : blocks) {
-        file += header("RGDB", kHeader + block.size(), kHeader + block.size()) + block;
+    for (std::size_t number = 0; number < blocks.size(); ++number) {
+        const std::size_t size = kHeader + blocks[number].size();
+        file += header("RGDB", size, size).replace(14, 2, le(number, 2)) + blocks[number];
     }
     return file;
 }

@@ -28,10 +28,8 @@ struct CregKey {
 // root's entry, which comes first, names its first subkey at byte 16.
 inline constexpr std::size_t kCregRootFirstSubkey = 32 + 32 + 16;
 
-// The file's bytes; `root` is the file's root key (SYSTEM.DAT calls it "$$$PROTO.HIV"). The keys'
-// names and values go into data blocks of about `blockBytes` each, as a large file keeps them
-// (0: all in one).
-std::string buildCregFile(const CregKey& root, std::size_t blockBytes = 0);
+// The file's bytes; `root` is the file's root key (SYSTEM.DAT calls it "$$$PROTO.HIV").
+std::string buildCregFile(const CregKey& root);
 
 // The file with the offset of the root key's first subkey replaced, as damage would.
 std::string withFirstSubkeyAt(std::string file, std::uint32_t offset);

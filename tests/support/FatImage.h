@@ -24,6 +24,10 @@ struct FatImageSpec {
 void makeFatImage(const std::filesystem::path& file, const FatImageSpec& spec,
                   std::uint64_t kib = 40 * 1024);
 
+// The same image holding a copy of the files and folders in `tree`, their names and times kept.
+void makeFatImageOf(const std::filesystem::path& file, const FatImageSpec& spec,
+                    const std::filesystem::path& tree, std::uint64_t kib = 8 * 1024);
+
 // Runs a shell command with /sbin on the path and mtools' geometry check off; its output, and
 // a test failure when it fails.
 std::string shell(const std::string& command);

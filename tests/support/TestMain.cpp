@@ -1,3 +1,6 @@
+// The test main: this process's user folders point at a private temporary folder, removed again
+// at the end; built with TUNEXA_TEST_QT, a QApplication runs the tests (offscreen by default).
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,8 +8,16 @@
 
 #include "TempRoot.h"
 
+#ifdef TUNEXA_TEST_QT
+#include <QApplication>
+#endif
+
 int main(int argc, char** argv) {
     tunexa::test::isolateUserFolders();
+#ifdef TUNEXA_TEST_QT
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const QApplication app(argc, argv);
+#endif
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     std::error_code ignored;

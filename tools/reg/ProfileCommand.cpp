@@ -23,12 +23,7 @@ constexpr std::array<SwitchSpec, 1> kSwitches = {{{"f", false}}};
 store::ManagedSet managedSet() {
     engine::DriverSettings settings;
     engine::FindBansheeClassKey(settings);
-    const files::Drives drives;
-    return engine::managedSet(
-        settings, [&drives](std::string_view windowsPath) -> std::optional<std::string> {
-            const auto host = drives.toHost(windowsPath);
-            return host ? std::optional(host->string()) : std::nullopt;
-        });
+    return engine::managedSet(settings, files::locationOnDrives);
 }
 
 // The profile as stored, for a name given in any case.

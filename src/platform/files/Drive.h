@@ -10,6 +10,7 @@
 // upper case (an 8.3 name where it fits) in an image. Messages are UTF-8, ready to show.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,14 @@ struct ResolvedPath {
 
     bool exists() const { return existing == names.size(); }
     bool isFile() const { return exists() && !isFolder; }
+};
+
+// A file's size and the time it was last written. A host file's time is to the second; a file in
+// a disk image has the time of its FAT directory entry, to the minute as mtools shows it, read as
+// local time as Windows writes it (FAT keeps no time zone).
+struct FileFacts {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // seconds since 1970, UTC
 };
 
 struct DriveEntry {
@@ -69,6 +78,11 @@ class Drive {
     virtual Result<std::string> location(const DriveNames& names) = 0;
 
     virtual Result<FileContent> readFile(const DriveNames& names) = 0;
+    // The bytes of a file that resolve() found (`file.isFile()`), its names not looked up again:
+    // one mtools command on an image. Nothing when it has gone since.
+    virtual Result<FileContent> readResolvedFile(const ResolvedPath& file) = 0;
+    // The file's size and time; nothing when there is no such file; a failure for a folder.
+    virtual Result<std::optional<FileFacts>> fileFacts(const DriveNames& names) = 0;
     // Replaces or creates the file with exactly `bytes`, whole or not at all. The folder must
     // exist. A read-only file is refused; a rewritten file keeps its attributes.
     virtual Status replaceFile(const DriveNames& names, std::string_view bytes) = 0;

@@ -80,6 +80,11 @@ class Drives {
     std::filesystem::path dataRoot_;
 };
 
+// Where the file at a Windows path lies on this user's drives (Drives().location()), or nothing
+// when it cannot be placed (a malformed path, an unmapped letter, a drive that cannot be opened):
+// how profiles place the files they cover, on a folder or in a disk image alike.
+std::optional<std::string> locationOnDrives(std::string_view windowsPath);
+
 // The name of an entry of `folder` that equals `ansiName` without regard to case (Windows-1252
 // folding): the exact spelling when present, else the first match in case-insensitive order.
 // Nothing when the folder holds no such entry or cannot be read.

@@ -160,6 +160,25 @@ Result<FileContent> FolderDrive::readFile(const DriveNames& names) {
     return readHostFile(hostPath(names));
 }
 
+Result<FileContent> FolderDrive::readResolvedFile(const ResolvedPath& file) {
+    return readFile(file.names);
+}
+
+Result<std::optional<FileFacts>> FolderDrive::fileFacts(const DriveNames& names) {
+    using Facts = Result<std::optional<FileFacts>>;
+    const fs::path host = hostPath(names);
+    struct stat info {};
+    if (::stat(host.c_str(), &info) != 0) {
+        return errno == ENOENT ? Facts::success(std::nullopt)
+                               : Facts::failure(failureText("reading the facts of", host));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Facts::failure(host.string() + " is not a file");
+    }
+    return Facts::success(FileFacts{static_cast<std::uint64_t>(info.st_size),
+                                    static_cast<std::int64_t>(info.st_mtime)});
+}
+
 Status FolderDrive::replaceFile(const DriveNames& names, std::string_view bytes) {
     const fs::path host = hostPath(names);
     if (Status refused = refuseReadOnlyHostFile(host); !refused) {

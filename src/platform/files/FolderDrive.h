@@ -20,6 +20,8 @@ class FolderDrive final : public Drive {
     Result<ResolvedPath> resolve(const DriveNames& names) override;
     Result<std::string> location(const DriveNames& names) override;
     Result<FileContent> readFile(const DriveNames& names) override;
+    Result<FileContent> readResolvedFile(const ResolvedPath& file) override;
+    Result<std::optional<FileFacts>> fileFacts(const DriveNames& names) override;
     Status replaceFile(const DriveNames& names, std::string_view bytes) override;
     Status appendLine(const DriveNames& names, std::string_view line) override;
     Status removeFile(const DriveNames& names) override;

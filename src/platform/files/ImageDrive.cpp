@@ -1,5 +1,6 @@
 #include "platform/files/ImageDrive.h"
 
+#include <algorithm>
 #include <random>
 #include <unordered_map>
 
@@ -121,19 +122,40 @@ class ImageWalk final : public FolderWalk {
 
 }  // namespace
 
-std::string upperCaseName(std::string_view ansiName) {
-    std::string upper(ansiName);
-    for (char& c : upper) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7)) {
-            c = static_cast<char>(byte - 0x20);
-        } else if (byte == 0x9A || byte == 0x9C || byte == 0x9E) {
-            c = static_cast<char>(byte - 0x10);
-        } else if (byte == 0xFF) {
-            c = static_cast<char>(0x9F);
+// A new entry takes an upper-case 8.3 name, as DOS gives one, when its name is a plain 8.3 name,
+// and keeps its spelling as a long name when it is longer. A name with letters beyond ASCII gets
+// none: the volume's DOS code page may lack them (S, Z and OE with caron or ligature, Y with
+// diaeresis), and mtools would store another letter, so the file could never be found again by
+// its own name.
+std::optional<std::string> newEntryName(std::string_view ansiName) {
+    if (std::any_of(ansiName.begin(), ansiName.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        return std::nullopt;
+    }
+    const auto dot = ansiName.find('.');
+    const std::string_view base = ansiName.substr(0, dot);
+    const std::string_view extension =
+        dot == std::string_view::npos ? std::string_view() : ansiName.substr(dot + 1);
+    const auto plain = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                   std::string_view("_-~!#$%&'()@^{}").find(c) != std::string_view::npos;
+        });
+    };
+    std::string name(ansiName);
+    if (!base.empty() && base.size() <= 8 && extension.size() <= 3 && plain(base) &&
+        plain(extension)) {
+        for (char& c : name) {
+            c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
         }
     }
-    return upper;
+    return name;
+}
+
+std::string noNameFor(const std::string& where) {
+    return where +
+           " was not written: on a disk image a new file or folder needs a name of "
+           "plain ASCII letters, which every DOS code page holds";
 }
 
 Result<std::shared_ptr<ImageDrive>> ImageDrive::open(const fs::path& image) {
@@ -224,12 +246,31 @@ Result<FileContent> ImageDrive::readFile(const DriveNames& names) {
     if (!placed->entry) {
         return Result<FileContent>::success(std::nullopt);
     }
-    auto bytes = volume_.run("mtype", {MtoolsVolume::path(placed->path)});
+    return readResolvedFile({placed->path, names.size(), false});
+}
+
+Result<FileContent> ImageDrive::readResolvedFile(const ResolvedPath& file) {
+    if (!file.isFile()) {
+        return readFile(file.names);
+    }
+    auto bytes = volume_.read(file.names);
     if (!bytes) {
-        return Result<FileContent>::failure("reading " + where(names) +
+        return Result<FileContent>::failure("reading " + where(file.names) +
                                             " failed: " + bytes.error());
     }
-    return Result<FileContent>::success(std::move(*bytes));
+    return bytes;
+}
+
+Result<std::optional<FileFacts>> ImageDrive::fileFacts(const DriveNames& names) {
+    using Facts = Result<std::optional<FileFacts>>;
+    const auto placed = place(names);
+    if (!placed) {
+        return Facts::failure(placed.error());
+    }
+    if (names.empty() || (placed->entry && placed->entry->isFolder)) {
+        return Facts::failure(where(names) + kIsFolder);
+    }
+    return placed->entry ? volume_.facts(placed->path) : Facts::success(std::nullopt);
 }
 
 Result<ImageDrive::Placed> ImageDrive::placeForWriting(const DriveNames& names) {
@@ -265,6 +306,11 @@ Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) 
     if (names.empty() || !placed->folderExists) {
         return Status::failure(where(names) + " was not written: its folder does not exist");
     }
+    const auto name =
+        placed->entry ? std::optional(placed->entry->name) : newEntryName(names.back());
+    if (!name) {
+        return Status::failure(noNameFor(where(names)));
+    }
     FatAttributes kept;
     if (placed->entry) {
         const auto attributes = placed->entry->isFolder
@@ -292,8 +338,7 @@ Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) 
     if (!written || *written != bytes) {
         return fail(written ? "the bytes written did not read back the same" : written.error());
     }
-    const std::string name = placed->entry ? placed->entry->name : upperCaseName(names.back());
-    const std::string target = MtoolsVolume::path(child(folder, name), true);
+    const std::string target = MtoolsVolume::path(child(folder, *name), true);
     if (auto renamed = volume_.run("mren", {"-D", "o", temporaryPath, target}); !renamed) {
         return fail(renamed.error());
     }
@@ -303,7 +348,7 @@ Status ImageDrive::replaceFile(const DriveNames& names, std::string_view bytes) 
     std::vector<std::string> arguments;
     kept.hidden ? arguments.push_back("+h") : void();
     kept.system ? arguments.push_back("+s") : void();
-    arguments.push_back(MtoolsVolume::path(child(folder, name)));
+    arguments.push_back(MtoolsVolume::path(child(folder, *name)));
     return step("setting the hidden and system attributes of " + where(names) + " again", "mattrib",
                 arguments);
 }
@@ -342,8 +387,11 @@ Status ImageDrive::makeFolder(const DriveNames& names) {
         return Status::failure(what + " failed: " +
                                (placed->entry ? "a file has that name" : "its folder is missing"));
     }
-    const DriveNames made = child(parentOf(names), upperCaseName(names.back()));
-    return step(what, "mmd", {MtoolsVolume::path(made, true)});
+    const auto name = newEntryName(names.back());
+    if (!name) {
+        return Status::failure(noNameFor(where(names)));
+    }
+    return step(what, "mmd", {MtoolsVolume::path(child(parentOf(names), *name), true)});
 }
 
 Status ImageDrive::removeFolder(const DriveNames& names) {

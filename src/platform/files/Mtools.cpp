@@ -1,5 +1,8 @@
 #include "platform/files/Mtools.h"
 
+#include <ctime>
+#include <regex>
+
 #include "platform/files/Drives.h"
 #include "platform/files/Process.h"
 #include "store/Ansi.h"
@@ -20,6 +23,8 @@ const std::vector<std::string>& mtoolsEnvironment() {
         "MTOOLS_SKIP_CHECK=1",
         "MTOOLS_LOWER_CASE=0",
         "MTOOLS_NO_VFAT=0",
+        "MTOOLS_DATE_STRING=yyyy-mm-dd",
+        "MTOOLS_TWENTY_FOUR_HOUR_CLOCK=1",
     };
     return environment;
 }
@@ -109,6 +114,40 @@ Result<FatAttributes> MtoolsVolume::attributes(const DriveNames& file) const {
     }
     const std::string& text = *out;
     return Result<FatAttributes>::success({text[7] == 'R', text[6] == 'H', text[5] == 'S'});
+}
+
+Result<FileContent> MtoolsVolume::read(const DriveNames& file) const {
+    auto bytes = run("mtype", {path(file)});
+    if (!bytes) {
+        return isNotFound(bytes.error()) ? Result<FileContent>::success(std::nullopt)
+                                         : Result<FileContent>::failure(bytes.error());
+    }
+    return Result<FileContent>::success(std::move(*bytes));
+}
+
+Result<std::optional<FileFacts>> MtoolsVolume::facts(const DriveNames& file) const {
+    using Facts = Result<std::optional<FileFacts>>;
+    const auto out = run("mdir", {"-a", "-f", path(file)});
+    if (!out) {
+        return isNotFound(out.error()) ? Facts::success(std::nullopt) : Facts::failure(out.error());
+    }
+    // "SYSTEM   DAT     12345 2024-03-05  13:47  system.dat": the size, then the date and time
+    // in the form the environment above sets.
+    static const std::regex entry(R"((\d+) +(\d{4})-(\d\d)-(\d\d) +(\d{1,2}):(\d\d))");
+    std::smatch found;
+    if (!std::regex_search(*out, found, entry)) {
+        return Facts::failure("mdir showed no size and time for " + path(file));
+    }
+    const auto number = [&found](std::size_t part) { return std::stoi(found[part].str()); };
+    std::tm time{};
+    time.tm_year = number(2) - 1900;
+    time.tm_mon = number(3) - 1;
+    time.tm_mday = number(4);
+    time.tm_hour = number(5);
+    time.tm_min = number(6);
+    time.tm_isdst = -1;
+    return Facts::success(
+        FileFacts{std::stoull(found[1].str()), static_cast<std::int64_t>(std::mktime(&time))});
 }
 
 bool parseBareLine(std::string_view line, std::size_t skip, BareLine& parsed) {

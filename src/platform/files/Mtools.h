@@ -45,6 +45,11 @@ class MtoolsVolume {
     Result<std::optional<std::vector<DriveEntry>>> list(const DriveNames& folder) const;
     // The attributes of an existing file (`mattrib`).
     Result<FatAttributes> attributes(const DriveNames& file) const;
+    // A file's bytes (`mtype`, which would run a folder's files together: the caller knows it is
+    // a file); nothing when it does not exist.
+    Result<FileContent> read(const DriveNames& file) const;
+    // A file's size and time from its directory entry (`mdir`); nothing when it does not exist.
+    Result<std::optional<FileFacts>> facts(const DriveNames& file) const;
 
   private:
     std::filesystem::path image_;

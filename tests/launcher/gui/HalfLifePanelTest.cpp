@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "FakeBusyPointer.h"
+#include "HiveTest.h"
 #include "ScriptedMessageBoxes.h"
 #include "StoreEntries.h"
-#include "TempRoot.h"
 #include "app/Form1.h"
 #include "store/Registry.h"
 #include "ui/ListBox.h"
@@ -21,17 +21,16 @@ using platform::MessageAnswer;
 using platform::MessageBox;
 using platform::MessageButtons;
 
-class HalfLifePanelTest : public ::testing::Test {
-  protected:
-    void SetUp() override { store::useHiveFile(dir_ / "registry.db"); }
-    void TearDown() override { store::useHive(nullptr); }
+constexpr const char* kFavourites = "Software\\Tunexa\\Tunexa\\Half Life";
 
+class HalfLifePanelTest : public test::HiveTest {
+  protected:
     // The stored value, "-" when there is none.
     static std::string stored(const std::string& name) {
-        return store::RegGetString(store::HKEY_LOCAL_MACHINE, kHalfLifeKey, name).value_or("-");
+        return store::RegGetString(store::HKEY_LOCAL_MACHINE, kFavourites, name).value_or("-");
     }
     static void put(const std::string& name, const char* text) {
-        store::RegSetString(store::HKEY_LOCAL_MACHINE, kHalfLifeKey, name, text);
+        store::RegSetString(store::HKEY_LOCAL_MACHINE, kFavourites, name, text);
     }
     static std::string items(const QListWidget* list) {
         QStringList texts;
@@ -49,7 +48,6 @@ class HalfLifePanelTest : public ::testing::Test {
         ui_.cmdHLsave->click();
     }
 
-    test::TempDir dir_;
     files::Drives drives_{dir_.path()};
     std::filesystem::path driveC_ = *drives_.driveRoot('C');
     app::Form1 form_;
