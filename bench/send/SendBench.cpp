@@ -3,7 +3,8 @@
 // Tunexa manages, so each should cost a small part of a tool that walks the whole file.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
