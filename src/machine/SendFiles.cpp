@@ -15,16 +15,6 @@ constexpr std::string_view kDosNameCharacters = "_-~!#$@(){}'";
 constexpr std::size_t kDosName = 8;
 constexpr std::size_t kDosExtension = 3;
 
-std::string upperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
-
 bool isDosNameCharacter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
            kDosNameCharacters.find(c) != std::string_view::npos;
@@ -76,7 +66,7 @@ std::string sendFileText(std::span<const ValueOnBoth> values) {
 }
 
 std::vector<std::string> bootBlockLines(std::string_view windowsPath) {
-    const std::string windows = upperAscii(windowsPath);
+    const std::string windows(windowsPath);
     const std::string ifSend = "IF EXIST " + std::string(kSendFile) + " ";
     const std::string systemDat = windows + "\\SYSTEM.DAT";
     const std::string attrib = windows + "\\COMMAND\\ATTRIB.EXE ";
