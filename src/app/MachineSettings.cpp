@@ -94,6 +94,7 @@ bool MachineSettings::readForFirstRun(const FirstRun& window, QStringList& probl
 }
 
 void MachineSettings::cmdReadDriveC_Click() {
+    showDriveC();  // tunexa-reg may have chosen another drive C: meanwhile
     const std::int64_t newestBefore = changes_.newestChangeId();
     const auto read = machine::readDriveC(hive_);
     if (read.saved) {
@@ -104,6 +105,7 @@ void MachineSettings::cmdReadDriveC_Click() {
 }
 
 void MachineSettings::cmdSendDriveC_Click() {
+    showDriveC();
     const std::int64_t newestBefore = changes_.newestChangeId();
     const auto sent = machine::sendToMachine(hive_);
     changes_.reloadChangeSince(newestBefore);
@@ -112,6 +114,7 @@ void MachineSettings::cmdSendDriveC_Click() {
 }
 
 void MachineSettings::cmdCheckDriveC_Click() {
+    showDriveC();
     const auto report = machine::checkMachine(hive_);
     if (report.outcome == machine::CheckReport::Outcome::CannotRead) {
         messages_.show(QString::fromStdString(report.problem), QStringLiteral("Check Drive C:"),
