@@ -44,18 +44,15 @@ std::string systemDat() {
             }
         }
     }
-    software.subkeys.push_back({"3Dfx Interactive",
-                                {},
-                                {{"Voodoo2", {}, {{"D3D", {{"SSTV2_GRXCLK", 1, "90"}}, {}}}}}});
+    software.subkeys.push_back(
+        {"3Dfx Interactive", {}, {{"Voodoo2", {}, {{"D3D", {{"SSTV2_GRXCLK", 1, "90"}}, {}}}}}});
     CregKey display{"Display", {}, {}};
     for (int c = 0; c < 6; ++c) {
         display.subkeys.push_back(
             {"000" + std::to_string(c), {}, {{"DEFAULT", {{"minivdd", 1, "other.vxd"}}, {}}}});
     }
     const CregKey system{
-        "System",
-        {},
-        {{"CurrentControlSet", {}, {{"Services", {}, {{"Class", {}, {display}}}}}}}};
+        "System", {}, {{"CurrentControlSet", {}, {{"Services", {}, {{"Class", {}, {display}}}}}}}};
     return test::buildCregFile({"$$$PROTO.HIV", {}, {software, system}});
 }
 
@@ -70,7 +67,8 @@ struct Machine {
         systemDatFile = windows / "SYSTEM.DAT";
         std::ofstream(systemDatFile, std::ios::binary) << systemDat();
         std::ofstream(windows / "REGEDIT.EXE") << "MZ";
-        std::printf("SYSTEM.DAT: %ju bytes\n", static_cast<std::uintmax_t>(fs::file_size(systemDatFile)));
+        std::printf("SYSTEM.DAT: %ju bytes\n",
+                    static_cast<std::uintmax_t>(fs::file_size(systemDatFile)));
         store::useHiveFile(folder / "registry.db");
         store::RegSetString(store::HKEY_LOCAL_MACHINE, "Software\\3Dfx Interactive\\Voodoo2\\D3D",
                             "SSTV2_GRXCLK", "95");
