@@ -63,29 +63,11 @@ bool Hive::finished(int rc, std::string_view operation) {
 }
 
 std::optional<RawValue> Hive::getValue(RootKey root, std::string_view key, std::string_view name) {
-    auto value = getNamedValue(root, key, name);
+    auto value = lookupValue(root, key, name, false);
     if (!value) {
         return std::nullopt;
     }
     return RawValue{value->type, std::move(value->data)};
-}
-
-std::optional<NamedValue> Hive::getNamedValue(RootKey root, std::string_view key,
-                                              std::string_view name) {
-    const std::string path = detail::walkPath(key);
-    const std::string fold = ansi::fold(name);
-    Statement stmt = sql(Sql::ValueByPath);
-    stmt.bindInt(1, root);
-    stmt.bindBlob(2, path);
-    stmt.bindBlob(3, fold);
-    const int rc = stmt.step();
-    if (rc == SQLITE_ROW) {
-        return NamedValue{stmt.columnText(column::kValueName),
-                          static_cast<std::uint32_t>(stmt.columnInt(column::kValueType)),
-                          stmt.columnBytes(column::kValueData)};
-    }
-    finished(rc, "read");
-    return std::nullopt;
 }
 
 bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
@@ -167,6 +149,7 @@ bool Hive::deleteKeyTree(RootKey root, std::string_view key) {
                 return false;
             }
         }
+        forgetKeys();  // the ids of the keys below may be given to new keys
         return true;
     });
 }

@@ -44,8 +44,10 @@ void Hive::closeDatabase() {
 std::string Hive::openSqlite(const std::filesystem::path& file, int flags, bool immutable) {
     closeDatabase();
     const std::string name = immutable ? detail::fileUri(file) + "?immutable=1" : file.string();
+    // One thread uses a hive at a time: the connection needs no mutex of its own.
     const int rc =
-        sqlite3_open_v2(name.c_str(), &db_, flags | (immutable ? SQLITE_OPEN_URI : 0), nullptr);
+        sqlite3_open_v2(name.c_str(), &db_,
+                        flags | SQLITE_OPEN_NOMUTEX | (immutable ? SQLITE_OPEN_URI : 0), nullptr);
     if (rc != SQLITE_OK) {
         std::string why = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         closeDatabase();
