@@ -149,8 +149,9 @@ class Hive {
     // Why the file cannot be opened; empty when it was.
     std::string openSqlite(const std::filesystem::path& file, int flags, bool immutable);
     // Whether the file is a sound hive or empty; `why` says what is damaged, or what kept the
-    // check from running.
-    Check checkIntegrity(std::string& why);
+    // check from running. Without `everyPage`, only whose it is (a file unchanged since a session
+    // found it sound).
+    Check checkIntegrity(std::string& why, bool everyPage);
     bool replaceDamaged(const std::filesystem::path& file, const std::string& damage);
     bool unavailable(std::string detail);
     void closeDatabase();
@@ -169,6 +170,8 @@ class Hive {
     std::optional<std::int64_t> number(detail::Sql id);
     bool fail(std::string_view operation);
     bool fail(std::string_view operation, std::string message);
+    // Refuses a write to a hive known to be damaged, with the reason; true when it may go on.
+    bool mayWrite(std::string_view operation);
     // A statement stepped to `rc` finished, or its failure is remembered.
     bool finished(int rc, std::string_view operation);
 
@@ -229,6 +232,10 @@ class Hive {
     sqlite3* db_ = nullptr;
     std::unique_ptr<detail::StatementCache> statements_;
     bool writable_ = false;
+    // Found sound when it was opened (checked, or unchanged since a session that checked it), and
+    // no damage met since: the session closes it noting so (HiveFile.h).
+    bool sound_ = false;
+    bool damageMet_ = false;
     int busyTimeoutMs_ = 0;
     OpenReport report_;
     int batchDepth_ = 0;

@@ -42,6 +42,9 @@ bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), voi
         return fail(operation,
                     report_.detail.empty() ? "the settings store is read-only" : report_.detail);
     }
+    if (!mayWrite(operation)) {
+        return false;
+    }
     const std::uint64_t failuresBefore = failureCount_;
     // A failure remembered along the way (a lookup that failed) fails the work too.
     const auto succeeded = [&] {
@@ -81,6 +84,10 @@ bool Hive::beginBatch() {
         return fail("begin", db_ == nullptr           ? "the settings store is not open"
                              : report_.detail.empty() ? "the settings store is read-only"
                                                       : report_.detail);
+    }
+    if (!mayWrite("begin")) {
+        batchFailed_ = true;
+        return false;
     }
     if (!begin()) {
         batchFailed_ = true;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -100,6 +101,12 @@ class StoreTest : public testing::Test {
     MemoryFiles files;  // for the change record's tests
 };
 using ChangesTest = StoreTest;
+
+// A new modification time, as another program's write gives the file.
+void touch(const std::filesystem::path& file) {
+    std::filesystem::last_write_time(
+        file, std::filesystem::last_write_time(file) + std::chrono::seconds(1));
+}
 
 // Runs `work` in `count` child processes released at the same moment; true when each returned
 // true.
@@ -361,7 +368,9 @@ TEST(Hive, LivesWhereItBelongsPrivateAndNeverGainsWrite) {
     }
 }
 
-// The `nth` connection opened refuses `action` (on `what`, when given): a hook for OnEachOpen.
+// The `nth` connection opened refuses `action` (on `what`, when given): a hook for OnEachOpen,
+// which counts its refusals.
+int refusals = 0;
 OpenHook refusing(int nth, int action, std::string what = {}) {
     const auto refused = std::make_shared<std::pair<int, std::string>>(action, std::move(what));
     return [nth, refused](sqlite3* db, int opened) {
@@ -371,6 +380,7 @@ OpenHook refusing(int nth, int action, std::string what = {}) {
                 *static_cast<std::pair<int, std::string>*>(refusal);
             const bool refuse =
                 asked == refusedAction && (refusedOn.empty() || refusedOn == (on ? on : ""));
+            refusals += refuse ? 1 : 0;
             return refuse ? SQLITE_DENY : SQLITE_OK;
         };
         return opened == nth ? sqlite3_set_authorizer(db, authorize, refused.get()) : SQLITE_OK;
@@ -396,16 +406,21 @@ TEST(Hive, WhatOpeningFindsIsToldAsItIs) {
              OpenOutcome::Unavailable, noEmpty + "automatic extension loading failed"},
             {text, refusing(2, SQLITE_CREATE_TABLE), OpenOutcome::Unavailable,
              noEmpty + "not authorized"},
-            {[](auto& file) { Hive::open(file)->createKey(HKLM, "K"); },
+            {[](auto& file) {
+                 Hive::open(file)->createKey(HKLM, "K");
+                 touch(file);  // so that the check runs
+             },
              refusing(1, SQLITE_PRAGMA, "quick_check"), OpenOutcome::Opened, ""}};
     for (const auto& [make, hook, outcome, told] : cases) {
         TempDir dir;
         const auto file = dir / "registry.db";
         make(file);
         const std::string before = test::fileBytes(file);
+        const int refusedBefore = refusals;
         const OnEachOpen refusal(hook);
         auto hive = Hive::open(file);
         const auto& report = hive->report();
+        EXPECT_TRUE(!told.empty() || refusals > refusedBefore) << "the check did not run";
         EXPECT_EQ(report.outcome, outcome) << told;
         EXPECT_NE(report.detail.find(told), std::string::npos) << report.detail;
         EXPECT_TRUE(!told.empty() || report.detail.empty()) << report.detail;
@@ -413,6 +428,56 @@ TEST(Hive, WhatOpeningFindsIsToldAsItIs) {
         EXPECT_EQ(test::fileBytes(report.movedAsideTo), report.movedAsideTo.empty() ? "" : before);
         EXPECT_EQ(hive->setValue(HKLM, "K", "v", REG_SZ, {}), outcome != OpenOutcome::Unavailable);
     }
+}
+
+// The integrity check reads every page, so it runs only when the file may have changed outside
+// Tunexa since a session found it sound and closed it: another program touched it, or a session
+// ended without closing. A damaged hive is caught before anything is written to it, also when its
+// time was set back; damage met while working stops the writing, and is caught at the next start.
+TEST(Hive, TheCheckRunsWhenTheFileMayHaveChangedAndDamageIsNeverWritten) {
+    TempDir dir;
+    const auto file = dir / "registry.db";
+    ASSERT_TRUE(Hive::open(file)->setValue(HKLM, "K", "v", REG_SZ, bytes("kept")));
+    const auto checks = [&](const std::function<void()>& meanwhile) {
+        meanwhile();
+        const int refusedBefore = refusals;
+        const OnEachOpen counting(refusing(1, SQLITE_PRAGMA, "quick_check"));
+        return Hive::open(file)->report().outcome == OpenOutcome::Opened &&
+               refusals > refusedBefore;
+    };
+    EXPECT_FALSE(checks([] {}));
+    EXPECT_TRUE(checks([&] { touch(file); }));
+    EXPECT_TRUE(checks([] {}));  // a check kept from running leaves nothing noted
+    EXPECT_TRUE(checks([&] {
+        EXPECT_FALSE(inProcesses(1, [&](int) {
+            auto crashing = Hive::open(file);
+            crashing->setValue(HKLM, "K", "v", REG_SZ, bytes("crash"));
+            _exit(1);  // without closing the hive
+            return true;
+        }));
+    }));
+    Hive::open(file);  // checked, and noted as sound
+
+    const auto damage = [&] {
+        ASSERT_EQ(sql(file, "PRAGMA wal_checkpoint(TRUNCATE)"), SQLITE_OK);
+        test::damageKeepingTime(file);
+    };
+    damage();
+    const std::string damaged = test::fileBytes(file);
+    const auto reopened = Hive::open(file);
+    EXPECT_EQ(reopened->report().outcome, OpenOutcome::ReplacedDamaged);
+    EXPECT_EQ(test::fileBytes(reopened->report().movedAsideTo), damaged);
+
+    // Damage met while working: another connection's commit makes the hive read it from disk.
+    auto hive = Hive::open(file);
+    ASSERT_TRUE(hive->setValue(HKLM, "K", "v", REG_SZ, bytes("new")));
+    damage();
+    ASSERT_EQ(sql(file, "PRAGMA user_version=3"), SQLITE_OK);
+    EXPECT_EQ(hive->getValue(HKLM, "K", "v"), std::nullopt);
+    EXPECT_FALSE(hive->setValue(HKLM, "Other", "v", REG_SZ, bytes("new")));
+    EXPECT_NE(hive->lastFailure()->message.find("is damaged; no change is saved"), npos);
+    hive.reset();
+    EXPECT_EQ(Hive::open(file)->report().outcome, OpenOutcome::ReplacedDamaged);
 }
 
 // Write protection on the file or its folder, or a read-only open: reads work, writes fail and
