@@ -71,6 +71,11 @@ std::string stateOf(const std::filesystem::path& file) {
     return state;
 }
 
+std::string noteOf(const std::filesystem::path& file) {
+    std::ifstream note(checkedNote(file), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(note), std::istreambuf_iterator<char>());
+}
+
 std::string timeStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -179,20 +184,21 @@ std::optional<std::filesystem::path> moveAside(const std::filesystem::path& file
 }
 
 bool stillAsChecked(const std::filesystem::path& file) {
-    std::ifstream note(checkedNote(file), std::ios::binary);
-    const std::string noted((std::istreambuf_iterator<char>(note)),
-                            std::istreambuf_iterator<char>());
+    const std::string noted = noteOf(file);
     return !noted.empty() && noted == stateOf(file);
 }
 
 void noteChecked(const std::filesystem::path& file) {
+    const std::string state = stateOf(file);
+    if (state == noteOf(file)) {
+        return;  // the session changed nothing
+    }
     const std::filesystem::path note = checkedNote(file);
     const std::filesystem::path written = note.string() + ".new";
     const int fd = ::open(written.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
         return;
     }
-    const std::string state = stateOf(file);
     const bool complete =
         ::write(fd, state.data(), state.size()) == static_cast<ssize_t>(state.size());
     ::close(fd);
