@@ -7,6 +7,33 @@ namespace tunexa::store {
 
 using detail::Sql;
 
+// A write transaction holds the file's write lock from begin to commit: nobody else changes the
+// file meanwhile, so the keys remembered stay true through the commit, and only a rollback (which
+// takes back keys made) or a change by another process before the begin makes them stale.
+bool Hive::begin() {
+    if (!run(Sql::Begin)) {
+        return false;
+    }
+    if (dataVersion() != keyCache_.version) {
+        forgetKeys();
+        keyCache_.version = dataVersion();
+    }
+    return true;
+}
+
+bool Hive::commit() {
+    if (!run(Sql::Commit)) {
+        return false;
+    }
+    keyCache_.version = dataVersion();
+    return true;
+}
+
+void Hive::rollback() {
+    run(Sql::Rollback);
+    forgetKeys();
+}
+
 bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), void* work) {
     if (db_ == nullptr) {
         return fail(operation);
@@ -14,6 +41,9 @@ bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), voi
     if (!writable_) {
         return fail(operation,
                     report_.detail.empty() ? "the settings store is read-only" : report_.detail);
+    }
+    if (!mayWrite(operation)) {
+        return false;
     }
     const std::uint64_t failuresBefore = failureCount_;
     // A failure remembered along the way (a lookup that failed) fails the work too.
@@ -27,16 +57,16 @@ bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), voi
     if (batchDepth_ > 0) {
         return !batchFailed_ && succeeded();  // a failed batch rolls back anyway
     }
-    if (!run(Sql::Begin)) {
+    if (!begin()) {
         return fail(operation);
     }
     if (!succeeded()) {
-        run(Sql::Rollback);
+        rollback();
         return false;
     }
-    if (!run(Sql::Commit)) {
+    if (!commit()) {
         fail(operation);
-        run(Sql::Rollback);
+        rollback();
         return false;
     }
     return true;
@@ -55,7 +85,11 @@ bool Hive::beginBatch() {
                              : report_.detail.empty() ? "the settings store is read-only"
                                                       : report_.detail);
     }
-    if (!run(Sql::Begin)) {
+    if (!mayWrite("begin")) {
+        batchFailed_ = true;
+        return false;
+    }
+    if (!begin()) {
         batchFailed_ = true;
         return fail("begin");
     }
@@ -75,7 +109,7 @@ bool Hive::commitBatch() {
         fail("record");
         committed = false;
     }
-    if (committed && !run(Sql::Commit)) {
+    if (committed && !commit()) {
         fail("commit");
         committed = false;
     }
@@ -97,7 +131,7 @@ void Hive::rollbackBatch() {
 void Hive::finishBatch(bool committed) {
     if (!committed) {
         if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
-            run(Sql::Rollback);
+            rollback();
         }
         putFilesBack();
     }
