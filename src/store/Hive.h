@@ -206,8 +206,8 @@ class Hive {
     std::optional<std::int64_t> ensureKey(RootKey root, std::string_view key);
 
     // Transactions and batches (HiveBatch.cpp).
-    bool begin();
-    bool commit();
+    bool begin(std::string_view operation);
+    bool commit(std::string_view operation);
     void rollback();
     // Runs `work` (a callable returning whether it succeeded) as one transaction of its own, or
     // as part of the open batch.

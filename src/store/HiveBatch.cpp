@@ -10,8 +10,9 @@ using detail::Sql;
 // A write transaction holds the file's write lock from begin to commit: nobody else changes the
 // file meanwhile, so the keys remembered stay true through the commit, and only a rollback (which
 // takes back keys made) or a change by another process before the begin makes them stale.
-bool Hive::begin() {
-    if (!run(Sql::Begin)) {
+// Both remember their own failure while the database still holds its words for it.
+bool Hive::begin(std::string_view operation) {
+    if (!finished(sql(Sql::Begin).run(), operation)) {
         return false;
     }
     if (dataVersion() != keyCache_.version) {
@@ -21,8 +22,8 @@ bool Hive::begin() {
     return true;
 }
 
-bool Hive::commit() {
-    if (!run(Sql::Commit)) {
+bool Hive::commit(std::string_view operation) {
+    if (!finished(sql(Sql::Commit).run(), operation)) {
         return false;
     }
     keyCache_.version = dataVersion();
@@ -57,15 +58,14 @@ bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), voi
     if (batchDepth_ > 0) {
         return !batchFailed_ && succeeded();  // a failed batch rolls back anyway
     }
-    if (!begin()) {
-        return fail(operation);
+    if (!begin(operation)) {
+        return false;
     }
     if (!succeeded()) {
         rollback();
         return false;
     }
-    if (!commit()) {
-        fail(operation);
+    if (!commit(operation)) {
         rollback();
         return false;
     }
@@ -89,9 +89,9 @@ bool Hive::beginBatch() {
         batchFailed_ = true;
         return false;
     }
-    if (!begin()) {
+    if (!begin("begin")) {
         batchFailed_ = true;
-        return fail("begin");
+        return false;
     }
     return true;
 }
@@ -105,12 +105,12 @@ bool Hive::commitBatch() {
     }
     const bool began = db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
     bool committed = began && !batchFailed_;
+    // The record's writes remember their own failure, with the database's words: failing again
+    // here, after their statements were reset, would replace them with "not an error".
     if (committed && recording_ && !writeRecord()) {
-        fail("record");
         committed = false;
     }
-    if (committed && !commit()) {
-        fail("commit");
+    if (committed && !commit("commit")) {
         committed = false;
     }
     finishBatch(committed);
