@@ -12,7 +12,12 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
         if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
             // Keyed by the bare name, without "/iterations:N/real_time" and the like.
             const std::string name = run.benchmark_name();
-            nanoseconds_[name.substr(0, name.find('/'))] =
+            const std::string bare = name.substr(0, name.find('/'));
+            // A counter holds a baseline measured in the same loop, in nanoseconds.
+            for (const auto& [counter, value] : run.counters) {
+                nanoseconds_[bare + "." + counter] = value.value;
+            }
+            nanoseconds_[bare] =
                 run.GetAdjustedRealTime() * (run.time_unit == benchmark::kMicrosecond   ? 1e3
                                              : run.time_unit == benchmark::kMillisecond ? 1e6
                                              : run.time_unit == benchmark::kSecond      ? 1e9

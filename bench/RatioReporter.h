@@ -14,7 +14,8 @@ namespace tunexa::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
-    // `pairs`: benchmark name → the name of its baseline.
+    // `pairs`: benchmark name → the name of its baseline: another benchmark, or one of the
+    // benchmark's counters as "name.counter" (a time in nanoseconds measured in the same loop).
     explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs);
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;

@@ -1,15 +1,24 @@
 // The store against bare SQLite on a hive of 50,000 values in 5,000 keys: point reads of
-// existing and missing values, a single write, one card's whole write with and without its change
-// record, and undoing that write. Then what a 512-deep key costs the hive, level by level.
+// existing and missing values, a single write, one card's whole write; three changes (a Banshee
+// Apply, a tray clock click, a 200-value import) with and without their change record, in time
+// and in bytes written to the write-ahead log; undoing an Apply. Then what a 512-deep key costs
+// the hive, level by level.
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "BenchHive.h"
 #include "RatioReporter.h"
 #include "engine/RegMethods.h"
 #include "regfile/Importer.h"
+#include "store/Changes.h"
 #include "store/KeyPath.h"
 #include "store/Registry.h"
 #include "store/Undo.h"
@@ -156,11 +165,14 @@ engine::DriverSettings& bansheeSettings() {
     return settings;
 }
 
-// Each write changes the clock, so each is a real change with a sync.
-void writeBanshee(std::int64_t i, const std::string& title) {
+// Each write changes the clock, so each is a real change with a sync; an Apply changes a second
+// value too, as a user who moves two controls.
+void writeBanshee(std::int64_t i, const std::string& title, bool apply = true) {
     auto& settings = engine::driverSettings();
     settings.BanClock.grxclock = std::to_string(100 + (i % 11));
-    settings.BanD3D.SSTH3_RGAMMA = std::to_string(i);
+    if (apply) {
+        settings.BanD3D.SSTH3_RGAMMA = std::to_string(i);
+    }
     benchmark::DoNotOptimize(engine::WriteDriverSettings("Banshee", title));
 }
 
@@ -172,12 +184,64 @@ void BM_WriteDriverSettingsBanshee(benchmark::State& state) {
     }
 }
 
-void BM_WriteDriverSettingsBansheeRecorded(benchmark::State& state) {
+// The three changes made most, each made with its record or without: an Apply, a tray clock
+// click (the card written as by an Apply, with only the clock changed) and an import of a regedit
+// file of 200 values in one key, all new in every round.
+void bansheeApply(std::int64_t i, bool recorded) {
+    writeBanshee(i, recorded ? "Banshee: Apply" : "");
+}
+
+void trayClick(std::int64_t i, bool recorded) {
+    writeBanshee(i, recorded ? "Tray: Banshee core clock " + std::to_string(100 + i % 11) : "",
+                 false);
+}
+
+std::string importFile(std::int64_t i) {
+    std::string file =
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Imported Game\\Settings]\r\n";
+    for (int v = 0; v < 200; ++v) {
+        file += "\"Option" + std::to_string(v) + "\"=\"" + std::to_string(i * 7 + v) + "\"\r\n";
+    }
+    return file;
+}
+
+void importValues(std::int64_t i, bool recorded) {
+    auto& hive = store::currentHive();
+    std::optional<store::Change> change;
+    if (recorded) {
+        change.emplace(hive, "tunexa-reg import game.reg");
+    }
+    benchmark::DoNotOptimize(regfile::importRegFile(hive, importFile(i)).saved &&
+                             (!change || change->commit()));
+}
+
+// The change without its record and with it, in turn, so that both meet the disk and the hive in
+// the same state: the benchmark's time is the recorded change's, the counter "unrecorded" the
+// same change's without the record, in nanoseconds.
+void alternately(benchmark::State& state, void (*change)(std::int64_t, bool)) {
+    using Clock = std::chrono::steady_clock;
     bansheeSettings();
     std::int64_t i = 0;
+    double unrecorded = 0;
     for (auto _ : state) {
-        writeBanshee(i++, "Banshee: Apply");
+        const auto start = Clock::now();
+        change(i++, false);
+        const auto between = Clock::now();
+        change(i++, true);
+        unrecorded += std::chrono::duration<double>(between - start).count();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - between).count());
     }
+    state.counters["unrecorded"] = unrecorded * 1e9 / static_cast<double>(state.iterations());
+}
+
+void BM_BansheeApplyRecorded(benchmark::State& state) {
+    alternately(state, bansheeApply);
+}
+void BM_TrayClockClickRecorded(benchmark::State& state) {
+    alternately(state, trayClick);
+}
+void BM_Import200ValuesRecorded(benchmark::State& state) {
+    alternately(state, importValues);
 }
 
 // Undoing the Banshee Apply just made (the Apply itself outside the timing).
@@ -234,6 +298,86 @@ void printDeepKeyCost() {
                 static_cast<double>(nested) / static_cast<double>(levels), sideBySide);
 }
 
+// Bytes the hive's write-ahead log grows by per change, without the record and with it: from an
+// emptied log, the two made in turn, each measured alone. SQLite appends every page a
+// transaction changed, whole, at its commit.
+void printWalBytes(const char* name, void (*change)(std::int64_t, bool)) {
+    constexpr int kChanges = 20;  // well below the log's automatic checkpoint
+    const std::string log = store::currentHive().path().string() + "-wal";
+    sqlite3* db = nullptr;
+    sqlite3_open(store::currentHive().path().c_str(), &db);
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    std::int64_t i = 100000;
+    change(i++, false);  // the log's header, and what a first change after a checkpoint writes
+    double bytes[2] = {0, 0};
+    for (int n = 0; n < kChanges; ++n) {
+        for (const bool recorded : {false, true}) {
+            const auto before = std::filesystem::file_size(log);
+            change(i++, recorded);
+            bytes[recorded] += static_cast<double>(std::filesystem::file_size(log) - before);
+        }
+    }
+    std::printf("%-44s %-40s %7.2fx\n", ("WAL bytes, " + std::string(name)).c_str(),
+                "the same unrecorded, in turn", bytes[1] / bytes[0]);
+    std::printf("  (%.0f bytes a change recorded, %.0f unrecorded)\n", bytes[1] / kChanges,
+                bytes[0] / kChanges);
+}
+
+// A data folder with no hive yet, opened by four processes at the same moment (the tray program
+// at login while scripts run tunexa-reg), each writing one value, against the same four started
+// one after the other: the time until the last is done, the median of rounds taken in turn. At
+// once should cost no more than one after the other: nobody sleeps waiting for another.
+void printFirstOpens() {
+    constexpr int kProcesses = 4;
+    const auto opening = [](const std::filesystem::path& file, int p) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const auto hive = store::Hive::open(file);
+            _exit(hive->setValue(HKEY_LOCAL_MACHINE, "K", std::to_string(p), store::REG_SZ, {})
+                      ? 0
+                      : 1);
+        }
+        return child;
+    };
+    const auto finished = [](pid_t child) {
+        int status = 0;
+        return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    const auto seconds = [&](bool atOnce) {
+        const auto folder = bench::benchFolder();
+        const auto file = folder / "tunexa" / "registry.db";
+        const auto begun = std::chrono::steady_clock::now();
+        bool all = true;
+        std::vector<pid_t> children;
+        for (int p = 0; p < kProcesses; ++p) {
+            children.push_back(opening(file, p));
+            if (!atOnce) {
+                all = finished(children.back()) && all;
+            }
+        }
+        for (const pid_t child : children) {
+            all = (!atOnce || finished(child)) && all;
+        }
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - begun;
+        std::filesystem::remove_all(folder);
+        return all ? taken.count() : 1e9;
+    };
+    std::vector<double> times[2];
+    for (int round = 0; round < 15; ++round) {
+        for (const bool atOnce : {false, true}) {
+            times[atOnce].push_back(seconds(atOnce));
+        }
+    }
+    for (auto& samples : times) {
+        std::sort(samples.begin(), samples.end());
+    }
+    std::printf("%-44s %-40s %7.2fx\n", "a new hive opened by 4 processes at once",
+                "the same 4 one after the other, in turn", times[1][7] / times[0][7]);
+    std::printf("  (%.1f ms at once, %.1f ms one after the other)\n", times[1][7] * 1e3,
+                times[0][7] * 1e3);
+}
+
 BENCHMARK(BM_BarePointQueryExisting);
 BENCHMARK(BM_RegGetStringExisting);
 BENCHMARK(BM_RegGetDwordExisting);
@@ -244,12 +388,15 @@ BENCHMARK(BM_BareTransactionOneWrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RegSetString)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BareTransactionBansheeSized)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteDriverSettingsBanshee)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_WriteDriverSettingsBansheeRecorded)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BansheeApplyRecorded)->Unit(benchmark::kMicrosecond)->UseManualTime();
+BENCHMARK(BM_TrayClockClickRecorded)->Unit(benchmark::kMicrosecond)->UseManualTime();
+BENCHMARK(BM_Import200ValuesRecorded)->Unit(benchmark::kMicrosecond)->UseManualTime();
 BENCHMARK(BM_UndoBansheeApply)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    printFirstOpens();  // before the benchmarks' own hive is open: children are forked
     const int result = tunexa::bench::runWithRatios(
         argc, argv,
         {{"BM_RegGetStringExisting", "BM_BarePointQueryExisting"},
@@ -258,8 +405,13 @@ int main(int argc, char** argv) {
          {"BM_RegGetDwordMissing", "BM_BarePointQueryMissing"},
          {"BM_RegSetString", "BM_BareTransactionOneWrite"},
          {"BM_WriteDriverSettingsBanshee", "BM_BareTransactionBansheeSized"},
-         {"BM_WriteDriverSettingsBansheeRecorded", "BM_WriteDriverSettingsBanshee"},
-         {"BM_UndoBansheeApply", "BM_WriteDriverSettingsBansheeRecorded"}});
+         {"BM_BansheeApplyRecorded", "BM_BansheeApplyRecorded.unrecorded"},
+         {"BM_TrayClockClickRecorded", "BM_TrayClockClickRecorded.unrecorded"},
+         {"BM_Import200ValuesRecorded", "BM_Import200ValuesRecorded.unrecorded"},
+         {"BM_UndoBansheeApply", "BM_BansheeApplyRecorded"}});
+    printWalBytes("Banshee Apply recorded", bansheeApply);
+    printWalBytes("tray clock click recorded", trayClick);
+    printWalBytes("200-value import recorded", importValues);
     printDeepKeyCost();
     return result;
 }

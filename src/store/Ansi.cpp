@@ -47,25 +47,6 @@ void appendAnsi(std::string& out, char32_t cp, bool* lossless) {
 
 }  // namespace
 
-unsigned char foldByte(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) {
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    switch (c) {
-        case 0x8A:  // Š
-        case 0x8C:  // Œ
-        case 0x8E:  // Ž
-            return static_cast<unsigned char>(c + 0x10);
-        case 0x9F:  // Ÿ
-            return 0xFF;
-        default:
-            return c;
-    }
-}
-
 std::string fold(std::string_view text) {
     std::string out(text);
     for (char& c : out) {

@@ -10,8 +10,16 @@
 namespace tunexa::ansi {
 
 // Lower-case form of one Windows-1252 byte: ASCII letters and the accented letters of the code
-// page (À-Þ except ×, Š Œ Ž Ÿ); every other byte stays.
-unsigned char foldByte(unsigned char c);
+// page (À-Þ except ×, Š Œ Ž Ÿ); every other byte stays. Inline: every key lookup folds its path.
+inline unsigned char foldByte(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return static_cast<unsigned char>(c + 0x20);
+    }
+    if (c == 0x8A || c == 0x8C || c == 0x8E) {  // Š Œ Ž
+        return static_cast<unsigned char>(c + 0x10);
+    }
+    return c == 0x9F ? 0xFF : c;  // Ÿ
+}
 
 // Lower-case form of a whole name, for case-insensitive matching.
 std::string fold(std::string_view text);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Ansi.h"
+#include "HiveFile.h"
 #include "HiveInternal.h"
 #include "HiveSql.h"
 #include "KeyPath.h"
@@ -19,7 +20,11 @@ namespace column = detail::column;
 Hive::Hive() : statements_(std::make_unique<detail::StatementCache>()) {}
 
 Hive::~Hive() {
+    const bool sound = db_ != nullptr && writable_ && sound_ && !damageMet_;
     closeDatabase();
+    if (sound) {
+        detail::noteChecked(report_.path);
+    }
 }
 
 void Hive::setBusyTimeout(int milliseconds) {
@@ -46,7 +51,23 @@ std::optional<std::int64_t> Hive::number(Sql id) {
 }
 
 bool Hive::fail(std::string_view operation) {
-    return fail(operation, db_ != nullptr ? sqlite3_errmsg(db_) : "the settings store is not open");
+    if (db_ == nullptr) {
+        return fail(operation, "the settings store is not open");
+    }
+    const int code = sqlite3_errcode(db_);
+    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
+        // Found while working: nothing more is written to it, and the next session checks it.
+        damageMet_ = true;
+        detail::forgetChecked(report_.path);
+    }
+    return fail(operation, sqlite3_errmsg(db_));
+}
+
+bool Hive::mayWrite(std::string_view operation) {
+    return !damageMet_ ||
+           fail(operation, "The settings store " + report_.path.string() +
+                               " is damaged; no change is saved to it. When Tunexa starts again, "
+                               "it is moved aside and an empty store is started.");
 }
 
 bool Hive::fail(std::string_view operation, std::string message) {
@@ -63,29 +84,11 @@ bool Hive::finished(int rc, std::string_view operation) {
 }
 
 std::optional<RawValue> Hive::getValue(RootKey root, std::string_view key, std::string_view name) {
-    auto value = getNamedValue(root, key, name);
+    auto value = lookupValue(root, key, name, false);
     if (!value) {
         return std::nullopt;
     }
     return RawValue{value->type, std::move(value->data)};
-}
-
-std::optional<NamedValue> Hive::getNamedValue(RootKey root, std::string_view key,
-                                              std::string_view name) {
-    const std::string path = detail::walkPath(key);
-    const std::string fold = ansi::fold(name);
-    Statement stmt = sql(Sql::ValueByPath);
-    stmt.bindInt(1, root);
-    stmt.bindBlob(2, path);
-    stmt.bindBlob(3, fold);
-    const int rc = stmt.step();
-    if (rc == SQLITE_ROW) {
-        return NamedValue{stmt.columnText(column::kValueName),
-                          static_cast<std::uint32_t>(stmt.columnInt(column::kValueType)),
-                          stmt.columnBytes(column::kValueData)};
-    }
-    finished(rc, "read");
-    return std::nullopt;
 }
 
 bool Hive::setValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
@@ -167,6 +170,7 @@ bool Hive::deleteKeyTree(RootKey root, std::string_view key) {
                 return false;
             }
         }
+        forgetKeys();  // the ids of the keys below may be given to new keys
         return true;
     });
 }

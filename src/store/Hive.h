@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -143,7 +144,6 @@ class Hive {
         FileAccess* files = nullptr;
         std::map<std::string, std::size_t> index;
         std::vector<ChangeItem> items;
-        std::map<std::string, std::string> spelledKeys;  // by root and folded path
     };
     enum class Check { Sound, Damaged, NotRun };
 
@@ -153,8 +153,9 @@ class Hive {
     // Why the file cannot be opened; empty when it was.
     std::string openSqlite(const std::filesystem::path& file, int flags, bool immutable);
     // Whether the file is a sound hive or empty; `why` says what is damaged, or what kept the
-    // check from running.
-    Check checkIntegrity(std::string& why);
+    // check from running. Without `everyPage`, only whose it is (a file unchanged since a session
+    // found it sound).
+    Check checkIntegrity(std::string& why, bool everyPage);
     bool replaceDamaged(const std::filesystem::path& file, const std::string& damage);
     bool unavailable(std::string detail);
     void closeDatabase();
@@ -162,6 +163,7 @@ class Hive {
     // The schema (HiveSchema.cpp).
     bool prepareSchema();
     bool upgradeSchema();
+    bool packVersion2Items();
     bool copyIntoMemory();
 
     // Statements and failures (Hive.cpp).
@@ -172,22 +174,41 @@ class Hive {
     std::optional<std::int64_t> number(detail::Sql id);
     bool fail(std::string_view operation);
     bool fail(std::string_view operation, std::string message);
+    // Refuses a write to a hive known to be damaged, with the reason; true when it may go on.
+    bool mayWrite(std::string_view operation);
     // A statement stepped to `rc` finished, or its failure is remembered.
     bool finished(int rc, std::string_view operation);
 
-    // Keys (HiveKeys.cpp).
+    // Keys and lookups (HiveKeys.cpp). Key ids are remembered by root and folded path (0 for a
+    // key that does not exist) for as long as the file's data version is the one they were read
+    // at, so a read that finds its key remembered is one indexed lookup.
+    struct KeyCache {
+        std::unordered_map<std::string, std::int64_t> ids;
+        std::unordered_map<std::string, std::string> spellings;  // of keys that exist
+        unsigned version = 0;
+    };
+    unsigned dataVersion();
+    void forgetKeys();
+    // The key's name in the cache (its root, then its walk path, see HiveInternal.h), built in
+    // keyName_.
+    const std::string& cacheName(RootKey root, std::string_view key);
+    void rememberKey(const std::string& name, std::int64_t id);
     std::optional<std::int64_t> findKey(RootKey root, std::string_view key);
     // The ids and stored names of the path's levels that exist, the root key's first.
     std::optional<std::vector<std::pair<std::int64_t, std::string>>> walkKey(RootKey root,
                                                                              std::string_view key);
-    // The value with its name as stored.
-    std::optional<NamedValue> getNamedValue(RootKey root, std::string_view key,
-                                            std::string_view name);
+    // The value, with its name as stored when `withName`.
+    std::optional<NamedValue> lookupValue(RootKey root, std::string_view key, std::string_view name,
+                                          bool withName);
     // The path as the store spells it: the levels that exist as stored, the rest as given.
+    // Remembered for the keys that exist, as their ids are.
     std::string spelling(RootKey root, std::string_view key);
     std::optional<std::int64_t> ensureKey(RootKey root, std::string_view key);
 
-    // Batches (HiveBatch.cpp).
+    // Transactions and batches (HiveBatch.cpp).
+    bool begin(std::string_view operation);
+    bool commit(std::string_view operation);
+    void rollback();
     // Runs `work` (a callable returning whether it succeeded) as one transaction of its own, or
     // as part of the open batch.
     template <typename Work>
@@ -206,8 +227,6 @@ class Hive {
     // The item of the value in the open change (its after-image is the value as it stands now),
     // noted with its before-image on first touch; nothing when no change is open.
     std::optional<std::size_t> noteValue(RootKey root, std::string_view key, std::string_view name);
-    // The key's path as stored, remembered for the change.
-    std::string spelledPath(RootKey root, std::string_view key);
     // A key the change creates, and everything below a key it deletes, with their after-images.
     void noteKeyCreated(RootKey root, std::string_view key);
     void noteSubtreeDeleted(RootKey root, std::string_view key);
@@ -217,6 +236,10 @@ class Hive {
     sqlite3* db_ = nullptr;
     std::unique_ptr<detail::StatementCache> statements_;
     bool writable_ = false;
+    // Found sound when it was opened (checked, or unchanged since a session that checked it), and
+    // no damage met since: the session closes it noting so (HiveFile.h).
+    bool sound_ = false;
+    bool damageMet_ = false;
     int busyTimeoutMs_ = 0;
     OpenReport report_;
     int batchDepth_ = 0;
@@ -224,6 +247,9 @@ class Hive {
     std::optional<Recording> recording_;
     std::uint64_t failureCount_ = 0;
     std::optional<StoreFailure> lastFailure_;
+    KeyCache keyCache_;
+    std::string keyName_;
+    std::string nameFold_;
 };
 
 }  // namespace tunexa::store

@@ -7,6 +7,34 @@ namespace tunexa::store {
 
 using detail::Sql;
 
+// A write transaction holds the file's write lock from begin to commit: nobody else changes the
+// file meanwhile, so the keys remembered stay true through the commit, and only a rollback (which
+// takes back keys made) or a change by another process before the begin makes them stale.
+// Both remember their own failure while the database still holds its words for it.
+bool Hive::begin(std::string_view operation) {
+    if (!finished(sql(Sql::Begin).run(), operation)) {
+        return false;
+    }
+    if (dataVersion() != keyCache_.version) {
+        forgetKeys();
+        keyCache_.version = dataVersion();
+    }
+    return true;
+}
+
+bool Hive::commit(std::string_view operation) {
+    if (!finished(sql(Sql::Commit).run(), operation)) {
+        return false;
+    }
+    keyCache_.version = dataVersion();
+    return true;
+}
+
+void Hive::rollback() {
+    run(Sql::Rollback);
+    forgetKeys();
+}
+
 bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), void* work) {
     if (db_ == nullptr) {
         return fail(operation);
@@ -14,6 +42,9 @@ bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), voi
     if (!writable_) {
         return fail(operation,
                     report_.detail.empty() ? "the settings store is read-only" : report_.detail);
+    }
+    if (!mayWrite(operation)) {
+        return false;
     }
     const std::uint64_t failuresBefore = failureCount_;
     // A failure remembered along the way (a lookup that failed) fails the work too.
@@ -27,16 +58,15 @@ bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), voi
     if (batchDepth_ > 0) {
         return !batchFailed_ && succeeded();  // a failed batch rolls back anyway
     }
-    if (!run(Sql::Begin)) {
-        return fail(operation);
-    }
-    if (!succeeded()) {
-        run(Sql::Rollback);
+    if (!begin(operation)) {
         return false;
     }
-    if (!run(Sql::Commit)) {
-        fail(operation);
-        run(Sql::Rollback);
+    if (!succeeded()) {
+        rollback();
+        return false;
+    }
+    if (!commit(operation)) {
+        rollback();
         return false;
     }
     return true;
@@ -55,9 +85,13 @@ bool Hive::beginBatch() {
                              : report_.detail.empty() ? "the settings store is read-only"
                                                       : report_.detail);
     }
-    if (!run(Sql::Begin)) {
+    if (!mayWrite("begin")) {
         batchFailed_ = true;
-        return fail("begin");
+        return false;
+    }
+    if (!begin("begin")) {
+        batchFailed_ = true;
+        return false;
     }
     return true;
 }
@@ -71,12 +105,12 @@ bool Hive::commitBatch() {
     }
     const bool began = db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
     bool committed = began && !batchFailed_;
+    // The record's writes remember their own failure, with the database's words: failing again
+    // here, after their statements were reset, would replace them with "not an error".
     if (committed && recording_ && !writeRecord()) {
-        fail("record");
         committed = false;
     }
-    if (committed && !run(Sql::Commit)) {
-        fail("commit");
+    if (committed && !commit("commit")) {
         committed = false;
     }
     finishBatch(committed);
@@ -97,7 +131,7 @@ void Hive::rollbackBatch() {
 void Hive::finishBatch(bool committed) {
     if (!committed) {
         if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
-            run(Sql::Rollback);
+            rollback();
         }
         putFilesBack();
     }

@@ -1,12 +1,16 @@
 #include "HiveFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace tunexa::store::detail {
@@ -42,6 +46,36 @@ void createPrivately(const std::filesystem::path& file) {
     }
 }
 
+std::filesystem::path checkedNote(const std::filesystem::path& file) {
+    return file.string() + ".checked";
+}
+
+// What the note records of the file and of its log, as text.
+std::string stateOf(const std::filesystem::path& file) {
+    std::string state;
+    for (const std::string& path : {file.string(), file.string() + "-wal"}) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            state += "-\n";
+            continue;
+        }
+        char line[160];
+        std::snprintf(line, sizeof line, "%ju %ju %jd %jd.%09ld %jd.%09ld\n",
+                      static_cast<std::uintmax_t>(info.st_dev),
+                      static_cast<std::uintmax_t>(info.st_ino),
+                      static_cast<std::intmax_t>(info.st_size),
+                      static_cast<std::intmax_t>(info.st_mtim.tv_sec), info.st_mtim.tv_nsec,
+                      static_cast<std::intmax_t>(info.st_ctim.tv_sec), info.st_ctim.tv_nsec);
+        state += line;
+    }
+    return state;
+}
+
+std::string noteOf(const std::filesystem::path& file) {
+    std::ifstream note(checkedNote(file), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(note), std::istreambuf_iterator<char>());
+}
+
 std::string timeStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -52,6 +86,20 @@ std::string timeStamp() {
 }
 
 }  // namespace
+
+OpeningTurn::OpeningTurn(const std::filesystem::path& file)
+    : folder_(::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (folder_ >= 0) {
+        while (::flock(folder_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+OpeningTurn::~OpeningTurn() {
+    if (folder_ >= 0) {
+        ::close(folder_);  // and with it the lock
+    }
+}
 
 bool makePrivateFile(const std::filesystem::path& file) {
     std::error_code ec;
@@ -130,8 +178,37 @@ std::optional<std::filesystem::path> moveAside(const std::filesystem::path& file
             std::filesystem::rename(side, aside.string() + suffix, ec);
         }
     }
+    forgetChecked(file);
     createPrivately(file);
     return aside;
+}
+
+bool stillAsChecked(const std::filesystem::path& file) {
+    const std::string noted = noteOf(file);
+    return !noted.empty() && noted == stateOf(file);
+}
+
+void noteChecked(const std::filesystem::path& file) {
+    const std::string state = stateOf(file);
+    if (state == noteOf(file)) {
+        return;  // the session changed nothing
+    }
+    const std::filesystem::path note = checkedNote(file);
+    const std::filesystem::path written = note.string() + ".new";
+    const int fd = ::open(written.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return;
+    }
+    const bool complete =
+        ::write(fd, state.data(), state.size()) == static_cast<ssize_t>(state.size());
+    ::close(fd);
+    if (!complete || ::rename(written.c_str(), note.c_str()) != 0) {
+        ::unlink(written.c_str());
+    }
+}
+
+void forgetChecked(const std::filesystem::path& file) {
+    ::unlink(checkedNote(file).c_str());
 }
 
 }  // namespace tunexa::store::detail

@@ -30,4 +30,28 @@ std::string fileUri(const std::filesystem::path& file);
 std::optional<std::filesystem::path> moveAside(const std::filesystem::path& file,
                                                std::string& error);
 
+// Held while a process opens the hive (its folder locked with flock, which SQLite's own locks do
+// not see): processes opening the same hive at the same moment, a new one above all, take turns,
+// each waiting in the kernel rather than in SQLite's sleep-and-retry for the one making it.
+class OpeningTurn {
+  public:
+    explicit OpeningTurn(const std::filesystem::path& file);
+    ~OpeningTurn();
+    OpeningTurn(const OpeningTurn&) = delete;
+    OpeningTurn& operator=(const OpeningTurn&) = delete;
+
+  private:
+    int folder_ = -1;
+};
+
+// The integrity check reads every page of the hive. A session that found the file sound and
+// closed it cleanly leaves a note of the file as it left it ("<file>.checked": device, inode,
+// size and times of the file and of its log): while the file is still exactly so, nothing but
+// Tunexa has touched it since, and the next session need not check it again. Any change the
+// note does not record (a session that crashed, another program, a copy put in its place)
+// changes the file's times, which nobody can set back by hand, and the check runs.
+bool stillAsChecked(const std::filesystem::path& file);
+void noteChecked(const std::filesystem::path& file);
+void forgetChecked(const std::filesystem::path& file);
+
 }  // namespace tunexa::store::detail

@@ -13,8 +13,8 @@ namespace tunexa::store::detail {
 // followed by a backslash; empty for the root key.
 std::string walkPath(std::string_view key);
 
-// What identifies an item within one change: its kind, root, folded key path (a file's path as
-// it is) and folded name.
+// What identifies an item within one change: its kind, root, key path as the walk binds it (a
+// file's path as it is) and folded name.
 std::string itemId(ItemKind kind, RootKey root, std::string_view key, std::string_view name);
 
 // A key's image while it exists: keys carry no data of their own.

@@ -44,8 +44,10 @@ void Hive::closeDatabase() {
 std::string Hive::openSqlite(const std::filesystem::path& file, int flags, bool immutable) {
     closeDatabase();
     const std::string name = immutable ? detail::fileUri(file) + "?immutable=1" : file.string();
+    // One thread uses a hive at a time: the connection needs no mutex of its own.
     const int rc =
-        sqlite3_open_v2(name.c_str(), &db_, flags | (immutable ? SQLITE_OPEN_URI : 0), nullptr);
+        sqlite3_open_v2(name.c_str(), &db_,
+                        flags | SQLITE_OPEN_NOMUTEX | (immutable ? SQLITE_OPEN_URI : 0), nullptr);
     if (rc != SQLITE_OK) {
         std::string why = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         closeDatabase();
@@ -72,9 +74,12 @@ bool Hive::openFile(const std::filesystem::path& file, OpenMode mode) {
     if (const std::string why = detail::writeProtection(file); !why.empty()) {
         return openReadOnly(file, why);
     }
+    const detail::OpeningTurn turn(file);
     detail::repairSideFiles(file);
 
     writable_ = true;
+    // Noted before SQLite opens the file, which may make its log.
+    const bool asChecked = detail::stillAsChecked(file);
     if (const std::string why = openSqlite(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, false);
         !why.empty()) {
         return unavailable("The settings store " + file.string() + " cannot be opened: " + why);
@@ -84,9 +89,11 @@ bool Hive::openFile(const std::filesystem::path& file, OpenMode mode) {
         return openReadOnly(file, "the system refuses to let it be written");
     }
     std::string why;
-    if (checkIntegrity(why) == Check::Damaged) {
+    const Check check = checkIntegrity(why, !asChecked);
+    if (check == Check::Damaged) {
         return replaceDamaged(file, why);
     }
+    sound_ = check == Check::Sound;
     if (!prepareSchema()) {
         return unavailable("The settings store " + file.string() +
                            " cannot be prepared: " + lastFailure_->message);
@@ -116,6 +123,7 @@ bool Hive::replaceDamaged(const std::filesystem::path& file, const std::string& 
         return unavailable(moved +
                            ", but no empty store could be started in its place: " + problem);
     }
+    sound_ = true;
     report_.outcome = OpenOutcome::ReplacedDamaged;
     report_.detail = moved + " and an empty store was started.";
     return true;
@@ -136,7 +144,7 @@ bool Hive::openReadOnly(const std::filesystem::path& file, const std::string& wh
     for (const bool immutable : {false, true}) {
         problem = openSqlite(file, SQLITE_OPEN_READONLY, immutable);
         if (problem.empty()) {
-            check = checkIntegrity(problem);
+            check = checkIntegrity(problem, true);
         }
         if (check != Check::NotRun) {
             break;
@@ -156,8 +164,8 @@ bool Hive::openReadOnly(const std::filesystem::path& file, const std::string& wh
     return fail("open", report_.detail);
 }
 
-Hive::Check Hive::checkIntegrity(std::string& why) {
-    {
+Hive::Check Hive::checkIntegrity(std::string& why, bool everyPage) {
+    if (everyPage) {
         detail::Statement check = sql(Sql::QuickCheck);
         const int rc = check.step();
         if (rc != SQLITE_ROW) {

@@ -1,5 +1,6 @@
 // The hive's change record: what an open change touched, with its before-image, and the record
 // written at the outermost commit, inside the change's own transaction.
+#include <algorithm>
 #include <ctime>
 
 #include "Ansi.h"
@@ -7,6 +8,7 @@
 #include "HiveInternal.h"
 #include "HiveSql.h"
 #include "KeyPath.h"
+#include "RecordItems.h"
 
 namespace tunexa::store {
 
@@ -18,16 +20,16 @@ namespace column = detail::column;
 
 namespace {
 
-bool knownRoot(std::int64_t root) {
-    return root >= 0x80000000LL && root <= 0x80000006LL;
-}
+// How many changes beyond the newest kept the record may hold before the oldest are dropped.
+constexpr std::int64_t kDropEvery = 64;
 
 }  // namespace
 
 std::string detail::itemId(ItemKind kind, RootKey root, std::string_view key,
                            std::string_view name) {
-    std::string id = std::to_string(static_cast<int>(kind)) + ':' + std::to_string(root) + ':';
-    id += kind == ItemKind::File ? std::string(key) : foldedPath(key);
+    std::string id(1, static_cast<char>(kind));
+    id.append(reinterpret_cast<const char*>(&root), sizeof root);
+    id += kind == ItemKind::File ? std::string(key) : walkPath(key);
     id += '\0';
     id += ansi::fold(name);
     return id;
@@ -73,9 +75,9 @@ std::optional<std::size_t> Hive::noteValue(RootKey root, std::string_view key,
     if (const auto known = recording_->index.find(id); known != recording_->index.end()) {
         return known->second;
     }
-    ChangeItem item{ItemKind::Value,   root,         spelledPath(root, key),
+    ChangeItem item{ItemKind::Value,   root,         spelling(root, key),
                     std::string(name), std::nullopt, std::nullopt};
-    if (auto value = getNamedValue(root, key, name)) {
+    if (auto value = lookupValue(root, key, name, true)) {
         item.name = std::move(value->name);
         item.before = RawValue{value->type, std::move(value->data)};
     }
@@ -83,15 +85,6 @@ std::optional<std::size_t> Hive::noteValue(RootKey root, std::string_view key,
     recording_->index.emplace(id, recording_->items.size());
     recording_->items.push_back(std::move(item));
     return recording_->items.size() - 1;
-}
-
-std::string Hive::spelledPath(RootKey root, std::string_view key) {
-    const std::string id = std::to_string(root) + ':' + foldedPath(key);
-    auto& known = recording_->spelledKeys;
-    if (const auto found = known.find(id); found != known.end()) {
-        return found->second;
-    }
-    return known[id] = spelling(root, key);
 }
 
 void Hive::noteKeyCreated(RootKey root, std::string_view key) {
@@ -147,46 +140,25 @@ bool Hive::writeRecord() {
         return true;  // an action that altered nothing leaves no record
     }
 
+    const Bytes items = detail::packItems(changed);
     Statement change = sql(Sql::InsertChange);
     change.bindInt(1, static_cast<std::int64_t>(std::time(nullptr)));
     change.bindBlob(2, recording_->title);
+    change.bindBlob(3, items);
     if (!finished(change.step(), "record")) {
         return false;
     }
-    const std::int64_t changeId = sqlite3_last_insert_rowid(db_);
-    std::int64_t seq = 0;
-    for (const ChangeItem* item : changed) {
-        Statement row = sql(Sql::InsertChangeItem);
-        row.bindInt(1, changeId);
-        row.bindInt(2, ++seq);
-        row.bindInt(3, static_cast<int>(item->kind));
-        row.bindInt(4, item->root);
-        row.bindBlob(5, item->key);
-        row.bindBlob(6, item->name);
-        int column = 7;
-        for (const auto* image : {&item->before, &item->after}) {
-            if (*image) {
-                row.bindInt(column, (*image)->type);
-                row.bindBlob(column + 1, std::span<const std::uint8_t>((*image)->data));
-            }
-            column += 2;
-        }
-        if (!finished(row.step(), "record")) {
-            return false;
-        }
-    }
-
     // Only the newest changes are kept. Change ids count up by one and are never reused (a change
-    // rolled back takes its id back with it), so the oldest to keep is known without a scan.
-    const std::int64_t keepFrom = changeId - static_cast<std::int64_t>(kKeptChanges) + 1;
-    for (const Sql drop : {Sql::DropOldChangeItems, Sql::DropOldChanges}) {
-        Statement stmt = sql(drop);
-        stmt.bindInt(1, keepFrom);
-        if (!finished(stmt.step(), "record")) {
-            return false;
-        }
+    // rolled back takes its id back with it), so the oldest to keep is known without a scan. The
+    // older ones are dropped a batch at a time, which touches their pages once for many changes;
+    // until then they are out of sight.
+    const std::int64_t changeId = sqlite3_last_insert_rowid(db_);
+    if (changeId % kDropEvery != 0) {
+        return true;
     }
-    return true;
+    Statement drop = sql(Sql::DropOldChanges);
+    drop.bindInt(1, changeId - static_cast<std::int64_t>(kKeptChanges) + 1);
+    return finished(drop.step(), "record");
 }
 
 void Hive::putFilesBack() {
@@ -227,7 +199,7 @@ ChangeInfo changeInfo(Statement& stmt) {
 std::vector<ChangeInfo> Hive::changes(std::size_t limit) {
     std::vector<ChangeInfo> list;
     Statement stmt = sql(Sql::ListChanges);
-    stmt.bindInt(1, static_cast<std::int64_t>(limit));
+    stmt.bindInt(1, static_cast<std::int64_t>(std::min(limit, kKeptChanges)));
     int rc = SQLITE_ROW;
     while ((rc = stmt.step()) == SQLITE_ROW) {
         list.push_back(changeInfo(stmt));
@@ -239,52 +211,20 @@ std::vector<ChangeInfo> Hive::changes(std::size_t limit) {
 }
 
 std::optional<ChangeRecord> Hive::changeRecord(std::int64_t id) {
-    std::optional<ChangeRecord> record;
-    {
-        Statement stmt = sql(Sql::ChangeById);
-        stmt.bindInt(1, id);
-        const int rc = stmt.step();
-        if (rc != SQLITE_ROW) {
-            finished(rc, "read");
-            return record;
-        }
-        record = ChangeRecord{changeInfo(stmt), {}};
-    }
-    Statement stmt = sql(Sql::ChangeItems);
+    Statement stmt = sql(Sql::ChangeById);
     stmt.bindInt(1, id);
-    std::string& damage = record->info.damage;
-    int rc = SQLITE_ROW;
-    while ((rc = stmt.step()) == SQLITE_ROW) {
-        const std::string where = "item " + std::to_string(record->items.size() + 1);
-        const std::int64_t kind = stmt.columnInt(column::kItemKind);
-        ChangeItem item;
-        item.kind = static_cast<ItemKind>(kind);
-        item.root = static_cast<RootKey>(stmt.columnInt(column::kItemRoot));
-        item.key = stmt.columnText(column::kItemKey);
-        item.name = stmt.columnText(column::kItemName);
-        if (kind < 0 || kind > 2) {
-            damage = where + " is of an unknown kind (" + std::to_string(kind) + ")";
-        } else if (item.kind != ItemKind::File && !knownRoot(stmt.columnInt(column::kItemRoot))) {
-            damage = where + " names no root key";
-        }
-        for (const int typeColumn : {column::kItemBeforeType, column::kItemAfterType}) {
-            if (stmt.isNull(typeColumn) != stmt.isNull(typeColumn + 1)) {
-                damage = where + " has half an image";
-            } else if (!stmt.isNull(typeColumn)) {
-                const std::int64_t type = stmt.columnInt(typeColumn);
-                if (type < 0 || type > 0xFFFFFFFFLL) {
-                    damage = where + " has a type out of range";
-                }
-                (typeColumn == column::kItemBeforeType ? item.before : item.after) =
-                    RawValue{static_cast<std::uint32_t>(type), stmt.columnBytes(typeColumn + 1)};
-            }
-        }
-        record->items.push_back(std::move(item));
+    stmt.bindInt(2, static_cast<std::int64_t>(kKeptChanges));
+    const int rc = stmt.step();
+    if (rc != SQLITE_ROW) {
+        finished(rc, "read");
+        return std::nullopt;
     }
-    if (!finished(rc, "read")) {
-        damage = "its items cannot be read";
-    } else if (record->items.empty() && damage.empty()) {
-        damage = "it holds no items";
+    ChangeRecord record{changeInfo(stmt), {}};
+    std::string damage;
+    const Bytes items = stmt.columnBytes(column::kChangeItems);
+    record.items = detail::unpackItems(items, damage);
+    if (record.info.damage.empty()) {
+        record.info.damage = std::move(damage);
     }
     return record;
 }

@@ -60,15 +60,13 @@ constexpr SqlText kSql[] = {
      "CREATE TABLE vals(key INTEGER NOT NULL, fold BLOB NOT NULL, name BLOB NOT NULL,"
      " type INTEGER NOT NULL, data BLOB NOT NULL, seq INTEGER NOT NULL, PRIMARY KEY(key, fold))"
      " WITHOUT ROWID"},
+    // A change is one row: its items packed in one blob (RecordItems.h).
     {Sql::CreateChanges,
-     "CREATE TABLE changes(id INTEGER PRIMARY KEY, time INTEGER NOT NULL, title BLOB NOT NULL)"},
-    {Sql::CreateChangeItems,
-     "CREATE TABLE change_items(change INTEGER NOT NULL, seq INTEGER NOT NULL,"
-     " kind INTEGER NOT NULL, root INTEGER NOT NULL, key BLOB NOT NULL, name BLOB NOT NULL,"
-     " before_type INTEGER, before_data BLOB, after_type INTEGER, after_data BLOB,"
-     " PRIMARY KEY(change, seq)) WITHOUT ROWID"},
+     "CREATE TABLE changes(id INTEGER PRIMARY KEY, time INTEGER NOT NULL, title BLOB NOT NULL,"
+     " items BLOB NOT NULL)"},
     {Sql::MarkApplication, "PRAGMA application_id=" TUNEXA_TEXT_OF(TUNEXA_APPLICATION_ID)},
     {Sql::MarkVersion2, "PRAGMA user_version=2"},
+    {Sql::MarkVersion3, "PRAGMA user_version=3"},
     // Version 1 keys carried their whole folded path; their own name is all that stays.
     {Sql::CreateKeysV2, TUNEXA_KEYS_TABLE("keys_v2")},
     {Sql::CopyKeysV1,
@@ -76,8 +74,24 @@ constexpr SqlText kSql[] = {
      " SELECT id, root, IFNULL(parent, 0), tunexa_fold(name), name FROM keys"},
     {Sql::DropKeysV1, "DROP TABLE keys"},
     {Sql::RenameKeysV2, "ALTER TABLE keys_v2 RENAME TO keys"},
+    // Version 2 kept a change's items as rows of a table of their own.
+    {Sql::CreateChangesV2,
+     "CREATE TABLE changes(id INTEGER PRIMARY KEY, time INTEGER NOT NULL, title BLOB NOT NULL)"},
+    {Sql::CreateChangeItemsV2,
+     "CREATE TABLE change_items(change INTEGER NOT NULL, seq INTEGER NOT NULL,"
+     " kind INTEGER NOT NULL, root INTEGER NOT NULL, key BLOB NOT NULL, name BLOB NOT NULL,"
+     " before_type INTEGER, before_data BLOB, after_type INTEGER, after_data BLOB,"
+     " PRIMARY KEY(change, seq)) WITHOUT ROWID"},
+    {Sql::AddChangeItemsColumn, "ALTER TABLE changes ADD COLUMN items BLOB NOT NULL DEFAULT x''"},
+    {Sql::ChangeIdsV2, "SELECT id FROM changes"},
+    {Sql::ChangeItemsV2,
+     "SELECT kind, root, key, name, before_type, before_data, after_type, after_data"
+     " FROM change_items WHERE change=?1 ORDER BY seq"},
+    {Sql::SetChangeItems, "UPDATE changes SET items=?2 WHERE id=?1"},
+    {Sql::DropChangeItemsV2, "DROP TABLE change_items"},
 
     {Sql::FindKey, TUNEXA_WALK "SELECT id FROM walk WHERE rest=x''"},
+    {Sql::KeyById, "SELECT id FROM keys WHERE id=?1"},
     {Sql::WalkKey, TUNEXA_WALK "SELECT id, name FROM walk ORDER BY depth"},
     {Sql::InsertKey, "INSERT INTO keys(root, parent, fold, name) VALUES(?1, ?2, ?3, ?4)"},
     {Sql::Subkeys, "SELECT name FROM keys WHERE root=?1 AND parent=?2"},
@@ -87,8 +101,11 @@ constexpr SqlText kSql[] = {
      TUNEXA_SUBTREE "DELETE FROM keys WHERE id IN (SELECT id FROM sub) AND parent <> 0"},
 
     // ?3 is the folded value name.
-    {Sql::ValueByPath, TUNEXA_WALK "SELECT v.type, v.data, v.name FROM walk w"
-                                   " JOIN vals v ON v.key=w.id AND v.fold=?3 WHERE w.rest=x''"},
+    // A row when the key exists, its value's columns NULL when the value does not.
+    {Sql::ValueByPath, TUNEXA_WALK "SELECT v.type, v.data, v.name, w.id FROM walk w"
+                                   " LEFT JOIN vals v ON v.key=w.id AND v.fold=?3"
+                                   " WHERE w.rest=x''"},
+    {Sql::ValueOfKey, "SELECT type, data, name FROM vals WHERE key=?1 AND fold=?2"},
     {Sql::Values, "SELECT type, data, name FROM vals WHERE key=?1 ORDER BY seq"},
     // A new value goes after the key's others; an existing one keeps its place and spelling.
     {Sql::UpsertValue,
@@ -97,17 +114,14 @@ constexpr SqlText kSql[] = {
      " ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data"},
     {Sql::DeleteValue, "DELETE FROM vals WHERE key=?1 AND fold=?2"},
 
-    {Sql::InsertChange, "INSERT INTO changes(time, title) VALUES(?1, ?2)"},
-    {Sql::InsertChangeItem,
-     "INSERT INTO change_items(change, seq, kind, root, key, name, before_type, before_data,"
-     " after_type, after_data) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"},
-    {Sql::DropOldChangeItems, "DELETE FROM change_items WHERE change < ?1"},
+    {Sql::InsertChange, "INSERT INTO changes(time, title, items) VALUES(?1, ?2, ?3)"},
     {Sql::DropOldChanges, "DELETE FROM changes WHERE id < ?1"},
+    // The newest ?1 changes (the oldest may wait a while to be dropped), and change ?1 while it
+    // is one of the newest ?2.
     {Sql::ListChanges, TUNEXA_CHANGE_COLUMNS "ORDER BY id DESC LIMIT ?1"},
-    {Sql::ChangeById, TUNEXA_CHANGE_COLUMNS "WHERE id=?1"},
-    {Sql::ChangeItems,
-     "SELECT kind, root, key, name, before_type, before_data, after_type, after_data"
-     " FROM change_items WHERE change=?1 ORDER BY seq"},
+    {Sql::ChangeById,
+     "SELECT id, time, title, typeof(time), items FROM changes"
+     " WHERE id=?1 AND id + ?2 > (SELECT max(id) FROM changes)"},
 };
 
 #undef TUNEXA_KEYS_TABLE

@@ -36,15 +36,23 @@ enum class Sql : std::size_t {
     CreateKeys,
     CreateVals,
     CreateChanges,
-    CreateChangeItems,
     MarkApplication,
     MarkVersion2,
+    MarkVersion3,
     CreateKeysV2,
     CopyKeysV1,
     DropKeysV1,
     RenameKeysV2,
+    CreateChangesV2,
+    CreateChangeItemsV2,
+    AddChangeItemsColumn,
+    ChangeIdsV2,
+    ChangeItemsV2,
+    SetChangeItems,
+    DropChangeItemsV2,
     // Keys.
     FindKey,
+    KeyById,
     WalkKey,
     InsertKey,
     Subkeys,
@@ -52,17 +60,15 @@ enum class Sql : std::size_t {
     DeleteTreeKeys,
     // Values.
     ValueByPath,
+    ValueOfKey,
     Values,
     UpsertValue,
     DeleteValue,
     // The change record.
     InsertChange,
-    InsertChangeItem,
-    DropOldChangeItems,
     DropOldChanges,
     ListChanges,
     ChangeById,
-    ChangeItems,
     Count
 };
 
@@ -72,11 +78,11 @@ namespace column {
 enum Owner { kOwnerApplication, kOwnerObjects };
 // WalkKey: one row per existing level of the path, the root key first.
 enum Walk { kWalkId, kWalkName };
-// ValueByPath, Values.
-enum Value { kValueType, kValueData, kValueName };
-// ListChanges, ChangeById.
-enum Change { kChangeId, kChangeTime, kChangeTitle, kChangeTimeType };
-// ChangeItems.
+// ValueByPath (all four), ValueOfKey and Values.
+enum Value { kValueType, kValueData, kValueName, kValueKey };
+// ListChanges, ChangeById (which adds the items).
+enum Change { kChangeId, kChangeTime, kChangeTitle, kChangeTimeType, kChangeItems };
+// ChangeItemsV2.
 enum Item {
     kItemKind,
     kItemRoot,
@@ -89,15 +95,14 @@ enum Item {
 };
 }  // namespace column
 
-// A prepared statement in use; reset and unbound when the guard goes away. A statement that could
-// not be prepared steps to its preparation's error.
+// A prepared statement in use; reset when the guard goes away. Every use binds all of the
+// statement's parameters. A statement that could not be prepared steps to its preparation's error.
 class Statement {
   public:
     Statement(sqlite3_stmt* stmt, int prepareError) : stmt_(stmt), prepareError_(prepareError) {}
     ~Statement() {
         if (stmt_ != nullptr) {
             sqlite3_reset(stmt_);
-            sqlite3_clear_bindings(stmt_);
         }
     }
     Statement(const Statement&) = delete;

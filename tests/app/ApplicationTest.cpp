@@ -98,6 +98,22 @@ TEST_F(StartupTest, AReadOnlyStoreIsToldAtStartUpAndBoxesItDoesNotTakeGoBack) {
     EXPECT_EQ(boxes_.pending(), 0u);
 }
 
+// A hive damaged by another program since the last session, its time set back, is moved aside
+// untouched before anything is written, and the user is told where it went.
+TEST_F(StartupTest, ADamagedStoreIsMovedAsideUntouchedAndTold) {
+    configured();
+    store::useHive(nullptr);
+    const std::string damaged = damageKeepingTime(dir_ / "registry.db");
+    store::useHiveFile(dir_ / "registry.db");
+    boxes_.answer(MessageAnswer::Ok);
+    start();
+    const auto& report = store::currentHive().report();
+    ASSERT_FALSE(boxes_.shown().empty());
+    EXPECT_THAT(boxes_.shown().front().prompt.toStdString(),
+                HasSubstr("). It was moved to " + report.movedAsideTo.string()));
+    EXPECT_EQ(fileBytes(report.movedAsideTo), damaged);
+}
+
 // The icon's left and double click and the menu's Restore show the window, its right click opens
 // the menu; minimised, the window hides in the tray when there is one. Exit, closing the window
 // and an accepted reboot remove the icon and end the program.

@@ -220,6 +220,19 @@ TEST_F(RegTest, CommandsPrintAndChangeWhatRegExeWould) {
     EXPECT_EQ(hive().subkeys(HKEY_LOCAL_MACHINE, ""), std::vector<std::string>{"Software"});
 }
 
+// A store damaged by another program since the last session, its time set back, is moved aside
+// untouched before tunexa-reg writes; the write goes into the empty store that takes its place.
+TEST_F(RegTest, ADamagedStoreIsMovedAsideBeforeAnyWrite) {
+    const auto file = dir_ / "other" / "registry.db";
+    ASSERT_TRUE(store::Hive::open(file)->createKey(HKEY_LOCAL_MACHINE, "Kept"));
+    const std::string damaged = damageKeepingTime(file);
+    const auto opened = store::Hive::open(file);  // as tunexa-reg opens its store
+    EXPECT_EQ(opened->report().outcome, store::OpenOutcome::ReplacedDamaged);
+    EXPECT_EQ(reg("add|HKLM\\New|/v|v|/d|x", "", opened.get()).out, kDone);
+    EXPECT_EQ(fileBytes(opened->report().movedAsideTo), damaged);
+    EXPECT_EQ(opened->subkeys(HKEY_LOCAL_MACHINE, ""), std::vector<std::string>{"New"});
+}
+
 // EXPORT, then IMPORT, brings the tree back; the file is written whole, through a temporary file
 // that never stays behind. A line IMPORT skips is named; the rest goes in.
 TEST_F(RegTest, ExportAndImportBringBackTheTree) {

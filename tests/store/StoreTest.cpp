@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -100,6 +101,12 @@ class StoreTest : public testing::Test {
     MemoryFiles files;  // for the change record's tests
 };
 using ChangesTest = StoreTest;
+
+// A new modification time, as another program's write gives the file.
+void touch(const std::filesystem::path& file) {
+    std::filesystem::last_write_time(
+        file, std::filesystem::last_write_time(file) + std::chrono::seconds(1));
+}
 
 // Runs `work` in `count` child processes released at the same moment; true when each returned
 // true.
@@ -282,6 +289,32 @@ TEST_F(StoreTest, BatchesAreAllOrNothingAndOnlyTheOutermostCommits) {
     }
     EXPECT_EQ(listed(*other, HKLM, "K"),
               (Listed{{"Inner", REG_SZ, bytes("1")}, {"Outer", REG_DWORD, {1, 0, 0, 0}}}));
+    {
+        Batch dropped;
+        RegSetString(HKLM, "Dropped", "v", "dropped");
+    }
+    RegSetString(HKLM, "Kept", "v", "kept");  // may be given the dropped key's number
+    EXPECT_EQ(RegGetString(HKLM, "Dropped", "v"), std::nullopt);
+}
+
+// Reads see what another connection (another process) changed since, also where a key they
+// found was deleted and its number given to a new key, or a key they missed was made.
+TEST_F(StoreTest, ReadsSeeWhatAnotherConnectionChanged) {
+    const auto other = Hive::open(file_);
+    const auto replace = [&](const char* gone, const char* made) {
+        ASSERT_TRUE(other->deleteKeyTree(HKLM, gone));
+        ASSERT_TRUE(other->setValue(HKLM, made, "v", REG_SZ, bytes(made)));
+    };
+    RegSetString(HKLM, "Old", "v", "old");
+    EXPECT_TRUE(hive.keyExists(HKLM, "Old"));
+    replace("Old", "New");
+    EXPECT_FALSE(hive.keyExists(HKLM, "Old"));
+    EXPECT_EQ(RegGetString(HKLM, "New", "v"), "New");
+    EXPECT_EQ(RegGetString(HKLM, "Made", "v"), std::nullopt);
+    replace("New", "Newer");
+    ASSERT_TRUE(other->setValue(HKLM, "Made", "v", REG_SZ, bytes("made")));
+    EXPECT_EQ(RegGetString(HKLM, "New", "v"), std::nullopt);
+    EXPECT_EQ(RegGetString(HKLM, "Made", "v"), "made");
 }
 
 // A read that fails gives what a missing key gives, but is remembered as a failed write is.
@@ -335,7 +368,9 @@ TEST(Hive, LivesWhereItBelongsPrivateAndNeverGainsWrite) {
     }
 }
 
-// The `nth` connection opened refuses `action` (on `what`, when given): a hook for OnEachOpen.
+// The `nth` connection opened refuses `action` (on `what`, when given): a hook for OnEachOpen,
+// which counts its refusals.
+int refusals = 0;
 OpenHook refusing(int nth, int action, std::string what = {}) {
     const auto refused = std::make_shared<std::pair<int, std::string>>(action, std::move(what));
     return [nth, refused](sqlite3* db, int opened) {
@@ -345,6 +380,7 @@ OpenHook refusing(int nth, int action, std::string what = {}) {
                 *static_cast<std::pair<int, std::string>*>(refusal);
             const bool refuse =
                 asked == refusedAction && (refusedOn.empty() || refusedOn == (on ? on : ""));
+            refusals += refuse ? 1 : 0;
             return refuse ? SQLITE_DENY : SQLITE_OK;
         };
         return opened == nth ? sqlite3_set_authorizer(db, authorize, refused.get()) : SQLITE_OK;
@@ -370,16 +406,21 @@ TEST(Hive, WhatOpeningFindsIsToldAsItIs) {
              OpenOutcome::Unavailable, noEmpty + "automatic extension loading failed"},
             {text, refusing(2, SQLITE_CREATE_TABLE), OpenOutcome::Unavailable,
              noEmpty + "not authorized"},
-            {[](auto& file) { Hive::open(file)->createKey(HKLM, "K"); },
+            {[](auto& file) {
+                 Hive::open(file)->createKey(HKLM, "K");
+                 touch(file);  // so that the check runs
+             },
              refusing(1, SQLITE_PRAGMA, "quick_check"), OpenOutcome::Opened, ""}};
     for (const auto& [make, hook, outcome, told] : cases) {
         TempDir dir;
         const auto file = dir / "registry.db";
         make(file);
         const std::string before = test::fileBytes(file);
+        const int refusedBefore = refusals;
         const OnEachOpen refusal(hook);
         auto hive = Hive::open(file);
         const auto& report = hive->report();
+        EXPECT_TRUE(!told.empty() || refusals > refusedBefore) << "the check did not run";
         EXPECT_EQ(report.outcome, outcome) << told;
         EXPECT_NE(report.detail.find(told), std::string::npos) << report.detail;
         EXPECT_TRUE(!told.empty() || report.detail.empty()) << report.detail;
@@ -387,6 +428,56 @@ TEST(Hive, WhatOpeningFindsIsToldAsItIs) {
         EXPECT_EQ(test::fileBytes(report.movedAsideTo), report.movedAsideTo.empty() ? "" : before);
         EXPECT_EQ(hive->setValue(HKLM, "K", "v", REG_SZ, {}), outcome != OpenOutcome::Unavailable);
     }
+}
+
+// The integrity check reads every page, so it runs only when the file may have changed outside
+// Tunexa since a session found it sound and closed it: another program touched it, or a session
+// ended without closing. A damaged hive is caught before anything is written to it, also when its
+// time was set back; damage met while working stops the writing, and is caught at the next start.
+TEST(Hive, TheCheckRunsWhenTheFileMayHaveChangedAndDamageIsNeverWritten) {
+    TempDir dir;
+    const auto file = dir / "registry.db";
+    ASSERT_TRUE(Hive::open(file)->setValue(HKLM, "K", "v", REG_SZ, bytes("kept")));
+    const auto checks = [&](const std::function<void()>& meanwhile) {
+        meanwhile();
+        const int refusedBefore = refusals;
+        const OnEachOpen counting(refusing(1, SQLITE_PRAGMA, "quick_check"));
+        return Hive::open(file)->report().outcome == OpenOutcome::Opened &&
+               refusals > refusedBefore;
+    };
+    EXPECT_FALSE(checks([] {}));
+    EXPECT_TRUE(checks([&] { touch(file); }));
+    EXPECT_TRUE(checks([] {}));  // a check kept from running leaves nothing noted
+    EXPECT_TRUE(checks([&] {
+        EXPECT_FALSE(inProcesses(1, [&](int) {
+            auto crashing = Hive::open(file);
+            crashing->setValue(HKLM, "K", "v", REG_SZ, bytes("crash"));
+            _exit(1);  // without closing the hive
+            return true;
+        }));
+    }));
+    Hive::open(file);  // checked, and noted as sound
+
+    const auto damage = [&] {
+        ASSERT_EQ(sql(file, "PRAGMA wal_checkpoint(TRUNCATE)"), SQLITE_OK);
+        test::damageKeepingTime(file);
+    };
+    damage();
+    const std::string damaged = test::fileBytes(file);
+    const auto reopened = Hive::open(file);
+    EXPECT_EQ(reopened->report().outcome, OpenOutcome::ReplacedDamaged);
+    EXPECT_EQ(test::fileBytes(reopened->report().movedAsideTo), damaged);
+
+    // Damage met while working: another connection's commit makes the hive read it from disk.
+    auto hive = Hive::open(file);
+    ASSERT_TRUE(hive->setValue(HKLM, "K", "v", REG_SZ, bytes("new")));
+    damage();
+    ASSERT_EQ(sql(file, "PRAGMA user_version=3"), SQLITE_OK);
+    EXPECT_EQ(hive->getValue(HKLM, "K", "v"), std::nullopt);
+    EXPECT_FALSE(hive->setValue(HKLM, "Other", "v", REG_SZ, bytes("new")));
+    EXPECT_NE(hive->lastFailure()->message.find("is damaged; no change is saved"), npos);
+    hive.reset();
+    EXPECT_EQ(Hive::open(file)->report().outcome, OpenOutcome::ReplacedDamaged);
 }
 
 // Write protection on the file or its folder, or a read-only open: reads work, writes fail and
@@ -513,27 +604,52 @@ TEST(Hive, RefusesWhatTheRegistryRefusesAndGrowsLinearlyWithDepth) {
     EXPECT_LT(hiveBytes(true), 2 * hiveBytes(false));
 }
 
-// A hive written by the first release (every key row with its whole folded path) opens with its
-// contents, upgraded in place, or read from an upgraded copy when it is read-only.
-TEST(Hive, AnOlderHiveOpensWithItsContents) {
-    for (const OpenMode mode : {OpenMode::ReadWrite, OpenMode::ReadOnly}) {
-        TempDir dir;
-        const auto file = dir / "registry.db";
-        ASSERT_EQ(sql(file,
-                      "CREATE TABLE keys(id INTEGER PRIMARY KEY, root, parent, path, name);"
-                      "CREATE TABLE vals(key, fold, name, type, data, seq, PRIMARY KEY(key, fold)) "
-                      "WITHOUT ROWID; INSERT INTO keys VALUES(1, 2147483650, NULL, x'', x''), "
-                      "(2, 2147483650, 1, CAST('software' AS BLOB), CAST('Software' AS BLOB)), "
-                      "(3, 2147483650, 2, x'736f667477617265' || x'5ce974e9', x'c974c9');"
-                      "INSERT INTO vals VALUES(3, CAST('clock' AS BLOB), CAST('Clock' AS BLOB), 1, "
-                      "CAST('100' AS BLOB), 1);"
-                      "PRAGMA application_id=1415071830; PRAGMA user_version=1;"),
-                  SQLITE_OK);
-        auto hive = Hive::open(file, mode);
-        EXPECT_EQ(hive->getValue(HKLM, "SOFTWARE\\\xc9T\xc9", "CLOCK"), sz("100"));
-        EXPECT_EQ(hive->storedPath(HKLM, "software\\\xe9t\xe9"), "Software\\\xc9t\xc9");
-        EXPECT_EQ(hive->setValue(HKLM, "Software\\New", "v", REG_SZ, bytes("x")),
-                  mode == OpenMode::ReadWrite);
+// Hives written by earlier releases open with their contents, upgraded in place, or read from an
+// upgraded copy when they are read-only: the first (every key row with its whole folded path),
+// and the second (the change record with a row for each item), whose history reads and undoes.
+TEST(Hive, OlderHivesOpenWithTheirContentsAndHistory) {
+    const std::string valueRow =
+        "INSERT INTO vals VALUES(3, CAST('clock' AS BLOB), CAST('Clock' AS BLOB), 1, "
+        "CAST('100' AS BLOB), 1); PRAGMA application_id=1415071830;";
+    const std::string first =
+        "CREATE TABLE keys(id INTEGER PRIMARY KEY, root, parent, path, name);"
+        "CREATE TABLE vals(key, fold, name, type, data, seq, PRIMARY KEY(key, fold)) WITHOUT ROWID;"
+        "INSERT INTO keys VALUES(1, 2147483650, NULL, x'', x''), (2, 2147483650, 1, "
+        "CAST('software' AS BLOB), CAST('Software' AS BLOB)), (3, 2147483650, 2, "
+        "x'736f667477617265' || x'5ce974e9', x'c974c9');" +
+        valueRow + "PRAGMA user_version=1;";
+    const std::string second =
+        "CREATE TABLE keys(id INTEGER PRIMARY KEY, root, parent, fold, name, UNIQUE(root, parent, "
+        "fold)); CREATE TABLE vals(key, fold, name, type, data, seq, PRIMARY KEY(key, fold)) "
+        "WITHOUT ROWID; CREATE TABLE changes(id INTEGER PRIMARY KEY, time, title);"
+        "CREATE TABLE change_items(change, seq, kind, root, key, name, before_type, before_data, "
+        "after_type, after_data, PRIMARY KEY(change, seq)) WITHOUT ROWID;"
+        "INSERT INTO keys VALUES(1, 2147483650, 0, x'', x''), (2, 2147483650, 1, "
+        "CAST('software' AS BLOB), CAST('Software' AS BLOB)), (3, 2147483650, 2, x'e974e9', "
+        "x'c974c9'); INSERT INTO changes VALUES(7, 1700000000, CAST('Apply' AS BLOB));"
+        "INSERT INTO change_items VALUES(7, 1, 0, 2147483650, x'536f6674776172655cc974c9', "
+        "CAST('Clock' AS BLOB), 1, CAST('90' AS BLOB), 1, CAST('100' AS BLOB));" +
+        valueRow + "PRAGMA user_version=2;";
+    for (const std::string* script : {&first, &second}) {
+        for (const OpenMode mode : {OpenMode::ReadWrite, OpenMode::ReadOnly}) {
+            TempDir dir;
+            ASSERT_EQ(sql(dir / "registry.db", *script), SQLITE_OK);
+            auto hive = Hive::open(dir / "registry.db", mode);
+            EXPECT_EQ(hive->getValue(HKLM, "SOFTWARE\\\xc9T\xc9", "CLOCK"), sz("100"));
+            EXPECT_EQ(hive->storedPath(HKLM, "software\\\xe9t\xe9"), "Software\\\xc9t\xc9");
+            EXPECT_EQ(hive->setValue(HKLM, "Software\\New", "v", REG_SZ, bytes("x")),
+                      mode == OpenMode::ReadWrite);
+            if (script == &second) {
+                const auto list = hive->changes();
+                ASSERT_EQ(list.size(), 1u);
+                EXPECT_EQ(list[0].title, "Apply");
+                const auto undo = planUndoLast(*hive, nullptr);
+                EXPECT_EQ(undo.items.size(), 1u) << undo.problem;
+                EXPECT_EQ(applyUndo(*hive, nullptr, undo), mode == OpenMode::ReadWrite);
+                EXPECT_EQ(hive->getValue(HKLM, "Software\\\xc9t\xc9", "Clock"),
+                          sz(mode == OpenMode::ReadWrite ? "90" : "100"));
+            }
+        }
     }
 }
 
@@ -634,9 +750,10 @@ TEST_F(ChangesTest, KeepsOnlyTheNewestChanges) {
 // A hand-edited record is reported and never undone; nothing else is undone in its place.
 TEST_F(ChangesTest, ADamagedRecordIsReportedAndNeverUndone) {
     for (const char* damage :
-         {"UPDATE change_items SET kind = 7", "UPDATE change_items SET before_data = NULL",
-          "UPDATE change_items SET root = 5", "DELETE FROM change_items",
-          "UPDATE changes SET time = 'noon'"}) {
+         {"UPDATE changes SET items = x'07' || substr(items, 2)",
+          "UPDATE changes SET items = substr(items, 1, length(items) - 1)",
+          "UPDATE changes SET items = substr(items, 1, 1) || x'05000000' || substr(items, 6)",
+          "UPDATE changes SET items = x''", "UPDATE changes SET time = 'noon'"}) {
         SCOPED_TRACE(damage);
         {
             Change change(hive, "Apply");

@@ -43,6 +43,15 @@ std::string putFile(const std::filesystem::path& file, std::string_view bytes) {
     return file.string();
 }
 
+std::string damageKeepingTime(const std::filesystem::path& file) {
+    const auto time = std::filesystem::last_write_time(file);
+    const auto size = std::filesystem::file_size(file);
+    std::fstream(file, std::ios::in | std::ios::out | std::ios::binary).seekp(4096)
+        << std::string(size > 4096 ? size - 4096 : 0, '\xFF');
+    std::filesystem::last_write_time(file, time);
+    return fileBytes(file);
+}
+
 void isolateUserFolders() {
     auto root = makeTempFolder("tunexa-home-");
     std::filesystem::create_directories(root / "data");

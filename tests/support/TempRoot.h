@@ -49,6 +49,9 @@ class FileSizeLimit {
     rlimit saved_{};
     void (*handler_)(int) = std::signal(SIGXFSZ, SIG_IGN);
 };
+// Overwrites everything after the first 4 KiB (a hive's pages after its first) and sets the
+// file's modification time back, as another program might. The damaged bytes.
+std::string damageKeepingTime(const std::filesystem::path& file);
 
 // Points XDG_DATA_HOME and XDG_CONFIG_HOME of this process at a private temporary folder.
 // The test mains call it before any test runs.
