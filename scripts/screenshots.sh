@@ -65,7 +65,7 @@ done
 # History, opened from Main Settings.
 xdotool mousemove --window "$window" "${tabs[0]}" 24 click 1
 sleep 0.5
-xdotool mousemove --window "$window" 598 440 click 1
+xdotool mousemove --window "$window" 598 412 click 1
 history=$(find_window '^History$')
 xdotool windowmove "$history" 0 0
 sleep 0.5

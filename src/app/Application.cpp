@@ -86,7 +86,8 @@ Application::Application(PlatformServices services, QObject* parent)
         new CardSelection(form, services.messages, store::currentHive(),
                           CardSelection::Hooks{[this](const Card& card) { loadCardPanel(card); },
                                                [this] { changes_->refresh(); }});
-    machine_ = new MachineSettings(form, services.messages, store::currentHive(), *changes_);
+    machine_ = new MachineSettings(form, services.messages, services.paths, store::currentHive(),
+                                   *changes_);
     // Only a reboot or shut-down the system accepted ends the program.
     connect(powerCommands_.get(), &system::PowerCommands::quitRequested, this,
             &Application::unload);

@@ -17,6 +17,7 @@
 #include "panels/live/LiveWrite.h"
 #include "platform/BusyPointer.h"
 #include "platform/MessageBoxService.h"
+#include "platform/PathChoices.h"
 #include "platform/TextQuestions.h"
 #include "platform/display/DisplayModes.h"
 #include "platform/power/PowerService.h"
@@ -57,6 +58,7 @@ struct PlatformServices {
     platform::DisplayModes& displayModes;
     platform::PowerService& power;
     platform::TextQuestions& questions;
+    platform::PathChoices& paths;
 };
 
 class Application : public QObject {

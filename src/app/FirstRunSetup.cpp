@@ -103,7 +103,8 @@ void FirstRunSetup::seedVoodoo(bool machineRead, store::Change& change, QStringL
         }
     }
     // "BootDir" ends with a backslash ("C:\").
-    const std::string autoexec = readText(engine::kSetupKey, "BootDir") + "autoexec.bat";
+    const std::string autoexec =
+        readText(engine::kSetupKey, engine::kBootDirValue) + std::string(engine::kBootBatchName);
     const auto appended = files::appendTextLineForChange(autoexec, engine::kGlideBatchPath);
     if (appended) {
         change.addFile(*appended);

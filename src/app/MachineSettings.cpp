@@ -6,8 +6,13 @@
 
 #include "app/Cards.h"
 #include "app/ChangeCommands.h"
+#include "app/CheckWindow.h"
 #include "app/Controls.h"
+#include "machine/MachineCheck.h"
+#include "machine/MachineRead.h"
 #include "machine/MachineRegistry.h"
+#include "machine/MachineSend.h"
+#include "platform/files/DriveC.h"
 #include "store/Ansi.h"
 #include "store/Changes.h"
 #include "ui/AnsiText.h"
@@ -26,27 +31,37 @@ const std::pair<PciCard, const Card*> kCardsByDevice[] = {
     {PciCard::RivaTnt, &kTNTCard},
 };
 
-QString cardNames(const std::vector<PciCard>& cards) {
-    QStringList names;
-    for (const PciCard card : cards) {
-        const auto name = machine::pciCardName(card);
-        names << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-    }
-    return names.join(QStringLiteral(", "));
+// Lines of the machine layer (UTF-8) as one prompt.
+QString prompt(const std::vector<std::string>& lines) {
+    return joinedLines(lines, QStringLiteral("\r\n"));
 }
 
-QString notRead(const machine::WindowsInstallation& windows, const std::string& reason) {
-    return QStringLiteral("The settings of %1 were not read: %2")
-        .arg(ui::fromAnsi(windows.windowsPath), QString::fromStdString(reason));
+// Where the choice of drive C: starts: what it is now.
+QString driveCNow() {
+    return QString::fromStdString(files::describeDriveC().target.string());
 }
 
 }  // namespace
 
 MachineSettings::MachineSettings(Form1& form, platform::MessageBoxService& messages,
-                                 store::Hive& hive, ChangeCommands& changes)
-    : QObject(&form), messages_(messages), hive_(hive), changes_(changes) {
-    connect(form.ui.cmdReadDriveC, &QPushButton::clicked, this,
-            &MachineSettings::cmdReadDriveC_Click);
+                                 platform::PathChoices& paths, store::Hive& hive,
+                                 ChangeCommands& changes)
+    : QObject(&form),
+      form_(form),
+      messages_(messages),
+      paths_(paths),
+      hive_(hive),
+      changes_(changes) {
+    const std::pair<QPushButton*, void (MachineSettings::*)()> buttons[] = {
+        {form.ui.cmdReadDriveC, &MachineSettings::cmdReadDriveC_Click},
+        {form.ui.cmdSendDriveC, &MachineSettings::cmdSendDriveC_Click},
+        {form.ui.cmdCheckDriveC, &MachineSettings::cmdCheckDriveC_Click},
+        {form.ui.cmdDriveCFolder, &MachineSettings::cmdDriveCFolder_Click},
+        {form.ui.cmdDriveCImage, &MachineSettings::cmdDriveCImage_Click}};
+    for (const auto& [button, handler] : buttons) {
+        connect(button, &QPushButton::clicked, this, handler);
+    }
+    showDriveC();
 }
 
 void MachineSettings::offer(FirstRun& window) {
@@ -73,45 +88,75 @@ bool MachineSettings::readForFirstRun(const FirstRun& window, QStringList& probl
     }
     const auto report = machine::importMachineSettings(hive_, *offered_);
     if (!report.saved) {
-        problems << notRead(*offered_, report.failure);
+        problems << QString::fromStdString(machine::notReadMessage(*offered_, report.failure));
     }
     return report.saved;
 }
 
 void MachineSettings::cmdReadDriveC_Click() {
-    const QString title = QStringLiteral("Read from Drive C:");
-    const auto windows = machine::findWindowsInstallation();
-    if (!windows) {
-        messages_.show(
-            QStringLiteral("No Windows 95/98 installation was found on drive C:. Drive C: must "
-                           "hold C:\\WINDOWS (or the folder C:\\MSDOS.SYS names) with its "
-                           "SYSTEM.DAT."),
-            title, platform::MessageButtons::Ok);
-        return;
-    }
-    machine::MachineImportReport report;
-    bool saved = false;
+    showDriveC();  // tunexa-reg may have chosen another drive C: meanwhile
     const std::int64_t newestBefore = changes_.newestChangeId();
-    {
-        store::Change change(hive_, "Read settings from " + ansi::toUtf8(windows->windowsPath));
-        report = machine::importMachineSettings(hive_, *windows);
-        saved = report.saved && change.commit();
+    const auto read = machine::readDriveC(hive_);
+    if (read.saved) {
+        changes_.reloadChangeSince(newestBefore);
     }
-    if (!saved) {
-        const std::string reason =
-            report.failure.empty() ? hive_.lastFailureMessage() : report.failure;
-        messages_.show(notRead(*windows, reason), title, platform::MessageButtons::Ok);
+    messages_.show(prompt(machine::describeRead(read)), QStringLiteral("Read from Drive C:"),
+                   platform::MessageButtons::Ok);
+}
+
+void MachineSettings::cmdSendDriveC_Click() {
+    showDriveC();
+    const std::int64_t newestBefore = changes_.newestChangeId();
+    const auto sent = machine::sendToMachine(hive_);
+    changes_.reloadChangeSince(newestBefore);
+    messages_.show(prompt(machine::describeSend(sent)), QStringLiteral("Send to Drive C:"),
+                   platform::MessageButtons::Ok);
+}
+
+void MachineSettings::cmdCheckDriveC_Click() {
+    showDriveC();
+    const auto report = machine::checkMachine(hive_);
+    if (report.outcome == machine::CheckReport::Outcome::CannotRead) {
+        messages_.show(QString::fromStdString(report.problem), QStringLiteral("Check Drive C:"),
+                       platform::MessageButtons::Ok);
         return;
     }
-    changes_.reloadChangeSince(newestBefore);
-    QString prompt = QStringLiteral("Read %1 values in %2 keys from %3\\SYSTEM.DAT.")
-                         .arg(report.values)
-                         .arg(report.keys)
-                         .arg(ui::fromAnsi(windows->windowsPath));
-    if (!report.cards.empty()) {
-        prompt += QStringLiteral("\r\nCards the machine holds: %1.").arg(cardNames(report.cards));
+    if (!check_) {
+        check_ = new CheckWindow(&form_);
+        check_->setWindowFlag(Qt::Window);
+        check_->setAttribute(Qt::WA_DeleteOnClose);
+        check_->resize(720, 360);
     }
-    messages_.show(prompt, title, platform::MessageButtons::Ok);
+    check_->showReport(report);
+}
+
+void MachineSettings::cmdDriveCFolder_Click() {
+    useAsDriveC(paths_.chooseFolder(QStringLiteral("Choose the Folder for Drive C:"), driveCNow()));
+}
+
+void MachineSettings::cmdDriveCImage_Click() {
+    useAsDriveC(paths_.chooseFile(
+        QStringLiteral("Choose the Disk Image for Drive C:"), driveCNow(),
+        QStringLiteral("Disk images (*.img *.ima *.hdd *.vhd *.raw);;All files (*)")));
+}
+
+void MachineSettings::useAsDriveC(const std::optional<QString>& chosen) {
+    if (!chosen) {
+        return;
+    }
+    const files::Status used = files::useAsDriveC(chosen->toStdString());
+    showDriveC();
+    if (!used) {
+        messages_.show(QString::fromStdString(used.error()), QStringLiteral("Drive C:"),
+                       platform::MessageButtons::Ok);
+    }
+}
+
+void MachineSettings::showDriveC() {
+    const QString shown = QString::fromStdString(files::describeDriveC().describe());
+    form_.ui.txtDriveC->setText(shown);
+    form_.ui.txtDriveC->setToolTip(shown);
+    form_.ui.txtDriveC->setCursorPosition(0);
 }
 
 }  // namespace tunexa::app

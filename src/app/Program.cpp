@@ -7,6 +7,7 @@
 #include "app/Application.h"
 #include "platform/QtBusyPointer.h"
 #include "platform/QtMessageBoxService.h"
+#include "platform/QtPathChoices.h"
 #include "platform/QtTextQuestions.h"
 #include "platform/display/XRandrDisplayModes.h"
 #include "platform/power/LogindPower.h"
@@ -23,12 +24,13 @@ int runProgram(int argc, char** argv, const std::function<void()>& whenIdle) {
 
     platform::QtMessageBoxService messages;
     platform::QtTextQuestions questions;
+    platform::QtPathChoices paths;
     platform::QtTrayIcon tray;
     platform::QtBusyPointer busyPointer;
     const auto displayModes = platform::systemDisplayModes();
     platform::LogindPower power;
     Application application(
-        PlatformServices{messages, tray, busyPointer, *displayModes, power, questions});
+        PlatformServices{messages, tray, busyPointer, *displayModes, power, questions, paths});
     QObject::connect(&application, &Application::ended, &qtApp, &QApplication::quit,
                      Qt::QueuedConnection);
     application.start();

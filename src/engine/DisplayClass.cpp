@@ -26,15 +26,24 @@ SettingValue readText(const std::string& key, std::string_view name) {
 
 std::optional<DisplayClassMatch> ScanDisplayClasses(std::span<const std::string_view> driverFiles,
                                                     const DisplayClassAction& onMatch) {
+    return ScanDisplayClassesIn(
+        [](const std::string& defaultKey) {
+            return store::RegGetString(HKEY_LOCAL_MACHINE, defaultKey, "minivdd");
+        },
+        driverFiles, onMatch);
+}
+
+std::optional<DisplayClassMatch> ScanDisplayClassesIn(const MinivddReader& minivdd,
+                                                      std::span<const std::string_view> driverFiles,
+                                                      const DisplayClassAction& onMatch) {
     std::optional<DisplayClassMatch> last;
     for (const std::string_view driverFile : driverFiles) {
         for (int number = kHighestClass; number >= 0; --number) {
             DisplayClassMatch candidate;
             candidate.classKey = classKeyPath(number);
             candidate.defaultKey = candidate.classKey + "\\DEFAULT";
-            const auto minivdd =
-                store::RegGetString(HKEY_LOCAL_MACHINE, candidate.defaultKey, "minivdd");
-            if (!minivdd || *minivdd != driverFile) {
+            const auto file = minivdd(candidate.defaultKey);
+            if (!file || *file != driverFile) {
                 continue;
             }
             candidate.driverFile = std::string(driverFile);

@@ -27,6 +27,8 @@ struct DisplayClassMatch {
 };
 
 using DisplayClassAction = std::function<void(const DisplayClassMatch&)>;
+// The text "minivdd" of a "DEFAULT" key in the registry being scanned; nothing when it has none.
+using MinivddReader = std::function<std::optional<std::string>(const std::string& defaultKey)>;
 
 // One full pass over the classes 0005 down to 0000 for each driver file name, in the order given.
 // A class matches when its "DEFAULT" subkey's text "minivdd" equals the file name exactly
@@ -37,6 +39,10 @@ std::optional<DisplayClassMatch> ScanDisplayClasses(std::span<const std::string_
                                                     const DisplayClassAction& onMatch = {});
 std::optional<DisplayClassMatch> ScanDisplayClasses(
     std::initializer_list<std::string_view> driverFiles, const DisplayClassAction& onMatch = {});
+// The same scan over another registry than the store (a machine's SYSTEM.DAT as read).
+std::optional<DisplayClassMatch> ScanDisplayClassesIn(const MinivddReader& minivdd,
+                                                      std::span<const std::string_view> driverFiles,
+                                                      const DisplayClassAction& onMatch = {});
 
 // For the TNT driver ("nv4.vxd"): reads "DriverDesc" and "DriverDate" from the class key into
 // the TNT group. Without a match both fields keep their contents. True when a class matched.

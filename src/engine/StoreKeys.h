@@ -45,6 +45,11 @@ inline constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\Curre
 inline constexpr std::string_view kProcessorKey =
     "Hardware\\Description\\System\\CentralProcessor\\0";
 inline constexpr std::string_view kEnumPciKey = "Enum\\PCI";
+// The boot folder ("C:\", ending with a backslash) under kSetupKey, and the boot batch file in it.
+inline constexpr std::string_view kBootDirValue = "BootDir";
+inline constexpr std::string_view kBootBatchName = "autoexec.bat";
+// What the boot folder is taken to be while nothing says otherwise.
+inline constexpr std::string_view kDefaultBootDir = "C:\\";
 
 // The program's own tree, and the Voodoo Graphics values kept in it.
 inline constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa";

@@ -89,6 +89,10 @@ std::optional<WindowsInstallation> installationIn(const files::Drives& drives,
 
 }  // namespace
 
+std::optional<std::string> msdosSysWindowsFolder(const files::Drives& drives) {
+    return windowsFolderFromMsdosSys(drives);
+}
+
 std::optional<WindowsInstallation> findWindowsInstallation(const files::Drives& drives) {
     std::vector<std::string> candidates;
     if (auto named = windowsFolderFromMsdosSys(drives)) {

@@ -15,6 +15,9 @@
 
 namespace tunexa::machine {
 
+// The WinDir= line of C:\MSDOS.SYS's [Paths] section, as written there; nothing without one.
+std::optional<std::string> msdosSysWindowsFolder(const files::Drives& drives = files::Drives());
+
 struct WindowsInstallation {
     std::string windowsPath;    // "C:\WINDOWS", as MSDOS.SYS names it (Windows-1252)
     std::string systemDatPath;  // "C:\WINDOWS\system.dat": the file's name as the drive spells it

@@ -70,73 +70,79 @@ void appendHexList(std::string& line, std::string_view bytes) {
     }
 }
 
-class Writer {
-  public:
-    Writer(store::Hive& hive, RegFileFormat format) : hive_(hive), format_(format) {}
+std::string nameField(std::string_view name) {
+    return name.empty() ? "@=" : "\"" + escapeName(name) + "\"=";
+}
 
-    std::string write(store::HKEY root, const std::string& path) {
-        text_ = format_ == RegFileFormat::Version5 ? kVersion5Header : kRegedit4Header;
-        text_ += kLineBreak;
-        writeKey(root, path);
-        text_ += kLineBreak;
-        if (format_ == RegFileFormat::Version5) {
-            return "\xFF\xFE" + ansi::toUtf16Le(text_);
-        }
-        return text_;
+void writeKeyTree(RegFileWriter& writer, store::Hive& hive, store::HKEY root,
+                  const std::string& path) {
+    writer.key(KeyName{root, path});
+    for (const auto& value : hive.values(root, path)) {
+        writer.value(value.name, value.type, value.data);
     }
-
-  private:
-    void writeKey(store::HKEY root, const std::string& path) {
-        text_ += kLineBreak;
-        text_ += '[';
-        text_ += KeyName{root, path}.fullName();
-        text_ += ']';
-        text_ += kLineBreak;
-        for (const auto& value : hive_.values(root, path)) {
-            writeValue(value);
-        }
-        for (const auto& child : hive_.subkeys(root, path)) {
-            writeKey(root, store::joinPath(path, child));
-        }
+    for (const auto& child : hive.subkeys(root, path)) {
+        writeKeyTree(writer, hive, root, store::joinPath(path, child));
     }
-
-    void writeValue(const store::NamedValue& value) {
-        std::string line = value.name.empty() ? "@=" : "\"" + escapeName(value.name) + "\"=";
-        const std::string_view raw(reinterpret_cast<const char*>(value.data.data()),
-                                   value.data.size());
-        if (value.type == store::REG_SZ && fitsInQuotes(value.data)) {
-            line += '"';
-            line += escapeName(raw);
-            line += '"';
-        } else if (value.type == store::REG_DWORD && value.data.size() == 4) {
-            const std::uint32_t number = value.data[0] | (value.data[1] << 8) |
-                                         (value.data[2] << 16) |
-                                         (static_cast<std::uint32_t>(value.data[3]) << 24);
-            char digits[16];
-            std::snprintf(digits, sizeof digits, "dword:%08x", number);
-            line += digits;
-        } else if (value.type == store::REG_BINARY) {
-            line += "hex:";
-            appendHexList(line, raw);
-        } else {
-            char prefix[24];
-            std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
-            line += prefix;
-            const bool utf16 = format_ == RegFileFormat::Version5 &&
-                               (value.type == store::REG_SZ || value.type == store::REG_EXPAND_SZ ||
-                                value.type == store::REG_MULTI_SZ);
-            appendHexList(line, utf16 ? ansi::toUtf16Le(raw) : std::string(raw));
-        }
-        text_ += line;
-        text_ += kLineBreak;
-    }
-
-    store::Hive& hive_;
-    RegFileFormat format_;
-    std::string text_;
-};
+}
 
 }  // namespace
+
+RegFileWriter::RegFileWriter(RegFileFormat format)
+    : format_(format),
+      text_(format == RegFileFormat::Version5 ? kVersion5Header : kRegedit4Header) {
+    text_ += kLineBreak;
+}
+
+void RegFileWriter::key(const KeyName& key) {
+    text_ += kLineBreak;
+    text_ += '[';
+    text_ += key.fullName();
+    text_ += ']';
+    text_ += kLineBreak;
+}
+
+void RegFileWriter::value(std::string_view name, std::uint32_t type, const store::Bytes& data) {
+    std::string line = nameField(name);
+    const std::string_view raw(reinterpret_cast<const char*>(data.data()), data.size());
+    if (type == store::REG_SZ && fitsInQuotes(data)) {
+        line += '"';
+        line += escapeName(raw);
+        line += '"';
+    } else if (type == store::REG_DWORD && data.size() == 4) {
+        const std::uint32_t number = data[0] | (data[1] << 8) | (data[2] << 16) |
+                                     (static_cast<std::uint32_t>(data[3]) << 24);
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "dword:%08x", number);
+        line += digits;
+    } else if (type == store::REG_BINARY) {
+        line += "hex:";
+        appendHexList(line, raw);
+    } else {
+        char prefix[24];
+        std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
+        line += prefix;
+        const bool utf16 =
+            format_ == RegFileFormat::Version5 &&
+            (type == store::REG_SZ || type == store::REG_EXPAND_SZ || type == store::REG_MULTI_SZ);
+        appendHexList(line, utf16 ? ansi::toUtf16Le(raw) : std::string(raw));
+    }
+    text_ += line;
+    text_ += kLineBreak;
+}
+
+void RegFileWriter::deletion(std::string_view name) {
+    text_ += nameField(name);
+    text_ += '-';
+    text_ += kLineBreak;
+}
+
+std::string RegFileWriter::finish() {
+    text_ += kLineBreak;
+    if (format_ == RegFileFormat::Version5) {
+        return "\xFF\xFE" + ansi::toUtf16Le(text_);
+    }
+    return text_;
+}
 
 std::optional<std::string> exportRegFile(store::Hive& hive, const KeyName& key,
                                          RegFileFormat format) {
@@ -144,7 +150,9 @@ std::optional<std::string> exportRegFile(store::Hive& hive, const KeyName& key,
     if (!stored) {
         return std::nullopt;
     }
-    return Writer(hive, format).write(key.root, *stored);
+    RegFileWriter writer(format);
+    writeKeyTree(writer, hive, key.root, *stored);
+    return writer.finish();
 }
 
 }  // namespace tunexa::regfile

@@ -16,6 +16,7 @@
 #include "FakePower.h"
 #include "FakeTrayIcon.h"
 #include "ScriptedMessageBoxes.h"
+#include "ScriptedPathChoices.h"
 #include "ScriptedTextQuestions.h"
 #include "StoreEntries.h"
 #include "TempRoot.h"
@@ -100,7 +101,7 @@ class AppFixture : public testing::Test {
 
     void start() {
         app_ = std::make_unique<Application>(
-            PlatformServices{boxes_, tray_, busy_, modes_, power_, questions_});
+            PlatformServices{boxes_, tray_, busy_, modes_, power_, questions_, paths_});
         app_->start();
         QCoreApplication::processEvents();
     }
@@ -127,6 +128,7 @@ class AppFixture : public testing::Test {
     test::FakeDisplayModes modes_;
     test::FakePower power_;
     test::ScriptedTextQuestions questions_;
+    test::ScriptedPathChoices paths_;
     std::unique_ptr<Application> app_;
 };
 

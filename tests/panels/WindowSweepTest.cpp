@@ -41,14 +41,20 @@ const std::pair<const char*, const char*> kForm1[] = {
      "lblTXVersion=Tunexa v1.0.7 for Win95/98  -  Public Beta;lblAbout=Tunexa v1.0.7;lblAbout2=*;"
      "lblAboutTX_0=Tunexa v1.0.7 for Win95/98 - Public Beta;lblAboutTX_1=Running on a;lblAboutTX_2;"
      "lblAboutTX_3=Operating System;lblAboutTX_4;frameMainDisplay=Main Display Settings;"
-     "frameConfigure=Choose Available Cards;frameTXSettings=Tunexa Options"},
+     "frameDriveC=Drive C:;frameConfigure=Choose Available Cards;frameTXSettings=Tunexa Options"},
     {"frameMainDisplay",
      "lstMainRes=Display modes~640x480x16,1600x1200x32;cmdSwitchDisplay=Switch resolution;"
      "lblResolution=Current Resolution;lblCurrentRes~1600x1200"},
+    {"frameDriveC",
+     "txtDriveC=What drive C: is;cmdDriveCFolder=Folder…^Choose a folder as drive C:;"
+     "cmdDriveCImage=Disk image…^Choose a disk image as drive C:;"
+     "cmdReadDriveC=Read from drive C:|Read the driver settings of the Windows 95/98 installation "
+     "on drive C:;cmdSendDriveC=Send to drive C:|Have the Windows 95/98 installation on drive C: "
+     "import the settings that differ at its next start;cmdCheckDriveC=Check drive C:|Compare the "
+     "settings with those of the Windows 95/98 installation on drive C:"},
     {"frameConfigure",
      "chkConfTNT=Riva TNT;chkConfBanshee=Banshee;chkConfV2=Voodoo 2;chkConfVoodoo=Voodoo;"
-     "chkMatroxOnOff=Matrox Gx00;cmdConfApply=Apply;cmdReadDriveC=Read from drive C:|Read the "
-     "driver settings of the Windows 95/98 installation on drive C:"},
+     "chkMatroxOnOff=Matrox Gx00;cmdConfApply=Apply"},
     {"frameTXSettings", "chkRunOnStart=Run with Windows;chkStartMin=Start Minimised"},
     {"tabMainSettings", "frameProfiles=Profiles"},
     {"frameProfiles",

@@ -25,6 +25,7 @@
 #include "FakeDisplayModes.h"
 #include "FakePower.h"
 #include "ScriptedMessageBoxes.h"
+#include "ScriptedPathChoices.h"
 #include "ScriptedTextQuestions.h"
 #include "app/Application.h"
 #include "platform/QtMessageBoxService.h"
@@ -74,7 +75,9 @@ TEST(TabTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) 
     test::FakeDisplayModes modes;
     test::FakePower power;
     test::ScriptedTextQuestions questions;
-    app::Application program(app::PlatformServices{boxes, tray, pointer, modes, power, questions});
+    test::ScriptedPathChoices paths;
+    app::Application program(
+        app::PlatformServices{boxes, tray, pointer, modes, power, questions, paths});
     app::Form1& form = program.window();
     QTabWidget* tabs = form.ui.SSTab1;
     setTabOn(tabs, 1, false);

@@ -21,6 +21,7 @@ extern const OperationSpec kImportOperation;
 extern const OperationSpec kHistoryOperation;
 extern const OperationSpec kUndoOperation;
 extern const OperationSpec kProfileOperation;
+extern const OperationSpec kMachineOperation;
 
 }  // namespace command
 
@@ -28,9 +29,9 @@ namespace {
 
 using namespace command;
 
-const std::array<const OperationSpec*, 8> kOperations = {
-    &kQueryOperation,  &kAddOperation,     &kDeleteOperation, &kExportOperation,
-    &kImportOperation, &kHistoryOperation, &kUndoOperation,   &kProfileOperation};
+const std::array<const OperationSpec*, 9> kOperations = {
+    &kQueryOperation,   &kAddOperation,  &kDeleteOperation,  &kExportOperation, &kImportOperation,
+    &kHistoryOperation, &kUndoOperation, &kProfileOperation, &kMachineOperation};
 
 // "tunexa-reg import voodoo2.reg": the title of the change a command makes, as it was typed.
 std::string commandTitle(const std::vector<std::string>& args) {
@@ -60,7 +61,7 @@ void printOverview(std::ostream& out) {
            "  OPERATION is "
         << operationList()
         << "; switches may start with / or -.\n"
-           "  Return code: 0 done, 1 refused or failed.\n"
+           "  Return code: 0 done, 1 refused or failed (MACHINE CHECK: 1 differs, 2 unreadable).\n"
            "  Type \"tunexa-reg OPERATION /?\" for the arguments of one operation.\n";
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The tunexa-reg command line: reg.exe's QUERY, ADD, DELETE, EXPORT and IMPORT with its syntax,
-// messages and exit codes (0 done, 1 refused or failed), over one hive.
+// messages and exit codes (0 done, 1 refused or failed; MACHINE CHECK 2: unreadable), over one
+// hive, with the change record, profiles and the machine on drive C: beside them.
 
 #include <cstdint>
 #include <iosfwd>

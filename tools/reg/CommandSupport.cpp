@@ -1,6 +1,7 @@
 #include "CommandSupport.h"
 
 #include <algorithm>
+#include <ctime>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -88,6 +89,15 @@ std::string lowerAscii(std::string_view text) {
         }
     }
     return out;
+}
+
+std::string localTime(std::int64_t seconds) {
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
 }
 
 bool confirm(Context& c, const std::string& question) {

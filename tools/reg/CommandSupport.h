@@ -7,6 +7,7 @@
 // An operation is one file that defines its OperationSpec; Command.cpp lists the specs.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -101,6 +102,9 @@ std::optional<Arguments> parseArguments(Context& c, const std::vector<std::strin
                                         int& exitCode);
 
 std::string lowerAscii(std::string_view text);
+
+// "2026-12-06 21:14:03": seconds since 1970 as this machine's local time.
+std::string localTime(std::int64_t seconds);
 
 // Argument text to the store's code page; nothing when a character has no place in it.
 std::optional<std::string> toStoreText(std::string_view utf8);

@@ -1,5 +1,4 @@
 // HISTORY: the recorded changes, newest first, each with the index UNDO counts by.
-#include <ctime>
 #include <ostream>
 
 #include "CommandSupport.h"
@@ -9,15 +8,6 @@ namespace tunexa::regtool {
 namespace {
 
 using namespace command;
-
-std::string localTime(std::int64_t seconds) {
-    const auto time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
 
 int history(Context& c, const Arguments&) {
     const auto changes = c.hive.changes();

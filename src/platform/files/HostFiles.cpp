@@ -13,10 +13,10 @@ std::optional<store::Bytes> toBytes(const FileContent& content) {
 }
 
 // The write `write` makes to the file at the Windows path (given its drive and names), with the
-// file's bytes before and after.
+// file's bytes before and after; a failure told as "Cannot <doing> "<path>": why".
 template <typename Write>
 Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Drives& drives,
-                                         Write&& write) {
+                                         std::string_view doing, Write&& write) {
     using Item = Result<store::ChangeItem>;
     const std::string shown = ansi::toUtf8(windowsPath);
     const auto path = drives.open(windowsPath);
@@ -29,7 +29,8 @@ Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Dri
         return Item::failure("Cannot read \"" + shown + "\": " + before.error());
     }
     if (const Status written = write(drive, path->names); !written) {
-        return Item::failure(written.error());
+        return Item::failure("Cannot " + std::string(doing) + " \"" + shown +
+                             "\": " + written.error());
     }
     const auto after = drive.readFile(path->names);
     const auto location = drive.location(path->names);
@@ -78,11 +79,8 @@ HostFiles& hostFiles() {
 
 Result<store::ChangeItem> replaceFileForChange(std::string_view windowsPath, std::string_view bytes,
                                                const Drives& drives) {
-    return writeForChange(windowsPath, drives, [&](Drive& drive, const DriveNames& names) {
-        const Status written = drive.replaceFile(names, bytes);
-        return written ? written
-                       : Status::failure("Cannot write \"" + ansi::toUtf8(windowsPath) +
-                                         "\": " + written.error());
+    return writeForChange(windowsPath, drives, "write", [&](Drive& drive, const DriveNames& names) {
+        return drive.replaceFile(names, bytes);
     });
 }
 
@@ -94,11 +92,14 @@ Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
 
 Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
                                                   std::string_view line, const Drives& drives) {
-    return writeForChange(windowsPath, drives, [&](Drive& drive, const DriveNames& names) {
-        const Status appended = drive.appendLine(names, line);
-        return appended ? appended
-                        : Status::failure("Cannot append to \"" + ansi::toUtf8(windowsPath) +
-                                          "\": " + appended.error());
+    return writeForChange(
+        windowsPath, drives, "append to",
+        [&](Drive& drive, const DriveNames& names) { return drive.appendLine(names, line); });
+}
+
+Result<store::ChangeItem> removeFileForChange(std::string_view windowsPath, const Drives& drives) {
+    return writeForChange(windowsPath, drives, "remove", [](Drive& drive, const DriveNames& names) {
+        return drive.removeFile(names);
     });
 }
 

@@ -43,5 +43,8 @@ Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
 Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
                                                   std::string_view line,
                                                   const Drives& drives = Drives());
+// The file removed (nothing to do when it is not there), as a change item.
+Result<store::ChangeItem> removeFileForChange(std::string_view windowsPath,
+                                              const Drives& drives = Drives());
 
 }  // namespace tunexa::files

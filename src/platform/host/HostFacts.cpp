@@ -105,7 +105,8 @@ void publishHostFacts(const HostFacts& facts) {
             stale.push_back(&value);
         }
     }
-    const bool bootDirMissing = !RegGetString(HKEY_LOCAL_MACHINE, engine::kSetupKey, "BootDir");
+    const bool bootDirMissing =
+        !RegGetString(HKEY_LOCAL_MACHINE, engine::kSetupKey, engine::kBootDirValue);
     if (stale.empty() && !bootDirMissing) {
         return;
     }
@@ -114,7 +115,8 @@ void publishHostFacts(const HostFacts& facts) {
         RegSetString(HKEY_LOCAL_MACHINE, value->key, value->name, value->text);
     }
     if (bootDirMissing) {
-        RegSetString(HKEY_LOCAL_MACHINE, engine::kSetupKey, "BootDir", "C:\\");
+        RegSetString(HKEY_LOCAL_MACHINE, engine::kSetupKey, engine::kBootDirValue,
+                     engine::kDefaultBootDir);
     }
     batch.commit();
 }
