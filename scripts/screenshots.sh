@@ -4,7 +4,7 @@
 # Usage: scripts/screenshots.sh [build folder] [output folder]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-$here/../build}
+build=$(cd "${1:-$here/../build}" && pwd)
 out=${2:-$here/../docs/screenshots}
 for tool in Xvfb trayer xdotool import; do
     command -v "$tool" >/dev/null || { echo "screenshots.sh needs $tool" >&2; exit 1; }
@@ -19,15 +19,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export DISPLAY=$display XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config
-export XDG_RUNTIME_DIR=$root/runtime GSETTINGS_BACKEND=memory
-mkdir -p "$XDG_RUNTIME_DIR" "$out" && chmod 700 "$XDG_RUNTIME_DIR"
+# A home of its own, so the pictures show the default places ("~/.local/share/tunexa/...") and
+# no folder of the machine they were taken on.
+export DISPLAY=$display HOME=$root/home XDG_RUNTIME_DIR=$root/runtime GSETTINGS_BACKEND=memory
+unset XDG_DATA_HOME XDG_CONFIG_HOME
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$out" && chmod 700 "$XDG_RUNTIME_DIR"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 trayer --edge top --align right --widthtype pixel --width 64 --heighttype pixel --height 28 \
     >/dev/null 2>&1 & pids+=($!)
 reg="$build/bin/tunexa-reg"
-"$reg" import "$here/sample-settings.reg" >/dev/null
+cp "$here/sample-settings.reg" "$HOME/"
+(cd "$HOME" && "$reg" import sample-settings.reg >/dev/null)
 # Two profiles and a few changes, so the Profiles frame, the tray branch and History show some.
 tnt='HKLM\Software\NVIDIA Corporation\Riva TNT\Direct3D'
 "$reg" profile save Safe >/dev/null

@@ -1,5 +1,6 @@
 #include "app/MachineSettings.h"
 
+#include <QDir>
 #include <QPushButton>
 
 #include <utility>
@@ -153,9 +154,16 @@ void MachineSettings::useAsDriveC(const std::optional<QString>& chosen) {
 }
 
 void MachineSettings::showDriveC() {
-    const QString shown = QString::fromStdString(files::describeDriveC().describe());
+    const QString described = QString::fromStdString(files::describeDriveC().describe());
+    // The line is short: a path in the user's home folder is shown from "~", as a shell writes
+    // it; the tip keeps the whole path.
+    QString shown = described;
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    if (const auto at = shown.indexOf(home); at > 0 && shown[at - 1] == QLatin1Char(' ')) {
+        shown.replace(at, home.size() - 1, QStringLiteral("~"));
+    }
     form_.ui.txtDriveC->setText(shown);
-    form_.ui.txtDriveC->setToolTip(shown);
+    form_.ui.txtDriveC->setToolTip(described);
     form_.ui.txtDriveC->setCursorPosition(0);
 }
 
