@@ -43,6 +43,8 @@ QString refusalReason(const QDBusError& error) {
 
 }  // namespace
 
+LogindPower::LogindPower(QObject* parent) : PowerService(parent) {}
+
 LogindPower::LogindPower(QDBusConnection bus, QObject* parent)
     : PowerService(parent), bus_(std::move(bus)) {}
 
@@ -51,7 +53,10 @@ void LogindPower::ExitWindowsEx(ExitWindowsFlags flags) {
                                                                  : QStringLiteral("PowerOff");
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     call << QVariant(false);
-    const QDBusPendingCall pending = bus_.asyncCall(call);
+    if (!bus_) {
+        bus_ = QDBusConnection::systemBus();
+    }
+    const QDBusPendingCall pending = bus_->asyncCall(call);
     const auto answer = [this](const QDBusPendingCall& finished) {
         const QDBusPendingReply<> reply = finished;
         if (reply.isError()) {

@@ -8,20 +8,23 @@
 
 #include <QDBusConnection>
 
+#include <optional>
+
 #include "platform/power/PowerService.h"
 
 namespace tunexa::platform {
 
 class LogindPower final : public PowerService {
   public:
-    // The system bus by default (DBUS_SYSTEM_BUS_ADDRESS is honoured).
-    explicit LogindPower(QDBusConnection bus = QDBusConnection::systemBus(),
-                         QObject* parent = nullptr);
+    // The system bus (DBUS_SYSTEM_BUS_ADDRESS is honoured), reached only when a reboot or
+    // shut-down is asked for: a start-up does not wait for a bus it may never use.
+    explicit LogindPower(QObject* parent = nullptr);
+    explicit LogindPower(QDBusConnection bus, QObject* parent = nullptr);
 
     void ExitWindowsEx(ExitWindowsFlags flags) override;
 
   private:
-    QDBusConnection bus_;
+    std::optional<QDBusConnection> bus_;
 };
 
 }  // namespace tunexa::platform
