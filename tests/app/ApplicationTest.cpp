@@ -86,6 +86,7 @@ TEST_F(StartupTest, AStoreThatIsDamagedOrReadOnlyIsToldAndBoxesItDoesNotTakeGoBa
     boxes_.answer(MessageAnswer::Ok);
     start();
     const auto moved = store::currentHive().report().movedAsideTo;
+    ASSERT_EQ(boxes_.shown().size(), 1u);
     EXPECT_THAT(lastPrompt(), HasSubstr("). It was moved to " + moved.string()));
     EXPECT_EQ(fileBytes(moved), damaged);
 
