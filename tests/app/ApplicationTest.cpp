@@ -14,7 +14,6 @@
 #include "app/HistoryWindow.h"
 #include "platform/host/Autostart.h"
 #include "platform/host/HostFacts.h"
-#include "ui/ListBox.h"
 
 namespace tunexa::app::test {
 namespace {
@@ -29,35 +28,33 @@ class StartupTest : public AppFixture {
 // Not configured yet: the first-run window over a disabled minimised window, and no flag read
 // (each card's flag says "1", yet both card tabs stay off as designed).
 TEST_F(StartupTest, TheFirstRunAndStartMinimisedDecideTheWindowState) {
-    const struct {
-        bool configure;
-        const char* startMinimised;  // null: absent
-        bool notificationArea, visible, normal;
-    } rows[] = {{false, "0", true, false, false},
-                {true, nullptr, true, false, false},
-                {true, "0", true, true, true},
-                {true, "1", true, false, false},
-                {true, "1", false, true, false}};  // no tray to hide in: on the task bar
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& row = rows[i];
-        SCOPED_TRACE(i);
-        freshStore("row" + std::to_string(i));
-        configured(row.startMinimised);
-        if (!row.configure) {
+    // Whether configured, "Start Minimised" (null: absent), whether there is a tray to hide in,
+    // and how the window shows.
+    const std::tuple<bool, const char*, bool, std::string> rows[] = {
+        {false, "0", true, "hidden minimised, first run, disabled, tabs on: 0"},
+        {true, nullptr, true, "hidden minimised, tabs on: 2"},
+        {true, "0", true, "shown normal, tabs on: 2"},
+        {true, "1", true, "hidden minimised, ticked, tabs on: 2"},
+        {true, "1", false, "shown minimised, ticked, tabs on: 2"}};  // on the task bar
+    int row = 0;
+    for (const auto& [configure, startMinimised, notificationArea, shown] : rows) {
+        freshStore("row" + std::to_string(row++));
+        configured(startMinimised);
+        if (!configure) {
             store::RegDeleteValue(HKEY_LOCAL_MACHINE, kOwnKey, "Configure");
         }
-        tray_.setHostAvailable(row.notificationArea);
+        tray_.setHostAvailable(notificationArea);
         start();
-        EXPECT_EQ(form().isVisible(), row.visible);
-        EXPECT_EQ(normal(), row.normal);
-        EXPECT_EQ(check("chkStartMin"),
-                  row.configure && row.startMinimised && row.startMinimised[0] == '1');
-        EXPECT_EQ(app_->firstRun() != nullptr && app_->firstRun()->isVisible(), !row.configure);
-        EXPECT_EQ(form().isEnabled(), row.configure);
-        EXPECT_EQ(tabOn(kTNTTab) + tabOn(k3DfxTab), row.configure ? 2 : 0);
-        EXPECT_TRUE(tray_.isAdded());
-        EXPECT_EQ(tray_.tooltip(), "Tunexa v1.0.7 for Win95/98 - Public Beta");
+        const bool firstRun = app_->firstRun() != nullptr && app_->firstRun()->isVisible();
+        EXPECT_EQ(std::string(form().isVisible() ? "shown" : "hidden") +
+                      (normal() ? " normal" : " minimised") +
+                      (check("chkStartMin") ? ", ticked" : "") + (firstRun ? ", first run" : "") +
+                      (form().isEnabled() ? "" : ", disabled") +
+                      ", tabs on: " + std::to_string(tabOn(kTNTTab) + tabOn(k3DfxTab)) +
+                      (tray_.isAdded() ? "" : ", no tray icon"),
+                  shown);
     }
+    EXPECT_EQ(tray_.tooltip(), "Tunexa v1.0.7 for Win95/98 - Public Beta");
 }
 
 TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
@@ -77,15 +74,28 @@ TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
     EXPECT_EQ(flag("Start Minimised"), "1");
 }
 
-// Told in plain words: which file, and that nothing can be saved to it. A box the store does not
-// take goes back and says why; Start with Windows is all or nothing: no autostart entry either.
-TEST_F(StartupTest, AReadOnlyStoreIsToldAtStartUpAndBoxesItDoesNotTakeGoBack) {
+// Told in plain words at start-up: a store damaged by another program since the last session,
+// its time set back, is moved aside untouched before anything is written, and where it went; a
+// read-only store, which file, and that nothing can be saved to it. A box the store does not take
+// goes back and says why; Start with Windows is all or nothing: no autostart entry either.
+TEST_F(StartupTest, AStoreThatIsDamagedOrReadOnlyIsToldAndBoxesItDoesNotTakeGoBack) {
+    configured();
+    store::useHive(nullptr);
+    const std::string damaged = damageKeepingTime(dir_ / "registry.db");
+    store::useHiveFile(dir_ / "registry.db");
+    boxes_.answer(MessageAnswer::Ok);
+    start();
+    const auto moved = store::currentHive().report().movedAsideTo;
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_THAT(lastPrompt(), HasSubstr("). It was moved to " + moved.string()));
+    EXPECT_EQ(fileBytes(moved), damaged);
+
     configured();
     // Opened for reading only: every write fails, as on a write-protected disk.
     store::useHive(store::Hive::open(dir_ / "registry.db", store::OpenMode::ReadOnly));
     boxes_.answer(MessageAnswer::Ok);
     start();
-    ASSERT_EQ(boxes_.shown().size(), 1u);
+    ASSERT_EQ(boxes_.shown().size(), 2u);
     EXPECT_THAT(lastPrompt(), HasSubstr((dir_ / "registry.db").string() + " is read-only"));
     EXPECT_THAT(lastPrompt(), HasSubstr("no change can be saved"));
     for (const char* box : {"chkG200V", "chkStartMin", "chkRunOnStart"}) {
@@ -96,22 +106,6 @@ TEST_F(StartupTest, AReadOnlyStoreIsToldAtStartUpAndBoxesItDoesNotTakeGoBack) {
     }
     EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
     EXPECT_EQ(boxes_.pending(), 0u);
-}
-
-// A hive damaged by another program since the last session, its time set back, is moved aside
-// untouched before anything is written, and the user is told where it went.
-TEST_F(StartupTest, ADamagedStoreIsMovedAsideUntouchedAndTold) {
-    configured();
-    store::useHive(nullptr);
-    const std::string damaged = damageKeepingTime(dir_ / "registry.db");
-    store::useHiveFile(dir_ / "registry.db");
-    boxes_.answer(MessageAnswer::Ok);
-    start();
-    const auto& report = store::currentHive().report();
-    ASSERT_FALSE(boxes_.shown().empty());
-    EXPECT_THAT(boxes_.shown().front().prompt.toStdString(),
-                HasSubstr("). It was moved to " + report.movedAsideTo.string()));
-    EXPECT_EQ(fileBytes(report.movedAsideTo), damaged);
 }
 
 // The icon's left and double click and the menu's Restore show the window, its right click opens
@@ -216,23 +210,15 @@ TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenu) {
     EXPECT_EQ(lines.join('\n').toStdString(), kTrayMenus);
 }
 
-// The real window as the engine's control reader. Which control each value comes from is the
-// engine's own tests' business; here: captions come as Windows-1252, a one-row list gives its
-// selection (not the item in view), and a name of another kind of control reads as nothing.
-TEST(CollectFromForm1Test, TheWindowGivesCaptionsChecksAndSelectionsAsTheEngineReadsThem) {
-    using engine::SettingValue;
+// The real window as the engine's control reader; its check boxes and lists are read in the
+// panel tests, on every card's Apply. Here: captions come as Windows-1252, and a name of another
+// kind of control reads as nothing.
+TEST(CollectFromForm1Test, CaptionsComeAsWindows1252AndOtherKindsOfControlReadAsNothing) {
     Form1 form;
     form.findChild<QLabel*>(QStringLiteral("lblV2GRGVal"))->setText(QStringLiteral("1–3"));
-    auto* mipmaps = form.findChild<QListWidget*>(QStringLiteral("lstTNTD3Dmip"));
-    mipmaps->addItems({QStringLiteral("in view, not selected"), QStringLiteral("12")});
-    ui::selectText(mipmaps, QStringLiteral("12"));
-    ui::setCheckValue(form.findChild<QCheckBox*>(QStringLiteral("chkTNTFogTable")), 1);
     engine::DriverSettings settings;
     engine::CollectDriverSettings(engine::kCardVoodoo2, form, settings);
-    engine::CollectDriverSettings(engine::kCardTNT, form, settings);
-    EXPECT_EQ(settings.V2Glide.SSTV2_RGAMMA, SettingValue("1\2263"));  // \226: the en dash
-    EXPECT_EQ(settings.TNT.MIPMAPLEVELS, SettingValue("12"));
-    EXPECT_EQ(settings.TNT.FOGTABLEENABLE, SettingValue(1));
+    EXPECT_EQ(settings.V2Glide.SSTV2_RGAMMA, engine::SettingValue("1\2263"));  // \226: the en dash
     const engine::ControlReader& reader = form;
     EXPECT_EQ(reader.caption("chkTNTDX6") + reader.selectedText("lblTNTCoreVal"), "");
     EXPECT_EQ(reader.checkValue("lblNoSuchBox"), 0);

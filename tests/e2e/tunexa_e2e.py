@@ -35,13 +35,10 @@ def check(condition, message):
         raise Failure(message)
 
 
-def log(message):
-    print(message, flush=True)
-
-
-def wait_for(condition, what, timeout=TIMEOUT):
+def wait_for(condition, what, timeout=TIMEOUT, required=True):
     # Polls condition until it gives a true value, which it returns, letting the AT-SPI client
-    # handle what arrived from the buses (new objects, events) in between.
+    # handle what arrived from the buses (new objects, events) in between. At the timeout, fails
+    # when required, else gives None.
     from gi.repository import GLib
     deadline, last_error = time.monotonic() + timeout, None
     while time.monotonic() < deadline:
@@ -54,15 +51,18 @@ def wait_for(condition, what, timeout=TIMEOUT):
         except Exception as error:  # an object that went away while looking: look again
             last_error = error
         time.sleep(0.05)
-    raise Failure(f"timed out waiting for {what}" + (f" ({last_error})" if last_error else ""))
+    check(not required, f"timed out waiting for {what}" + (f" ({last_error})" if last_error else ""))
 
 
 class Session:
-    # One X server, session bus (with the accessibility bus), tray host and data root.
+    # One X server, session bus (with the accessibility bus), tray host and data root. Popup
+    # menus are not children of the application object: the focus events reach them, as they
+    # do for a screen reader.
 
     def __init__(self, tunexa, tunexa_reg):
         self.tunexa, self.tunexa_reg = os.path.abspath(tunexa), os.path.abspath(tunexa_reg)
-        self.base, self.processes, self.focus = tempfile.mkdtemp(prefix="tunexa-e2e-"), [], None
+        self.base, self.processes, self.pyatspi = tempfile.mkdtemp(prefix="tunexa-e2e-"), [], None
+        self.focus_serial, self.focused = 0, []  # the latest focus events, numbered
 
     def __enter__(self):
         ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER: adopt the orphans
@@ -74,8 +74,8 @@ class Session:
         return self
 
     def __exit__(self, *exc):
-        if self.focus is not None:
-            self.focus.stop()
+        if self.pyatspi is not None:
+            self.pyatspi.Registry.deregisterEventListener(self._on_focus, FOCUSED)
         for process in reversed(self.processes):
             for sig in (signal.SIGTERM, signal.SIGKILL):  # the group, then what is left of it
                 try:
@@ -136,12 +136,18 @@ class Session:
         os.environ.update({key: env[key] for key in (
             "DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "GSETTINGS_BACKEND")})
         import pyatspi
-        self.pyatspi, self.focus = pyatspi, FocusTracker(pyatspi)
+        self.pyatspi = pyatspi
+        pyatspi.Registry.registerEventListener(self._on_focus, FOCUSED)
+
+    def _on_focus(self, event):
+        if event.detail1 == 1:
+            self.focus_serial += 1
+            self.focused = self.focused[-49:] + [(self.focus_serial, event.source)]
 
     def dump_logs(self):
         for name in sorted(name for name in os.listdir(self.base) if name.endswith(".log")):
             with open(os.path.join(self.base, name), errors="replace") as log_file:
-                log(f"--- {name} ---\n{log_file.read().strip()[-4000:]}")
+                print(f"--- {name} ---\n{log_file.read().strip()[-4000:]}", flush=True)
 
     # --- the store, through tunexa-reg ---
 
@@ -199,34 +205,32 @@ class Session:
         self.xdotool("mousemove", "--sync", str(x + width // 2), str(y + height // 2), "click",
                      str(button), "mousemove", "0", "0")
 
-    def tray_menu(self):
-        # Opens the tray menu and gives its first item, selected. A click the icon did not take
-        # yet is harmless, so it is repeated a few times.
+    def key_to_item(self, key, what):
+        # Presses key and gives the menu item of the latest focus event after it (a late event
+        # of another window does not count).
+        since = self.focus_serial
+        self.xdotool("key", key)
+        return wait_for(lambda: next((node for serial, node in reversed(self.focused) if serial >
+                                      since and node.getRole() == self.pyatspi.ROLE_MENU_ITEM),
+                                     None), what)
+
+    def choose_menu_path(self, path):
+        # Opens the tray menu (a click the icon did not take yet is harmless: it is clicked again),
+        # walks to each caption of path with the arrow keys (Down along a menu, Right into a
+        # submenu) and runs the last item with Return; gives the items.
         icons = {icon[0] for icon in self.tray_icons()}
         for attempt in range(3):
             self.click_tray_icon(3)
-            try:
-                wait_for(lambda: self.visible_windows("Tunexa") - icons, "the tray menu to open",
-                         TIMEOUT / 3)
-                return self.key_to_item("Down", "the tray menu's first item")
-            except Failure:
-                if attempt == 2:
-                    raise
-
-    def key_to_item(self, key, what):
-        since = self.focus.serial
-        self.xdotool("key", key)
-        return self.focus.wait_menu_item(since, what)
-
-    def choose_menu_path(self, path):
-        # In the tray menu, walks to each caption of path with the arrow keys (Down along a
-        # menu, Right into a submenu) and runs the last item with Return; gives the items.
-        item, items = self.tray_menu(), []
+            if wait_for(lambda: self.visible_windows("Tunexa") - icons, "the tray menu to open",
+                        TIMEOUT / 3, required=attempt == 2):
+                break
+        item, items = self.key_to_item("Down", "the tray menu's first item"), []
         for depth, caption in enumerate(path):
-            first = identity(item)
+            first = (item.get_process_id(), item.path)
             while item.name != caption:
                 item = self.key_to_item("Down", f"the menu item after '{item.name}'")
-                check(identity(item) != first, f"no item '{caption}' after {path[:depth]}")
+                check((item.get_process_id(), item.path) != first,
+                      f"no item '{caption}' after {path[:depth]}")
             items.append(item)
             if depth + 1 < len(path):
                 item = self.key_to_item("Right", f"the submenu of '{caption}'")
@@ -258,7 +262,8 @@ class Program:
 
     def windows(self):
         app = self.app()  # checks that the program still runs
-        return [w for w in map(app.getChildAtIndex, range(app.childCount)) if w and showing(w)]
+        return [w for w in map(app.getChildAtIndex, range(app.childCount))
+                if w and state(w, "SHOWING")]
 
     def window(self, name):
         return wait_for(lambda: next((w for w in self.windows() if w.name == name), None),
@@ -276,35 +281,9 @@ class Program:
         return all(w.getRole() != self.pyatspi.ROLE_ALERT for w in self.windows())
 
 
-class FocusTracker:
-    # Follows the focus events: popup menus are not children of the application object, so
-    # the focus events are the way to reach them, as they are for a screen reader.
-
-    def __init__(self, pyatspi):
-        self.pyatspi, self.serial, self.events = pyatspi, 0, []
-        pyatspi.Registry.registerEventListener(self._on_event, "object:state-changed:focused")
-
-    def stop(self):
-        self.pyatspi.Registry.deregisterEventListener(self._on_event,
-                                                      "object:state-changed:focused")
-
-    def _on_event(self, event):
-        if event.detail1 == 1:
-            self.serial += 1
-            self.events = self.events[-49:] + [(self.serial, event.source)]
-
-    def wait_menu_item(self, since, what):
-        # The menu item of the latest focus event after the one numbered since (a late event of
-        # another window does not count).
-        role = self.pyatspi.ROLE_MENU_ITEM
-        return wait_for(lambda: next((node for serial, node in reversed(self.events)
-                                      if serial > since and node.getRole() == role), None), what)
-
-
 # --- AT-SPI helpers ---
 
-def identity(node):
-    return (node.get_process_id(), node.path)
+FOCUSED = "object:state-changed:focused"
 
 
 def state(node, name):
@@ -312,14 +291,10 @@ def state(node, name):
     return node.getState().contains(getattr(pyatspi, "STATE_" + name))
 
 
-def showing(node):
-    return state(node, "SHOWING")
-
-
 def descendants(node, only_showing=True):
     result = []
     for child in map(node.getChildAtIndex, range(node.childCount)):
-        if child is not None and (showing(child) or not only_showing):
+        if child is not None and (not only_showing or state(child, "SHOWING")):
             result += [child] + descendants(child, only_showing)
     return result
 
@@ -352,7 +327,7 @@ def tab_pages(window):
 def select_tab(window, tab_name):
     tab, page = tab_pages(window)[tab_name]
     press(tab)
-    wait_for(lambda: showing(page), f"tab '{tab_name}' to be current")
+    wait_for(lambda: state(page, "SHOWING"), f"tab '{tab_name}' to be current")
     return page
 
 
@@ -363,7 +338,7 @@ def run(test):
     if subprocess.run([sys.executable, "-c", "import pyatspi"]).returncode != 0:
         missing.append("python3-pyatspi")
     if missing:
-        log(f"SKIP: missing {', '.join(missing)}")
+        print(f"SKIP: missing {', '.join(missing)}")
         return 77
     started = time.monotonic()
     try:
@@ -374,7 +349,7 @@ def run(test):
                 session.dump_logs()
                 raise
     except Exception as error:
-        log(f"FAIL: {error}" if isinstance(error, Failure) else traceback.format_exc())
+        print(f"FAIL: {error}" if isinstance(error, Failure) else traceback.format_exc())
         return 1
-    log(f"PASS ({time.monotonic() - started:.1f} s)")
+    print(f"PASS ({time.monotonic() - started:.1f} s)")
     return 0

@@ -1,7 +1,7 @@
 // The registry tool's command line: refusals and their messages, what ADD stores, what each
 // command prints and asks, whole files through EXPORT and IMPORT (a Windows 95/98 registry file
 // too), a store that cannot save, and the change record through HISTORY, UNDO and PROFILE.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <sqlite3.h>
 
 #include <sstream>
@@ -27,8 +27,9 @@ namespace tunexa::regtool::test {
 namespace {
 
 using namespace std::string_literals;
-using store::HKEY_LOCAL_MACHINE;
+constexpr auto HKLM = store::HKEY_LOCAL_MACHINE;
 using store::HKEY_USERS;
+using testing::HasSubstr;
 using namespace tunexa::test;  // files, registry text, CREG files and the temporary folder
 
 // The tool run on the test's own hive.
@@ -64,13 +65,13 @@ class RegTest : public HiveTest {
     }
 
     // Everything below a root as a REGEDIT4 text: what a test compares the store by.
-    std::string dump(store::HKEY root = HKEY_LOCAL_MACHINE) {
+    std::string dump(store::HKEY root = HKLM) {
         return regfile::exportRegFile(hive(), {root, ""}).value_or("");
     }
 
     // Every form of value that query, the questions and export work on, and a file to overwrite.
     void seed() {
-        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "");
+        hive().deleteKeyTree(HKLM, "");
         ASSERT_TRUE(regfile::importRegFile(hive(), joined(kRegeditExport)).saved);
         putFile(dir_ / "out.reg", "keep");
     }
@@ -121,9 +122,8 @@ TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
              {"import|DIR/other.reg", "other.reg is not a registry script"},
              {"import|DIR/good.reg|HKLM", "are for Windows 95/98 registry files (SYSTEM.DAT"}}) {
         const auto outcome = reg(args);
-        EXPECT_EQ(outcome.code, 1) << args.substr(0, 60);
-        EXPECT_NE(outcome.err.find(within(message)), std::string::npos) << outcome.err;
-        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(std::to_string(outcome.code) + outcome.out, "1") << args.substr(0, 60);
+        EXPECT_THAT(outcome.err, HasSubstr(within(message)));
     }
     EXPECT_EQ(dump(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n");
 }
@@ -144,12 +144,10 @@ TEST_F(RegTest, AddStoresTheTypeAndBytes) {
              {"|/t|REG_DWORD_BIG_ENDIAN|/d|0x102", 5, "\0\0\1\2"s},
              {"|/t|REG_QWORD|/d|0x0102030405060708", 11, "\x8\x7\x6\x5\x4\x3\x2\x1"},
              {"|/t|REG_BINARY|/d|00FFa0", store::REG_BINARY, "\0\xFF\xA0"s}}) {
-        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "Foo");
+        hive().deleteKeyTree(HKLM, "Foo");
         const auto outcome = reg("add|HKLM\\Foo|/v|V" + extra);
         EXPECT_EQ(outcome.out + outcome.err, kDone);
-        EXPECT_EQ(hive().getValue(HKEY_LOCAL_MACHINE, "foo", "v"),
-                  (store::RawValue{type, bytes(data)}))
-            << extra;
+        EXPECT_EQ(hive().getValue(HKLM, "foo", "v"), (store::RawValue{type, bytes(data)})) << extra;
     }
 }
 
@@ -214,23 +212,10 @@ TEST_F(RegTest, CommandsPrintAndChangeWhatRegExeWould) {
     }
     // Deleting all values keeps the subkeys; deleting a key keeps its parent.
     EXPECT_EQ(reg("delete|" + kFx + "|/va|/f").code, 0);
-    EXPECT_TRUE(hive().values(HKEY_LOCAL_MACHINE, kFx.substr(5)).empty());
-    EXPECT_EQ(hive().subkeys(HKEY_LOCAL_MACHINE, kFx.substr(5)).size(), 2u);
+    EXPECT_TRUE(hive().values(HKLM, kFx.substr(5)).empty());
+    EXPECT_EQ(hive().subkeys(HKLM, kFx.substr(5)).size(), 2u);
     EXPECT_EQ(reg("delete|" + kFx + "|/f").code, 0);
-    EXPECT_EQ(hive().subkeys(HKEY_LOCAL_MACHINE, ""), std::vector<std::string>{"Software"});
-}
-
-// A store damaged by another program since the last session, its time set back, is moved aside
-// untouched before tunexa-reg writes; the write goes into the empty store that takes its place.
-TEST_F(RegTest, ADamagedStoreIsMovedAsideBeforeAnyWrite) {
-    const auto file = dir_ / "other" / "registry.db";
-    ASSERT_TRUE(store::Hive::open(file)->createKey(HKEY_LOCAL_MACHINE, "Kept"));
-    const std::string damaged = damageKeepingTime(file);
-    const auto opened = store::Hive::open(file);  // as tunexa-reg opens its store
-    EXPECT_EQ(opened->report().outcome, store::OpenOutcome::ReplacedDamaged);
-    EXPECT_EQ(reg("add|HKLM\\New|/v|v|/d|x", "", opened.get()).out, kDone);
-    EXPECT_EQ(fileBytes(opened->report().movedAsideTo), damaged);
-    EXPECT_EQ(opened->subkeys(HKEY_LOCAL_MACHINE, ""), std::vector<std::string>{"New"});
+    EXPECT_EQ(hive().subkeys(HKLM, ""), std::vector<std::string>{"Software"});
 }
 
 // EXPORT, then IMPORT, brings the tree back; the file is written whole, through a temporary file
@@ -261,7 +246,7 @@ TEST_F(RegTest, ExportAndImportBringBackTheTree) {
                               ":4: dword: needs 1 to 8 hex digits\nERROR: Not all data was "
                               "successfully written to the registry: the lines named above were "
                               "skipped or changed; the rest was imported.\n");
-    EXPECT_EQ(store::RegGetString(HKEY_LOCAL_MACHINE, "Imported", "good"), "1");
+    EXPECT_EQ(store::RegGetString(HKLM, "Imported", "good"), "1");
 }
 
 // A store that cannot be opened refuses every write with its reason; a disk that fills up while
@@ -273,15 +258,12 @@ TEST_F(RegTest, AStoreThatCannotSaveKeepsNothingAndSaysWhy) {
     for (const auto& args : {"add|HKLM\\Foo|/v|a"s, "import|" + file}) {
         const auto refused = reg(args, "", broken.get());
         EXPECT_EQ(refused.code, 1);
-        EXPECT_NE(refused.err.find("ERROR: Error accessing the registry: "), std::string::npos);
+        EXPECT_THAT(refused.err, HasSubstr("ERROR: Error accessing the registry: "));
     }
     seed();
     const auto before = dump();
-    std::string big = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Big]\r\n\"Blob\"=hex:00";
-    for (int i = 0; i < 400000; ++i) {
-        big += ",ab";
-    }
-    putFile(dir_ / "big.reg", big + "\r\n");
+    putFile(dir_ / "big.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Big]\r\n\"Text\"=\"" +
+                                  std::string(1200000, 'x') + "\"\r\n");
     // The disk fills up as the import's change is written: nothing of it stays.
     const auto full = [&] {
         const FileSizeLimit limit(std::filesystem::file_size(dir_ / "registry.db-wal") + 99999);
@@ -305,16 +287,13 @@ TEST_F(RegTest, AStoreThatCannotSaveKeepsNothingAndSaysWhy) {
 // overwrites what changed since), PROFILE keeps and restores the managed values.
 TEST_F(RegTest, HistoryUndoAndProfilesWorkOnTheRecord) {
     const std::string key = "HKLM\\Software\\3Dfx Interactive\\Voodoo2\\D3D";
-    const auto clock = [&] {
-        return store::RegGetString(HKEY_LOCAL_MACHINE, key.substr(5), "SSTV2_GRXCLK");
-    };
+    const auto clock = [&] { return store::RegGetString(HKLM, key.substr(5), "SSTV2_GRXCLK"); };
     EXPECT_EQ(reg("history").out, "No change is recorded.\n");
     ASSERT_EQ(reg("add|" + key + "|/v|SSTV2_GRXCLK|/d|95|/f").code, 0);
     const auto history = reg("history").out;
     EXPECT_EQ(history.find("1    "), 0u) << history;
-    EXPECT_NE(history.find("    tunexa-reg add \"" + key + "\" /v SSTV2_GRXCLK /d 95 /f\n"),
-              std::string::npos)
-        << history;
+    EXPECT_THAT(history,
+                HasSubstr("    tunexa-reg add \"" + key + "\" /v SSTV2_GRXCLK /d 95 /f\n"));
     ASSERT_EQ(reg("profile|save|Quake").code, 0);
     ASSERT_EQ(reg("add|" + key + "|/v|SSTV2_GRXCLK|/d|100|/f").code, 0);
     EXPECT_EQ(reg("profile|list").out, "  Quake\n");
@@ -326,14 +305,11 @@ TEST_F(RegTest, HistoryUndoAndProfilesWorkOnTheRecord) {
     ASSERT_EQ(reg("undo").code, 0);  // undoing the undo redoes
     EXPECT_EQ(clock(), "95");
 
-    store::RegSetString(HKEY_LOCAL_MACHINE, key.substr(5), "SSTV2_GRXCLK", "99");  // elsewhere
+    store::RegSetString(HKLM, key.substr(5), "SSTV2_GRXCLK", "99");  // elsewhere
     const auto asked = reg("undo|2", "n\n");
-    EXPECT_NE(asked.out.find("SSTV2_GRXCLK: now REG_SZ 99, the change left REG_SZ 95"),
-              std::string::npos)
-        << asked.out;
+    EXPECT_THAT(asked.out, HasSubstr("SSTV2_GRXCLK: now REG_SZ 99, the change left REG_SZ 95"));
     EXPECT_EQ(clock(), "99");
-    EXPECT_NE(reg("undo|99").err.find("changes are recorded. Nothing was undone."),
-              std::string::npos);
+    EXPECT_THAT(reg("undo|99").err, HasSubstr("changes are recorded. Nothing was undone."));
     ASSERT_EQ(reg("undo|2|/f").code, 0);  // back to before the undo and its redo
     EXPECT_EQ(clock(), "95");
     ASSERT_EQ(reg("profile|delete|quake", "y\n").code, 0);
@@ -373,10 +349,10 @@ TEST_F(RegTest, W9xFilesGoUnderTheRootChosenOrImportNothing) {
     // with the output's root, or 0 with part of the refusal.
     for (const auto& [fileName, bytes, extra, root, message] :
          std::vector<std::tuple<std::string, std::string, std::string, store::HKEY, std::string>>{
-             {"SYSTEM.DAT", sound, "", HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
+             {"SYSTEM.DAT", sound, "", HKLM, "HKEY_LOCAL_MACHINE"},
              {"User.Dat", sound, "", HKEY_USERS, "HKEY_USERS"},
              {"SYSTEM.DAT", sound, "|/ROOT:hku", HKEY_USERS, "HKEY_USERS"},
-             {"SYSTEM.DAT", sound, "|hklm\\software\\3DFX INTERACTIVE", HKEY_LOCAL_MACHINE,
+             {"SYSTEM.DAT", sound, "|hklm\\software\\3DFX INTERACTIVE", HKLM,
               "HKEY_LOCAL_MACHINE\\Software\\3Dfx Interactive"},
              {"SYSTEM.DAT", withFirstSubkeyAt(sound, 0x100000), "", 0,
               damaged + "libfdata_area_get_element_value_at_offset: invalid element value "
@@ -388,13 +364,13 @@ TEST_F(RegTest, W9xFilesGoUnderTheRootChosenOrImportNothing) {
              {"SYSTEM.DAT", sound, "|/root:HKCU", 0, "/root takes HKLM or HKU."},
              {"SYSTEM.DAT", sound, "|/codepage:77", 0, "code page 77 is not one libcreg reads"}}) {
         SCOPED_TRACE(message);
-        hive().deleteKeyTree(HKEY_LOCAL_MACHINE, "");
+        hive().deleteKeyTree(HKLM, "");
         hive().deleteKeyTree(HKEY_USERS, "");
         const auto file = putFile(dir_ / fileName, bytes);
         const auto outcome = reg("import|" + file + extra);
         if (root == 0) {
             EXPECT_EQ(outcome.code, 1);
-            EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+            EXPECT_THAT(outcome.err, HasSubstr(message));
             EXPECT_EQ(dump() + dump(HKEY_USERS),
                       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n"
                       "REGEDIT4\r\n\r\n[HKEY_USERS]\r\n\r\n");
@@ -417,8 +393,7 @@ TEST_F(RegTest, W9xFilesGoUnderTheRootChosenOrImportNothing) {
                       : "");
         EXPECT_EQ(hive().values(root, "software\\3dfx interactive\\voodoo2\\d3d").size(), 5u);
         EXPECT_EQ(hive().keyExists(root, "Software\\Other"), whole);
-        EXPECT_TRUE(
-            hive().subkeys(root == HKEY_USERS ? HKEY_LOCAL_MACHINE : HKEY_USERS, "").empty());
+        EXPECT_TRUE(hive().subkeys(root == HKEY_USERS ? HKLM : HKEY_USERS, "").empty());
     }
 }
 
