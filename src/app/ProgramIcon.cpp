@@ -1,7 +1,10 @@
 #include "app/ProgramIcon.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace tunexa::app {
 
@@ -29,12 +32,34 @@ QImage paintProgramIcon(int size) {
     return image;
 }
 
-QIcon programIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128}) {
-        icon.addPixmap(QPixmap::fromImage(paintProgramIcon(size)));
+namespace {
+
+constexpr int kSizes[] = {16, 22, 24, 32, 48, 64, 128};
+
+// Paints the chip when a size is asked for, and only that size: a start-up that shows no icon
+// (no notification area, no window manager asking) paints none.
+class ProgramIconEngine final : public QIconEngine {
+  public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        painter->drawImage(rect, paintProgramIcon(std::min(rect.width(), rect.height())));
     }
-    return icon;
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return QPixmap::fromImage(paintProgramIcon(std::min(size.width(), size.height())));
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const int size : kSizes) {
+            sizes.append(QSize(size, size));
+        }
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new ProgramIconEngine; }
+};
+
+}  // namespace
+
+QIcon programIcon() {
+    return QIcon(new ProgramIconEngine);
 }
 
 }  // namespace tunexa::app
