@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTreeWidgetItem>
 
+#include "store/Registry.h"
 #include "store/Undo.h"
 #include "store/ValueText.h"
 #include "ui/AnsiText.h"
@@ -47,7 +48,17 @@ HistoryWindow::HistoryWindow(store::Hive& hive, std::function<void(std::int64_t)
 
 void HistoryWindow::refresh() {
     ui.lstChanges->clear();
-    for (const store::ChangeInfo& info : hive_.changes()) {
+    const store::FailureWatch watch(hive_);
+    const auto changes = hive_.changes();
+    if (watch.failed()) {
+        // An unreadable record is not an empty one: say so where the changes would be.
+        const QString why = QString::fromStdString(watch.reason());
+        new QTreeWidgetItem(ui.lstChanges,
+                            {QString(), QStringLiteral("The history cannot be read: %1").arg(why)});
+        ui.cmdUndoToHere->setEnabled(false);
+        return;
+    }
+    for (const store::ChangeInfo& info : changes) {
         const QString when = QDateTime::fromSecsSinceEpoch(info.time).toString(
             QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         QString title = QString::fromStdString(info.title);

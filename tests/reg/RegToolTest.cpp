@@ -275,12 +275,15 @@ TEST_F(RegTest, AStoreThatCannotSaveKeepsNothingAndSaysWhy) {
     // A store whose values cannot be read is told so, and no half export is written.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open((dir_ / "registry.db").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "ALTER TABLE vals RENAME TO hidden", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db, "ALTER TABLE vals RENAME TO hidden; ALTER TABLE changes RENAME TO gone",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     sqlite3_close(db);
     const auto unread = reg("export|HKLM\\Software|DIR/unread.reg");
     EXPECT_EQ(unread.err, "ERROR: Error accessing the registry: no such table: vals\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "unread.reg"));
+    EXPECT_EQ(reg("history").err, "ERROR: Error accessing the registry: no such table: changes\n");
 }
 
 // Every write is a recorded change: HISTORY lists it, UNDO puts it back (asking before it

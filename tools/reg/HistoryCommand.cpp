@@ -10,7 +10,11 @@ namespace {
 using namespace command;
 
 int history(Context& c, const Arguments&) {
+    const std::uint64_t failures = c.hive.failureCount();
     const auto changes = c.hive.changes();
+    if (c.hive.failureCount() != failures) {
+        return storeFailed(c);  // an unreadable record is not an empty one
+    }
     if (changes.empty()) {
         c.out << "No change is recorded.\n";
         return 0;
