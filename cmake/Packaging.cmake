@@ -17,9 +17,11 @@ Half-Life favourite servers, and sits in the tray with a menu that sets clocks
 and VSync in one click.
 
 The settings live in a registry-like store in the user's data folder, and
-Windows drive letters map to folders as in Wine, so a Windows 98 disk image
-or folder can be tuned from Linux. The tool tunexa-reg queries, changes,
-exports and imports the store as regedit files.")
+Windows drive letters map to folders as in Wine; drive C: may also be an
+emulator's FAT disk image. Tunexa reads a Windows 98 machine's own registry
+from it, stages the settings for the machine to import at its next start,
+and checks afterwards that they arrived. The tool tunexa-reg queries,
+changes, exports and imports the store as regedit files.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Release binaries without symbols: the package is for running, not for debugging.
 set(CPACK_STRIP_FILES ON)
@@ -30,8 +32,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's platform plugins (xcb, offscreen) ship in libqt6gui6, which dpkg-shlibdeps already finds.
 # The fonts are loaded by name at run time, which no linker sees; the Tahoma-compatible face of
-# fonts-wine is used when present.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# fonts-wine is used when present. mtools is run, not linked: it reads and writes the files of a
+# drive that is a FAT disk image.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, mtools")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-wine")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
