@@ -54,7 +54,7 @@ TEST_F(StartupTest, TheFirstRunAndStartMinimisedDecideTheWindowState) {
                       (tray_.isAdded() ? "" : ", no tray icon"),
                   shown);
     }
-    EXPECT_EQ(tray_.tooltip(), "Tunexa v1.0.7 for Win95/98 - Public Beta");
+    EXPECT_EQ(tray_.tooltip, "Tunexa v1.0.7 for Win95/98 - Public Beta");
 }
 
 TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
@@ -115,7 +115,7 @@ TEST_F(StartupTest, TheTrayRestoresOrOpensTheMenuAndEveryWayOutEndsTheProgram) {
     configured("1");
     start();
     tray_.click(TrayClick::Right);
-    EXPECT_EQ(tray_.poppedUp(), form().popupMenu().menu());
+    EXPECT_EQ(tray_.poppedUp, form().popupMenu().menu());
     EXPECT_FALSE(form().isVisible());  // brought forward, still hidden
     const std::pair<std::function<void()>, bool> restores[] = {
         {[this] { tray_.click(TrayClick::Left); }, true},
@@ -195,7 +195,7 @@ TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenu) {
     seedStore(
         {"TX:Matrox Enable=s1", "MX:Flip on VBlank=s1", "N:NVCLK=s105", "VD:SSTV2_GRXCLK=s95"});
     start();
-    EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), tray_.tooltip());
+    EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), tray_.tooltip);
     EXPECT_EQ(check("chkG200V"), 1);
     const auto facts = host::readHostFacts();
     EXPECT_EQ(form().lblAboutTX(2)->text().toStdString() + "|" +
@@ -315,7 +315,7 @@ TEST_F(ChangesTest, UndoRedoesUndoesToHereAndAsksBeforeOverwritingAnOutsideChang
 // no question asked, and ticked there while the settings match it.
 TEST_F(ChangesTest, ProfilesAreSavedAppliedFromTheTrayAndDeleted) {
     trayClock(95);
-    questions_.answer(QStringLiteral("a\\b")).answer(QStringLiteral("Quake"));
+    questions_.answers = {"a\\b", "Quake"};
     boxes_.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
     click("cmdProfileSave");
     EXPECT_THAT(lastPrompt(), HasSubstr("backslash"));

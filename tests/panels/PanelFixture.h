@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "ControlState.h"
-#include "ScriptedMessageBoxes.h"
+#include "FakePlatform.h"
 #include "StoreEntries.h"
 #include "TempRoot.h"
 #include "app/Form1.h"

@@ -8,8 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "FakeDisplayModes.h"
-#include "ScriptedMessageBoxes.h"
+#include "FakePlatform.h"
 #include "TempRoot.h"
 #include "app/Form1.h"
 #include "store/Registry.h"
@@ -53,13 +52,13 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
     const platform::MessageBox failed{"Error changing resolution!", "Tunexa", MessageButtons::Ok};
     // The entry selected, the platform's answer, a read-only store, the boxes shown, the switch
     // asked for and the resolution stored.
-    const std::tuple<int, int, bool, std::vector<platform::MessageBox>,
-                     test::FakeDisplayModes::Switch, std::optional<std::string>>
+    const std::tuple<int, int, bool, std::vector<platform::MessageBox>, std::string,
+                     std::optional<std::string>>
         cases[] = {
-            {-1, platform::DISP_CHANGE_SUCCESSFUL, false, {}, {320, 200, 8}, "320,200"},
-            {1, platform::DISP_CHANGE_RESTART, false, {restart}, {800, 600, 16}, "800,600"},
-            {0, platform::DISP_CHANGE_BADMODE, false, {failed}, {640, 480, 16}, std::nullopt},
-            {1, platform::DISP_CHANGE_SUCCESSFUL, true, {failed}, {800, 600, 16}, std::nullopt},
+            {-1, platform::DISP_CHANGE_SUCCESSFUL, false, {}, "320x200x8", "320,200"},
+            {1, platform::DISP_CHANGE_RESTART, false, {restart}, "800x600x16", "800,600"},
+            {0, platform::DISP_CHANGE_BADMODE, false, {failed}, "640x480x16", std::nullopt},
+            {1, platform::DISP_CHANGE_SUCCESSFUL, true, {failed}, "800x600x16", std::nullopt},
         };
     for (const auto& [selected, result, readOnlyStore, shownBoxes, switched, stored] : cases) {
         SCOPED_TRACE(std::to_string(selected) + " answered " + std::to_string(result));
@@ -67,7 +66,7 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
         store::useHiveFile(hive);
         auto& shown = panel();
         ui::selectItem(list_, selected);
-        modes_->answer(result);
+        modes_->answer = result;
         if (readOnlyStore) {
             store::useHive(store::Hive::open(hive, store::OpenMode::ReadOnly));
         }
@@ -77,7 +76,7 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
                                                             : platform::MessageAnswer::Cancel);
         }
         frame_->ui.cmdSwitchDisplay->click();
-        EXPECT_EQ(modes_->switches(), std::vector{switched});
+        EXPECT_EQ(modes_->switches, std::vector{switched});
         EXPECT_EQ(boxes_.shown(), shownBoxes);
         EXPECT_EQ(store::RegGetString(store::HKEY_LOCAL_MACHINE, "Config\\0001\\Display\\Settings",
                                       "Resolution"),

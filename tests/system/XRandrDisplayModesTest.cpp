@@ -13,7 +13,7 @@
 #include <string>
 #include <tuple>
 
-#include "ScriptedMessageBoxes.h"
+#include "FakePlatform.h"
 #include "TempRoot.h"
 #include "platform/display/XRandrDisplayModes.h"
 #include "store/Registry.h"

@@ -21,12 +21,7 @@
 #include <functional>
 #include <tuple>
 
-#include "FakeBusyPointer.h"
-#include "FakeDisplayModes.h"
-#include "FakePower.h"
-#include "ScriptedMessageBoxes.h"
-#include "ScriptedPathChoices.h"
-#include "ScriptedTextQuestions.h"
+#include "FakePlatform.h"
 #include "app/Application.h"
 #include "platform/QtMessageBoxService.h"
 #include "platform/tray/QtTrayIcon.h"

@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeBusyPointer.h"
+#include "FakePlatform.h"
 #include "HiveTest.h"
-#include "ScriptedMessageBoxes.h"
 #include "StoreEntries.h"
 #include "app/Form1.h"
 #include "store/Registry.h"
@@ -145,7 +144,7 @@ TEST_F(HalfLifePanelTest, FindShowsProgressUnderTheBusyPointerUntilCancelled) {
     }
     QObject::connect(&panel_, &HalfLifePanel::folderSearched, &panel_, [&] {
         if (QProgressDialog* dialog = panel_.progressDialog()) {
-            EXPECT_EQ(busy_.depth(), 1);
+            EXPECT_EQ(busy_.depth, 1);
             dialog->cancel();  // as its Cancel button does
         }
     });
@@ -154,7 +153,7 @@ TEST_F(HalfLifePanelTest, FindShowsProgressUnderTheBusyPointerUntilCancelled) {
     ui_.cmdFindHL->click();
     EXPECT_EQ(items(ui_.lstHL), "C:\\hl.exe|C:\\A\\hl.exe");
     EXPECT_EQ(panel_.progressDialog(), nullptr);
-    EXPECT_EQ(busy_.depth(), 0);
+    EXPECT_EQ(busy_.depth, 0);
 }
 
 // Connect writes c:\tx106hl.bat for the program in view and minimises the window. An address
