@@ -13,12 +13,6 @@
 #include "regfile/Exporter.h"
 #include "store/Registry.h"
 
-// libcreg leaks a 24-byte data-block entry when it gives up on some damaged files (a bare C
-// program that frees everything shows it too); LeakSanitizer still reports every leak of ours.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libcreg_data_block_entry_initialize\n";
-}
-
 namespace tunexa::machine::test {
 namespace {
 

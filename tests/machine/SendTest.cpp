@@ -7,11 +7,11 @@
 #include <map>
 #include <sstream>
 
-#include "Command.h"
 #include "CregFile.h"
 #include "FatImage.h"
 #include "HiveTest.h"
 #include "RegText.h"
+#include "RegTool.h"
 #include "platform/files/Drives.h"
 #include "regfile/Importer.h"
 #include "store/Registry.h"
@@ -105,11 +105,6 @@ std::string imported(bool deletions) {
 
 class SendTest : public HiveTest {
   protected:
-    struct Outcome {
-        int code;
-        std::string out, err;
-    };
-
     void SetUp() override {
         HiveTest::SetUp();
         fs::remove_all(isolatedRoot() / "data");
@@ -130,16 +125,8 @@ class SendTest : public HiveTest {
         }
     }
 
-    // The tool run on `args`, separated by '|'.
-    Outcome reg(const std::string& args, store::Hive* on = nullptr) {
-        std::vector<std::string> list;
-        std::istringstream split(args), in;
-        for (std::string arg; std::getline(split, arg, '|');) {
-            list.push_back(arg);
-        }
-        std::ostringstream out, err;
-        const int code = regtool::run(on ? *on : hive(), list, in, out, err);
-        return {code, out.str(), err.str()};
+    RegOutcome reg(const std::string& args, store::Hive* on = nullptr) {
+        return runReg(on ? *on : hive(), args);
     }
 
     // Every file and folder below drive C: with its bytes.

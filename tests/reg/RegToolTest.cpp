@@ -4,24 +4,16 @@
 #include <gmock/gmock.h>
 #include <sqlite3.h>
 
-#include <sstream>
-
-#include "Command.h"
 #include "CregFile.h"
 #include "FatImage.h"
 #include "HiveTest.h"
 #include "RegText.h"
+#include "RegTool.h"
 #include "platform/files/DriveC.h"
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
 #include "store/Ansi.h"
 #include "store/Registry.h"
-
-// libcreg leaks a 24-byte data-block entry when it gives up on some damaged files (a bare C
-// program that frees everything shows it too); LeakSanitizer still reports every leak of ours.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libcreg_data_block_entry_initialize\n";
-}
 
 namespace tunexa::regtool::test {
 namespace {
@@ -35,11 +27,6 @@ using namespace tunexa::test;  // files, registry text, CREG files and the tempo
 // The tool run on the test's own hive.
 class RegTest : public HiveTest {
   protected:
-    struct Outcome {
-        int code;
-        std::string out, err;
-    };
-
     // "DIR/" in a text stands for the test's folder.
     std::string within(std::string text) const {
         const std::string folder = dir_.path().string() + "/";
@@ -50,18 +37,10 @@ class RegTest : public HiveTest {
         return text;
     }
 
-    // The tool run on `args`, arguments separated by '|', on the test's hive or `on`.
-    Outcome reg(const std::string& args, const std::string& input = "", store::Hive* on = nullptr) {
-        std::vector<std::string> list;
-        for (std::size_t start = 0; !args.empty() && start <= args.size();) {
-            const auto end = std::min(args.find('|', start), args.size());
-            list.push_back(within(args.substr(start, end - start)));
-            start = end + 1;
-        }
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        const int code = run(on ? *on : hive(), list, in, out, err);
-        return {code, out.str(), err.str()};
+    // The tool run on `args` (DIR/ is the test's folder) on the test's hive or `on`.
+    RegOutcome reg(const std::string& args, const std::string& input = "",
+                   store::Hive* on = nullptr) {
+        return runReg(on ? *on : hive(), within(args), input);
     }
 
     // Everything below a root as a REGEDIT4 text: what a test compares the store by.
