@@ -91,16 +91,5 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
     }
 }
 
-// Pixels x 96 / dpi, in single precision without trailing zeros.
-TEST_F(DisplayPanelTest, TheCurrentSizeIsThePixelSizeAtNinetySixDotsPerInch) {
-    for (const auto& [extent, label] :
-         {std::pair<platform::ScreenExtent, const char*>{{1024, 768, 120, 120}, "819.2 x 614.4"},
-          {{800, 600, 120, 120}, "640 x 480"},
-          {{1280, 1024, 144, 144}, "853.3333 x 682.6667"}}) {
-        panel(extent);
-        EXPECT_EQ(frame_->ui.lblCurrentRes->text().toStdString(), label);
-    }
-}
-
 }  // namespace
 }  // namespace tunexa
