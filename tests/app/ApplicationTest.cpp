@@ -1,7 +1,5 @@
 // The program on its real windows: start-up, the tray icon with its menu, the window state and
-// the ways out; undo, history and profiles; the window as the engine's control reader; the
-// program's font.
-#include <QFontDatabase>
+// the ways out; undo, history and profiles; the window as the engine's control reader.
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
@@ -9,7 +7,6 @@
 #include <functional>
 
 #include "AppFixture.h"
-#include "app/AppFont.h"
 #include "app/ChangeCommands.h"
 #include "app/HistoryWindow.h"
 #include "platform/host/Autostart.h"
@@ -222,18 +219,6 @@ TEST(CollectFromForm1Test, CaptionsComeAsWindows1252AndOtherKindsOfControlReadAs
     const engine::ControlReader& reader = form;
     EXPECT_EQ(reader.caption("chkTNTDX6") + reader.selectedText("lblTNTCoreVal"), "");
     EXPECT_EQ(reader.checkValue("lblNoSuchBox"), 0);
-}
-
-// Tahoma when installed, else a Tahoma face file, else DejaVu Sans.
-TEST(AppFontTest, WithoutTahomaAFaceFileOrDejaVuSans) {
-    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"), Qt::CaseInsensitive)) {
-        GTEST_SKIP() << "Tahoma is installed on this machine";
-    }
-    EXPECT_EQ(programFontFamily(QStringLiteral("/nonexistent/tahoma.ttf")), "DejaVu Sans");
-    // Any face stands in for the Tahoma file: what counts is that it is loaded and its family used.
-    EXPECT_EQ(
-        programFontFamily(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf")),
-        "DejaVu Sans Mono");
 }
 
 // Undo, history and profiles in the window and the tray.
