@@ -1,7 +1,7 @@
 // The driver map's rules beyond which control goes to which value (the card panels' tests apply
 // every control of each card): mapped texts, stored forms, values left alone, what the write
-// result tells, the card names; and the display-class keys the Banshee clocks and the TNT's
-// driver details come from.
+// result tells; and the display-class keys the Banshee clocks and the TNT's driver details come
+// from.
 
 #include <gtest/gtest.h>
 
@@ -146,18 +146,6 @@ TEST_F(DriverMap, WithoutADisplayClassKeyTheBansheeClocksAreSkipped) {
               "absentabsentabsent");
     ReadDriverSettings(kCardBanshee, record);
     EXPECT_EQ(record.BanClock.grxclock.asText() + record.BanClock.memclock.asText(), "105");
-}
-
-TEST_F(DriverMap, OnlyTheExactCardNamesDoAnything) {
-    store::RegSetDword(HKEY_LOCAL_MACHINE, kTntD3D, "AAMETHOD", 5);
-    panel.shown["lblTNTCoreVal"] = "100";
-    for (const std::string_view card : {"tnt", "TNT ", "voodoo2", "BANSHEE", "Voodoo", ""}) {
-        ReadDriverSettings(card, record);
-        EXPECT_FALSE(apply(card).cardRecognised) << card;
-    }
-    EXPECT_EQ(record.TNT, TNTSettings());
-    EXPECT_EQ(store::currentHive().values(HKEY_LOCAL_MACHINE, kTntD3D).size(), 1u);
-    EXPECT_FALSE(store::currentHive().keyExists(HKEY_LOCAL_MACHINE, "Software\\Diamond"));
 }
 
 std::string classKey(int number, std::string_view sub = "\\DEFAULT") {
