@@ -1,5 +1,5 @@
 // The program on its real windows: start-up, the tray icon with its menu, the window state and
-// the ways out; undo, history and profiles; the window as the engine's control reader.
+// the ways out; undo, history and profiles.
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
@@ -205,20 +205,6 @@ TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenu) {
     QStringList lines;
     describe(form().popupMenu(), form().popupMenu().menu(), lines);
     EXPECT_EQ(lines.join('\n').toStdString(), kTrayMenus);
-}
-
-// The real window as the engine's control reader; its check boxes and lists are read in the
-// panel tests, on every card's Apply. Here: captions come as Windows-1252, and a name of another
-// kind of control reads as nothing.
-TEST(CollectFromForm1Test, CaptionsComeAsWindows1252AndOtherKindsOfControlReadAsNothing) {
-    Form1 form;
-    form.findChild<QLabel*>(QStringLiteral("lblV2GRGVal"))->setText(QStringLiteral("1–3"));
-    engine::DriverSettings settings;
-    engine::CollectDriverSettings(engine::kCardVoodoo2, form, settings);
-    EXPECT_EQ(settings.V2Glide.SSTV2_RGAMMA, engine::SettingValue("1\2263"));  // \226: the en dash
-    const engine::ControlReader& reader = form;
-    EXPECT_EQ(reader.caption("chkTNTDX6") + reader.selectedText("lblTNTCoreVal"), "");
-    EXPECT_EQ(reader.checkValue("lblNoSuchBox"), 0);
 }
 
 // Undo, history and profiles in the window and the tray.
