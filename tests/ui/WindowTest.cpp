@@ -1,5 +1,5 @@
 // The ui layer on the program's own widgets: the one-row list's item in view apart from its
-// selection; tabs on and off and the tab switch however the user switches; the
+// selection; window state, tabs on and off and the tab switch however the user switches; the
 // message boxes as the user sees them: the exact title (the program's by default), the prompt as
 // plain text with CR LF as a line break, exactly the asked buttons, Escape giving the declining
 // one, and no icon at all: none on the box, no empty column where one would stand, none on the
@@ -33,6 +33,18 @@ namespace tunexa::ui {
 namespace {
 
 using namespace platform;
+
+TEST(WindowStateTest, MinimisingAndHidingAreSeparateAndRestoringKeepsAMaximisedWindow) {
+    QWidget window;
+    showWindow(&window);
+    setWindowState(&window, WindowState::Minimised);
+    hideWindow(&window);
+    EXPECT_EQ(windowState(&window), WindowState::Minimised);
+    window.setWindowState(window.windowState() | Qt::WindowMaximized);
+    setWindowState(&window, WindowState::Normal);
+    EXPECT_EQ(window.windowState(), Qt::WindowMaximized);
+    EXPECT_FALSE(window.isVisible());
+}
 
 using TabAction = std::function<void(QTabWidget*)>;
 TabAction click(int tab) {
