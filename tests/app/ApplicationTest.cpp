@@ -18,10 +18,7 @@ namespace {
 
 using platform::TrayClick;
 
-class StartupTest : public AppFixture {
-  protected:
-    bool normal() { return ui::windowState(&form()) == ui::WindowState::Normal; }
-};
+using StartupTest = AppFixture;
 
 // Not configured yet: the first-run window over a disabled minimised window, and no flag read
 // (each card's flag says "1", yet both card tabs stay off as designed).
@@ -44,13 +41,14 @@ TEST_F(StartupTest, TheFirstRunAndStartMinimisedDecideTheWindowState) {
         tray_.setHostAvailable(notificationArea);
         start();
         const bool firstRun = app_->firstRun() != nullptr && app_->firstRun()->isVisible();
-        EXPECT_EQ(std::string(form().isVisible() ? "shown" : "hidden") +
-                      (normal() ? " normal" : " minimised") +
-                      (check("chkStartMin") ? ", ticked" : "") + (firstRun ? ", first run" : "") +
-                      (form().isEnabled() ? "" : ", disabled") +
-                      ", tabs on: " + std::to_string(tabOn(kTNTTab) + tabOn(k3DfxTab)) +
-                      (tray_.isAdded() ? "" : ", no tray icon"),
-                  shown);
+        EXPECT_EQ(
+            std::string(form().isVisible() ? "shown" : "hidden") +
+                (ui::windowState(&form()) == ui::WindowState::Normal ? " normal" : " minimised") +
+                (check("chkStartMin") ? ", ticked" : "") + (firstRun ? ", first run" : "") +
+                (form().isEnabled() ? "" : ", disabled") +
+                ", tabs on: " + std::to_string(tabOn(kTNTTab) + tabOn(k3DfxTab)) +
+                (tray_.isAdded() ? "" : ", no tray icon"),
+            shown);
     }
     EXPECT_EQ(tray_.tooltip, "Tunexa v1.0.7 for Win95/98 - Public Beta");
 }
@@ -66,10 +64,10 @@ TEST_F(StartupTest, StartWithWindowsFollowsAMovedProgramAndItsBoxStoresAtOnce) {
     EXPECT_EQ(text(runKey, "Tunexa"), program);
     EXPECT_THAT(fileBytes(host::autostartEntryPath()), HasSubstr(program));
     click("chkRunOnStart");
-    EXPECT_EQ(text(runKey, "Tunexa") + flag("Start with Windows"), "(absent)0");
-    EXPECT_FALSE(std::filesystem::exists(host::autostartEntryPath()));
     click("chkStartMin");
-    EXPECT_EQ(flag("Start Minimised"), "1");
+    EXPECT_EQ(text(runKey, "Tunexa") + flag("Start with Windows") + flag("Start Minimised") +
+                  (std::filesystem::exists(host::autostartEntryPath()) ? " entry" : ""),
+              "(absent)01");
 }
 
 // Told in plain words at start-up: a store damaged by another program since the last session,
@@ -123,7 +121,7 @@ TEST_F(StartupTest, TheTrayRestoresOrOpensTheMenuAndEveryWayOutEndsTheProgram) {
     for (const auto& [restore, notificationArea] : restores) {
         tray_.setHostAvailable(notificationArea);
         restore();
-        EXPECT_TRUE(form().isVisible() && normal());
+        EXPECT_TRUE(form().isVisible() && ui::windowState(&form()) == ui::WindowState::Normal);
         form().setWindowState(Qt::WindowMinimized);
         QCoreApplication::processEvents();
         EXPECT_EQ(form().isVisible(), !notificationArea);
@@ -151,19 +149,18 @@ TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenusTicks) {
         {"TX:Matrox Enable=s1", "MX:Flip on VBlank=s1", "N:NVCLK=s105", "VD:SSTV2_GRXCLK=s95"});
     start();
     EXPECT_EQ(control<QLabel>("lblTXVersion")->text(), tray_.tooltip);
-    EXPECT_EQ(check("chkG200V"), 1);
     const auto facts = host::readHostFacts();
     EXPECT_EQ(form().lblAboutTX(2)->text().toStdString() + "|" +
                   form().lblAboutTX(4)->text().toStdString(),
               facts.cpuVendor + " " + facts.cpuIdentifier + "|" + facts.systemName + " " +
                   facts.systemVersion);
     EXPECT_THAT(control<QLabel>("lblCurrentRes")->text().toStdString(), HasSubstr(" x "));
-    EXPECT_EQ(form().ui.SSTab1->currentIndex(), 0);
-    emit form().popupMenu().menu()->aboutToShow();
-    EXPECT_EQ(controlState(form(), "mPopRivaCoreSpeed") + " " +
+    // The Matrox box ticked, the first tab current, the clocks ticked, Undo greyed.
+    EXPECT_EQ(std::to_string(check("chkG200V")) + std::to_string(form().ui.SSTab1->currentIndex()) +
+                  " " + controlState(form(), "mPopRivaCoreSpeed") + " " +
                   controlState(form(), "mPopV2D3DCoreClock") +
                   (menuItem("mPopUndo")->isEnabled() ? "" : " undo off"),
-              "15 5 undo off");
+              "10 15 5 undo off");
 }
 
 // Undo, history and profiles in the window and the tray.
@@ -225,8 +222,9 @@ TEST_F(ChangesTest, UndoRedoesUndoesToHereAndAsksBeforeOverwritingAnOutsideChang
     HistoryWindow* history = app_->changeCommands().historyWindow();
     ASSERT_NE(history, nullptr);
     QTreeWidget* changes = history->ui.lstChanges;
-    ASSERT_EQ(changes->topLevelItemCount(), 6);
-    EXPECT_EQ(changes->topLevelItem(0)->text(1), "Tray: Voodoo2 D3D core clock 96 MHz");
+    EXPECT_EQ(
+        QString::number(changes->topLevelItemCount()) + " " + changes->topLevelItem(0)->text(1),
+        "6 Tray: Voodoo2 D3D core clock 96 MHz");
     const auto values =
         history->ui.lstChangeValues->findItems(QStringLiteral("SSTV2_GRXCLK"), Qt::MatchExactly, 1);
     ASSERT_EQ(values.size(), 1);  // the Glide clock stayed
@@ -236,9 +234,9 @@ TEST_F(ChangesTest, UndoRedoesUndoesToHereAndAsksBeforeOverwritingAnOutsideChang
     boxes_.answer(MessageAnswer::Ok);
     history->ui.cmdUndoToHere->click();
     EXPECT_EQ(clock(), "(absent)|");
-    ASSERT_EQ(changes->topLevelItemCount(), 7);
-    EXPECT_EQ(changes->topLevelItem(0)->text(1),
-              "Undo 2 changes, back to before \"Tray: Voodoo2 D3D core clock 95 MHz\"");
+    EXPECT_EQ(
+        QString::number(changes->topLevelItemCount()) + " " + changes->topLevelItem(0)->text(1),
+        "7 Undo 2 changes, back to before \"Tray: Voodoo2 D3D core clock 95 MHz\"");
 }
 
 // A name with a backslash is refused; a saved profile is applied from the tray with one click,
@@ -263,8 +261,9 @@ TEST_F(ChangesTest, ProfilesAreSavedAppliedFromTheTrayAndDeleted) {
     control<QListWidget>("lstProfiles")->setCurrentRow(0);
     boxes_.answer(MessageAnswer::Yes);
     click("cmdProfileDelete");
-    EXPECT_TRUE(store::profileNames(store::currentHive()).empty());
-    EXPECT_EQ(control<QListWidget>("lstProfiles")->count(), 0);
+    EXPECT_EQ(store::profileNames(store::currentHive()).size() +
+                  control<QListWidget>("lstProfiles")->count(),
+              0);
 }
 
 }  // namespace
