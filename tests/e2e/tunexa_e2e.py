@@ -308,16 +308,6 @@ def press(node):
     node.queryAction().doAction(0)  # a button's press, a check box's toggle, a tab's switch
 
 
-def tab_pages(window):
-    # {tab caption: (page tab, page)} of the window's tab widget: the tab bar and the stack of
-    # pages are children of the tab widget.
-    import pyatspi
-    tab_bar = find_all(window, pyatspi.ROLE_PAGE_TAB_LIST)[0]
-    stack = find_all(tab_bar.parent, pyatspi.ROLE_LAYERED_PANE)[0]
-    tabs = find_all(tab_bar, pyatspi.ROLE_PAGE_TAB)
-    return {tab.name: (tab, stack.getChildAtIndex(i)) for i, tab in enumerate(tabs)}
-
-
 def run(test):
     # Runs test(session) in a fresh session; argv: tunexa tunexa-reg. Gives the exit code.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # a runner's timeout: clean up
