@@ -20,33 +20,9 @@ namespace {
 
 using platform::MessageButtons;
 
-class DisplayPanelTest : public ::testing::Test {
-  protected:
-    system::DisplayPanel& panel(platform::ScreenExtent extent = {1024, 768, 96, 96}) {
-        // As filled: the three fields and the rate; the first is not listed.
-        modes_ = std::make_unique<test::FakeDisplayModes>(
-            std::vector<platform::DisplayMode>{{320, 200, 8, 0x005C0000, 60},
-                                               {640, 480, 16, 0x005C0000, 60},
-                                               {800, 600, 16, 0x005C0000, 75}});
-        panel_ = std::make_unique<system::DisplayPanel>(*frame_, boxes_, *modes_,
-                                                        [extent] { return extent; });
-        panel_->FillDisplayModeList();
-        panel_->SetCurrentResolution();
-        return *panel_;
-    }
-
-    test::TempDir dir_;
-    app::Form1 form_;
-    system::DisplayFrame* frame_ = form_.findChild<system::DisplayFrame*>();
-    QListWidget* list_ = frame_->ui.lstMainRes;
-    test::ScriptedMessageBoxes boxes_;
-    std::unique_ptr<test::FakeDisplayModes> modes_;
-    std::unique_ptr<system::DisplayPanel> panel_;
-};
-
 // Entry k switches to mode k + 1 (nothing selected: the first mode, not listed) by width, height
 // and depth alone; each result of the platform gives its box, and the frame stays as it was.
-TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswered) {
+TEST(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswered) {
     const platform::MessageBox restart{"You must reboot for the change to take effect.", "Tunexa",
                                        MessageButtons::OkCancel};
     const platform::MessageBox failed{"Error changing resolution!", "Tunexa", MessageButtons::Ok};
@@ -60,34 +36,46 @@ TEST_F(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswere
             {0, platform::DISP_CHANGE_BADMODE, false, {failed}, "640x480x16", std::nullopt},
             {1, platform::DISP_CHANGE_SUCCESSFUL, true, {failed}, "800x600x16", std::nullopt},
         };
+    test::TempDir dir;
+    app::Form1 form;
+    system::DisplayFrame* frame = form.findChild<system::DisplayFrame*>();
+    QListWidget* list = frame->ui.lstMainRes;
     for (const auto& [selected, result, readOnlyStore, shownBoxes, switched, stored] : cases) {
         SCOPED_TRACE(std::to_string(selected) + " answered " + std::to_string(result));
-        const auto hive = dir_ / (std::to_string(selected) + "-" + std::to_string(result) + ".db");
+        const auto hive = dir / (std::to_string(selected) + "-" + std::to_string(result) + ".db");
         store::useHiveFile(hive);
-        auto& shown = panel();
-        ui::selectItem(list_, selected);
-        modes_->answer = result;
+        // As filled: the three fields and the rate; the first is not listed.
+        test::FakeDisplayModes modes({{320, 200, 8, 0x005C0000, 60},
+                                      {640, 480, 16, 0x005C0000, 60},
+                                      {800, 600, 16, 0x005C0000, 75}});
+        test::ScriptedMessageBoxes boxes;
+        system::DisplayPanel shown(*frame, boxes, modes, [] {
+            return platform::ScreenExtent{1024, 768, 96, 96};
+        });
+        shown.FillDisplayModeList();
+        shown.SetCurrentResolution();
+        ui::selectItem(list, selected);
+        modes.answer = result;
         if (readOnlyStore) {
             store::useHive(store::Hive::open(hive, store::OpenMode::ReadOnly));
         }
-        boxes_ = test::ScriptedMessageBoxes();
         for (const auto& box : shownBoxes) {
-            boxes_.answer(box.buttons == MessageButtons::Ok ? platform::MessageAnswer::Ok
-                                                            : platform::MessageAnswer::Cancel);
+            boxes.answer(box.buttons == MessageButtons::Ok ? platform::MessageAnswer::Ok
+                                                           : platform::MessageAnswer::Cancel);
         }
-        frame_->ui.cmdSwitchDisplay->click();
-        EXPECT_EQ(modes_->switches, std::vector{switched});
-        EXPECT_EQ(boxes_.shown(), shownBoxes);
+        frame->ui.cmdSwitchDisplay->click();
+        EXPECT_EQ(modes.switches, std::vector{switched});
+        EXPECT_EQ(boxes.shown(), shownBoxes);
         EXPECT_EQ(store::RegGetString(store::HKEY_LOCAL_MACHINE, "Config\\0001\\Display\\Settings",
                                       "Resolution"),
                   stored);
         const platform::DisplayMode& slot = shown.displayModeList()[selected + 1];
         EXPECT_EQ(std::pair(slot.dmFields, slot.dmDisplayFrequency),
                   std::pair(0x001C0000u, selected == 1 ? 75u : 60u));
-        EXPECT_EQ(ui::selectedIndex(list_), selected);
-        EXPECT_EQ(list_->count() == 2 ? list_->item(0)->text() + "," + list_->item(1)->text() : "",
+        EXPECT_EQ(ui::selectedIndex(list), selected);
+        EXPECT_EQ(list->count() == 2 ? list->item(0)->text() + "," + list->item(1)->text() : "",
                   "640x480x16,800x600x16");
-        EXPECT_EQ(frame_->ui.lblCurrentRes->text(), QStringLiteral("1024 x 768"));
+        EXPECT_EQ(frame->ui.lblCurrentRes->text(), QStringLiteral("1024 x 768"));
     }
 }
 
