@@ -60,20 +60,17 @@ constexpr std::string_view kV2Glide = "Software\\3Dfx Interactive\\Voodoo2\\Glid
 class DriverMap : public tunexa::test::HiveTest {
   protected:
     DriverSettings record;
-    FakeControls panel;
-    // Collects the panel and writes the card, as an Apply does.
-    WriteResult apply(std::string_view card) {
-        CollectDriverSettings(card, panel, record);
-        return WriteDriverSettings(card, record);
-    }
 };
 
 // Captions and list texts through their mapping tables; a text no table knows (the tables are
 // exact, letter case included) keeps the field as it was.
 TEST_F(DriverMap, MappedCaptionsAndListTextsBecomeTheirNumbers) {
+    FakeControls panel;
+    // The control shows the text; the panel is collected and written, as an Apply does.
     const auto show = [&](const char* control, const char* text, std::string_view name) {
         panel.shown[control] = text;
-        apply(kCardTNT);
+        CollectDriverSettings(kCardTNT, panel, record);
+        WriteDriverSettings(kCardTNT, record);
         return stored(name == "TextureQuality" ? kTntGL : kTntD3D, name);
     };
     EXPECT_EQ(show("lblTNTD3DaaVal", "2x1", "AAMETHOD"), "dword:0");
