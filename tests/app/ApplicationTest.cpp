@@ -1,10 +1,13 @@
 // The program on its real windows: start-up, the tray icon and its menu's ticks, the window state
-// and the ways out; undo, history and profiles.
+// and the ways out; the tab switch however the user switches; undo, history and profiles.
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
 
 #include <functional>
+#include <tuple>
 
 #include "AppFixture.h"
 #include "ControlState.h"
@@ -161,6 +164,51 @@ TEST_F(StartupTest, AConfiguredStartFillsTheWindowAndTheTrayMenusTicks) {
                   controlState(form(), "mPopV2D3DCoreClock") +
                   (menuItem("mPopUndo")->isEnabled() ? "" : " undo off"),
               "10 15 5 undo off");
+}
+
+using TabAction = std::function<void(QTabWidget*)>;
+TabAction clickTab(int tab) {
+    return [tab](QTabWidget* tabs) {
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                          tabs->tabBar()->tabRect(tab).center());
+    };
+}
+
+// Each from " 3Dfx" (2), with "   Riva TNT" (1) switched off.
+// The way, the tab current after it, and how often the tab click ran.
+const std::tuple<const char*, TabAction, int, int> kTabSwitches[] = {
+    {"click on another tab", clickTab(0), 0, 1},
+    {"click on the current tab", clickTab(2), 2, 1},
+    {"click on the tab switched off", clickTab(1), 2, 0},
+    {"Ctrl+Tab", [](QTabWidget* t) { QTest::keyClick(t, Qt::Key_Tab, Qt::ControlModifier); }, 3, 1},
+};
+
+TEST_F(StartupTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) {
+    configured();
+    start();
+    Form1& form = this->form();
+    QTabWidget* tabs = form.ui.SSTab1;
+    ui::setTabOn(tabs, 1, false);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* direct3D = form.findChild<QWidget*>(QStringLiteral("frameV2D3D"));
+    auto* glide = form.findChild<QWidget*>(QStringLiteral("frameV2Glide"));
+    int runs = 0;
+    ui::onTabClick(tabs, &form, [&runs] { ++runs; });
+    for (const auto& [way, act, tabAfter, runsAfter] : kTabSwitches) {
+        SCOPED_TRACE(way);
+        tabs->setCurrentIndex(2);
+        glide->show();
+        direct3D->hide();
+        runs = 0;
+        act(tabs);
+        EXPECT_EQ(tabs->currentIndex(), tabAfter);
+        EXPECT_EQ(runs, runsAfter);
+        EXPECT_EQ(direct3D->isHidden(), runsAfter == 0);
+        EXPECT_EQ(glide->isHidden(), runsAfter != 0);
+    }
+    ui::setTabOn(tabs, 1, true);
+    clickTab(1)(tabs);
+    EXPECT_EQ(tabs->currentIndex(), 1);
 }
 
 // Undo, history and profiles in the window and the tray.
