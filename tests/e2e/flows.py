@@ -23,7 +23,6 @@ def daily_use(session):
     program.app()
     e2e.check(not session.visible_windows(e2e.MAIN_TITLE), "the main window is not minimised")
     session.click_tray_icon(1)
-    program.window(e2e.MAIN_TITLE)
     e2e.wait_for(lambda: session.visible_windows(e2e.MAIN_TITLE), "the window to be restored")
 
     session.choose_menu_path(["Riva TNT", "Core Clock", "105 Mhz"])

@@ -262,10 +262,6 @@ class Program:
         return [w for w in map(app.getChildAtIndex, range(app.childCount))
                 if w and state(w, "SHOWING")]
 
-    def window(self, name):
-        return wait_for(lambda: next((w for w in self.windows() if w.name == name), None),
-                        f"window '{name}'")
-
     def message_box(self, text):
         # A showing message box one of whose labels holds text.
         def boxes():
