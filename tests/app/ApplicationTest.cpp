@@ -1,7 +1,6 @@
 // The program on its real windows: start-up, the tray icon and its menu's ticks, the window state
 // and the ways out; the tab switch however the user switches; undo, history and profiles.
 #include <QListWidget>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>

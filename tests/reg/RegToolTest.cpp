@@ -12,7 +12,6 @@
 #include "platform/files/DriveC.h"
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
-#include "store/Ansi.h"
 #include "store/Registry.h"
 
 namespace tunexa::regtool::test {
