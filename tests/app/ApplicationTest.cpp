@@ -40,7 +40,7 @@ TEST_F(StartupTest, TheFirstRunAndStartMinimisedDecideTheWindowState) {
         if (!configure) {
             store::RegDeleteValue(HKEY_LOCAL_MACHINE, kOwnKey, "Configure");
         }
-        tray_.setHostAvailable(notificationArea);
+        tray_.withHost = notificationArea;
         start();
         const bool firstRun = app_->firstRun() != nullptr && app_->firstRun()->isVisible();
         EXPECT_EQ(
@@ -121,7 +121,7 @@ TEST_F(StartupTest, TheTrayRestoresOrOpensTheMenuAndEveryWayOutEndsTheProgram) {
         {[this] { menuItem("mPopRestore")->trigger(); }, true},
         {[this] { tray_.click(TrayClick::Left); }, false}};  // no tray: minimised on the task bar
     for (const auto& [restore, notificationArea] : restores) {
-        tray_.setHostAvailable(notificationArea);
+        tray_.withHost = notificationArea;
         restore();
         EXPECT_TRUE(form().isVisible() && ui::windowState(&form()) == ui::WindowState::Normal);
         form().setWindowState(Qt::WindowMinimized);

@@ -285,8 +285,6 @@ const std::tuple<const char*, const char*, const char*> kLiveBoxes[] = {
 // The Unreal boxes start unticked whatever the store holds.
 class LiveSettings : public PanelFixture {
   protected:
-    StoreEntries stored() const { return storeEntries({"MX", "TX"}); }
-
     const bool unrealStored = (seedStore({"UR:DoTrilinear=d1", "UR:DoFlip=d1"}), true);
     panels::MatroxPanel matrox{*find<panels::MatroxFrame>("panelMatrox"), *form.ui.chkMatroxOnOff,
                                boxes};
@@ -332,7 +330,7 @@ TEST_F(LiveSettings, StartUpTicksTheMatroxBoxesOnlyFromTheTextsZeroAndOne) {
         // A tick writes back what was read; anything else writes nothing.
         auto written = values;
         std::sort(written.begin(), written.end());
-        EXPECT_EQ(stored(), written);
+        EXPECT_EQ(storeEntries({"MX", "TX"}), written);
     }
 }
 

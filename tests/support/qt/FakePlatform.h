@@ -111,16 +111,13 @@ class FakeTrayIcon final : public platform::TrayIcon {
     void add(const QIcon&, const QString& text) override { tooltip = text; }
     void remove() override { tooltip.clear(); }
     bool isAdded() const override { return !tooltip.isEmpty(); }
-    bool hostAvailable() const override { return hostAvailable_; }
+    bool hostAvailable() const override { return withHost; }
     void popUp(QMenu* menu) override { poppedUp = menu; }
-
-    void setHostAvailable(bool available) { hostAvailable_ = available; }
     void click(platform::TrayClick kind) { emit clicked(kind); }
+
     QString tooltip;            // while added
     QMenu* poppedUp = nullptr;  // the menu opened last
-
-  private:
-    bool hostAvailable_ = true;
+    bool withHost = true;       // whether there is a tray to show the icon in
 };
 
 }  // namespace tunexa::test
