@@ -57,8 +57,7 @@ TEST_F(MachineTest, WindowsIsFoundThroughMsdosSysOrTheDefaultFolderHoldingSystem
         "\r\nWinBootDir=C:\\X\r\n";
     // C:\MSDOS.SYS's text, files below drive C: in host spelling, and the Windows folder, its
     // SYSTEM.DAT and its USER.DAT found, '|' between them ("" for none).
-    using Case = std::tuple<std::string, std::vector<std::string>, std::string>;
-    const std::vector<Case> cases{
+    const std::vector<std::tuple<std::string, std::vector<std::string>, std::string>> cases{
         {msdosSys,
          {"WIN98/system.dat", "WIN98/user.dat", "windows/SYSTEM.DAT", "wrong/SYSTEM.DAT"},
          "C:\\Win98|C:\\Win98\\system.dat|C:\\Win98\\user.dat"},
