@@ -100,11 +100,9 @@ TEST_F(DriveTest, MalformedPathsAndUnmappedDrivesAreRefused) {
     }
 }
 
-using TextFilesTest = DriveTest;
-
 // Lines end with CR LF, bytes stay as given (Windows-1252); the old file is replaced whole,
 // keeping its name, its permissions and a link standing in its place.
-TEST_F(TextFilesTest, WritesReplaceTheWholeFile) {
+TEST_F(DriveTest, WritesReplaceTheWholeFile) {
     putFile(driveC / "TUNEXA.BAT", "a much longer old content\r\nsecond line\r\n");
     fs::permissions(driveC / "TUNEXA.BAT", fs::perms(0640));
     ASSERT_TRUE(writeTextFile("c:\\tunexa.bat", {"REM -- Tunexa --", "REM caf\xE9"}, drives));
@@ -119,7 +117,7 @@ TEST_F(TextFilesTest, WritesReplaceTheWholeFile) {
 }
 
 // A file-size limit makes the write fail halfway.
-TEST_F(TextFilesTest, AFailedWriteLeavesTheOldFileWhole) {
+TEST_F(DriveTest, AFailedWriteLeavesTheOldFileWhole) {
     putFile(driveC / "tunexa.bat", "old\r\n");
     const auto written = [&] {
         const FileSizeLimit full(100);
@@ -132,7 +130,7 @@ TEST_F(TextFilesTest, AFailedWriteLeavesTheOldFileWhole) {
 }
 
 // A file no one may write is refused, not made writable.
-TEST_F(TextFilesTest, NothingIsWrittenWhereNoFileCanGo) {
+TEST_F(DriveTest, NothingIsWrittenWhereNoFileCanGo) {
     putFile(driveC / "blocker", "not a folder");
     fs::create_directories(driveC / "folder.bat");
     putFile(driveC / "RO.BAT", "keep\r\n");
@@ -154,7 +152,7 @@ TEST_F(TextFilesTest, NothingIsWrittenWhereNoFileCanGo) {
 }
 
 // An append keeps every byte and starts on a line of its own (CR LF; LF alone after a CR).
-TEST_F(TextFilesTest, AppendKeepsEveryByteAndStartsOnANewLine) {
+TEST_F(DriveTest, AppendKeepsEveryByteAndStartsOnANewLine) {
     for (const auto& [before, after] :
          {std::pair{"", "L\r\n"}, std::pair{"A\r\n", "A\r\nL\r\n"}, std::pair{"A", "A\r\nL\r\n"},
           std::pair{"A\n", "A\nL\r\n"}, std::pair{"A\r", "A\r\nL\r\n"}}) {
