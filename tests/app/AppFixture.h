@@ -11,13 +11,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "FakeBusyPointer.h"
-#include "FakeDisplayModes.h"
-#include "FakePower.h"
-#include "FakeTrayIcon.h"
-#include "ScriptedMessageBoxes.h"
-#include "ScriptedPathChoices.h"
-#include "ScriptedTextQuestions.h"
+#include "FakePlatform.h"
 #include "StoreEntries.h"
 #include "TempRoot.h"
 #include "app/Application.h"

@@ -1,11 +1,16 @@
 // The card choice: the first-run window's OK, which seeds everything once and ends the program,
 // also when it reads the machine's own registry; "Read from drive C:"; and the main window's
 // card-selection Apply, which takes effect at once. Neither ever shows a choice the store did not
-// save.
+// save. Then the rest of the "Drive C:" frame of Main Settings: what drive C: is and choosing it,
+// "Send to drive C:" (what it wrote, told) and "Check drive C:" (its window, or why the machine
+// cannot be read).
+
+#include <QLineEdit>
+#include <QTreeWidget>
+
 #include "AppFixture.h"
 #include "CregFile.h"
-#include "FatImage.h"
-#include "platform/files/DriveC.h"
+#include "app/CheckWindow.h"
 #include "store/Profiles.h"
 
 namespace tunexa::app::test {
@@ -91,13 +96,10 @@ TEST_F(CardSelectionTest, TheFirstRunStoresTheFlagsInOrderSeedsTheCardsAndEnds) 
         EXPECT_EQ(fileBytes(driveC_ / "AUTOEXEC.BAT"),
                   autoexec + "\r\nc:\\tunexa.bat\r\n");  // appended by the first row only
         // Each other card chosen is stored back normalised: absent texts become empty ones.
-        for (const auto& [key, name, value] :
-             {std::tuple{kV2D3D, "SSTV2_GRXCLK", ""},
-              {"Software\\NVIDIA Corporation\\Riva TNT\\Direct3D", "NVCLK", ""},
-              {"Software\\Diamond\\D3D", "Retail", "1"},
-              {"System\\CurrentControlSet\\Services\\Class\\Display\\0002\\DEFAULT",
-               "GraphicsClock", "105"}}) {
-            EXPECT_EQ(text(key, name), flags[0] == '1' ? value : "(absent)") << name;
+        for (const std::string entry :
+             {"VD:SSTV2_GRXCLK=s", "N:NVCLK=s", "DI:Retail=s1", "C2D:GraphicsClock=s105"}) {
+            const std::string name = entry.substr(0, entry.find('='));
+            EXPECT_EQ(storeEntry(name), flags[0] == '1' ? entry : name + "=");
         }
         EXPECT_EQ(store::profileNames(store::currentHive()), std::vector<std::string>{"Defaults"});
         EXPECT_EQ(store::currentHive().changes().front().title, "First run: cards chosen");
@@ -141,14 +143,11 @@ TEST_F(CardSelectionTest, TheFirstRunEndsOnlyWhenItsChoiceWasSaved) {
     EXPECT_EQ(std::to_string(app_->isUnloaded()) + flag("Voodoo Available"), "11");
 }
 
-// The first run offers the machine's registry (here on drive C: as a disk image) and ticks its
-// cards; the machine's values stay where the defaults would go. Later "Read from drive C:" (now a
-// folder) reads it again as one change.
+// The first run offers the machine's registry and ticks its cards; the machine's values stay where
+// the defaults would go. Later "Read from drive C:" reads it again as one change. (Drive C: as a
+// disk image is the machine tests' case.)
 TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
-    putFile(dir_ / "tree" / "WINDOWS" / "SYSTEM.DAT", buildCregFile(kSystemDat));
-    makeFatImageOf(dir_ / "win98.img", {"FAT32 partition", 32, FatLayout::Partitioned, 1048576},
-                   dir_ / "tree", 40 * 1024);
-    ASSERT_TRUE(files::useAsDriveC(dir_ / "win98.img"));
+    putFile(driveC_ / "WINDOWS" / "SYSTEM.DAT", buildCregFile(kSystemDat));
     start();
     EXPECT_TRUE(app_->firstRun()->ui.chkReadMachine->isVisibleTo(app_->firstRun()));
     EXPECT_EQ(app_->firstRun()->ui.lblMachineFolder->text(), "C:\\WINDOWS");
@@ -161,7 +160,6 @@ TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
 
     store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_GRXCLK", "95");
     start();
-    ASSERT_TRUE(files::useAsDriveC(files::Drives().dataRoot() / "drive_c"));
     putFile(driveC_ / "msdos.sys", "[Paths]\r\nWinDir=C:\\Win98\r\n");
     putFile(driveC_ / "win98" / "system.dat", buildCregFile(kSystemDat));
     boxes_.answer(MessageAnswer::Ok);
@@ -219,6 +217,53 @@ TEST_F(CardSelectionTest, TheSelectionSwitchesFramesTabsAndTrayBranchesAtStartUp
     EXPECT_EQ(lastBox().title, "Settings Not Applied");
     EXPECT_THAT(lastPrompt(), HasSubstr("The Voodoo2 settings were not saved"));
     EXPECT_EQ(selectionShown(), onlyChosen(3));
+}
+
+class DriveCTest : public AppFixture {
+  protected:
+    QString driveCShown() { return control<QLineEdit>("txtDriveC")->text(); }
+    // The prompt of the one message box the button shows.
+    std::string clickAnswered(const char* button) {
+        boxes_.answer(MessageAnswer::Ok);
+        click(button);
+        return lastBox().title.toStdString() + ": " + lastPrompt();
+    }
+};
+
+TEST_F(DriveCTest, SendCheckAndTheChoiceOfDriveCShowWhatTheyDid) {
+    putFile(driveC_ / "WINDOWS" / "SYSTEM.DAT", buildCregFile(kSystemDat));
+    putFile(driveC_ / "WINDOWS" / "REGEDIT.EXE", "MZ");
+    configured();
+    store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_RGAMMA", "1.20");
+    start();
+    // A folder in the home folder is shown from "~"; the tests' home holds the data root.
+    EXPECT_EQ(driveCShown().toStdString(), "the folder ~/data/tunexa/drive_c");
+
+    EXPECT_THAT(clickAnswered("cmdSendDriveC"),
+                HasSubstr("Send to Drive C:: C:\\TUNEXA\\SEND.REG holds the 2 values that differ "
+                          "from C:\\WINDOWS\\SYSTEM.DAT:\r\n"));
+    EXPECT_EQ(menuItem("mPopUndo")->text(), "Undo Send settings to C:\\WINDOWS");
+    click("cmdCheckDriveC");
+    const auto* check = form().findChild<CheckWindow*>();
+    ASSERT_TRUE(check != nullptr && check->isVisible());
+    const QTreeWidgetItem* row = check->ui.lstCheckValues->topLevelItem(1);
+    EXPECT_EQ(QStringList({row->text(0), row->text(1), row->text(2), row->text(3)}),
+              QStringList({"HKEY_LOCAL_MACHINE\\" + QString::fromLatin1(kV2D3D), "SSTV2_RGAMMA",
+                           "REG_SZ 1.20", "absent"}));
+    EXPECT_THAT(check->ui.lblCheckSend->text().toStdString(),
+                HasSubstr("A send waits for the next start of Windows"));
+
+    // Another folder; a file that is no disk image refused, nothing changed; Cancel.
+    std::filesystem::create_directories(dir_ / "machine");
+    paths_.answers = {QString::fromStdString((dir_ / "machine").string()),
+                      QString::fromStdString(putFile(dir_ / "notes.txt", "not a disk"))};
+    click("cmdDriveCFolder");
+    EXPECT_EQ(driveCShown().toStdString(), "the folder " + (dir_ / "machine").string());
+    EXPECT_THAT(clickAnswered("cmdDriveCImage"), HasSubstr("Drive C:: Drive C: was not changed"));
+    click("cmdDriveCImage");
+    EXPECT_EQ(driveCShown().toStdString(), "the folder " + (dir_ / "machine").string());
+    EXPECT_THAT(clickAnswered("cmdCheckDriveC"),
+                HasSubstr("No Windows 95/98 installation was found on drive C:"));
 }
 
 }  // namespace

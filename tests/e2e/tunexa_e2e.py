@@ -21,7 +21,6 @@ import traceback
 TIMEOUT = 30.0
 TUNEXA_KEY = r"HKLM\Software\Tunexa\Tunexa"
 MAIN_TITLE = "Tunexa v1.0.7 for Win95/98 - Public Beta"
-FIRST_RUN_TITLE = "Configure Tunexa v1.0.6"
 CARD_FLAGS = ("TNT Available", "Voodoo Available", "Voodoo2 Available", "Banshee Available")
 TOOLS = ("Xvfb", "dbus-daemon", "trayer", "xdotool", "xwininfo", "/usr/libexec/at-spi-bus-launcher")
 
@@ -217,25 +216,23 @@ class Session:
     def choose_menu_path(self, path):
         # Opens the tray menu (a click the icon did not take yet is harmless: it is clicked again),
         # walks to each caption of path with the arrow keys (Down along a menu, Right into a
-        # submenu) and runs the last item with Return; gives the items.
+        # submenu) and runs the last item with Return.
         icons = {icon[0] for icon in self.tray_icons()}
         for attempt in range(3):
             self.click_tray_icon(3)
             if wait_for(lambda: self.visible_windows("Tunexa") - icons, "the tray menu to open",
                         TIMEOUT / 3, required=attempt == 2):
                 break
-        item, items = self.key_to_item("Down", "the tray menu's first item"), []
+        item = self.key_to_item("Down", "the tray menu's first item")
         for depth, caption in enumerate(path):
             first = (item.get_process_id(), item.path)
             while item.name != caption:
                 item = self.key_to_item("Down", f"the menu item after '{item.name}'")
                 check((item.get_process_id(), item.path) != first,
                       f"no item '{caption}' after {path[:depth]}")
-            items.append(item)
             if depth + 1 < len(path):
                 item = self.key_to_item("Right", f"the submenu of '{caption}'")
         self.xdotool("key", "Return")
-        return items
 
 
 class Program:
@@ -265,10 +262,6 @@ class Program:
         return [w for w in map(app.getChildAtIndex, range(app.childCount))
                 if w and state(w, "SHOWING")]
 
-    def window(self, name):
-        return wait_for(lambda: next((w for w in self.windows() if w.name == name), None),
-                        f"window '{name}'")
-
     def message_box(self, text):
         # A showing message box one of whose labels holds text.
         def boxes():
@@ -291,16 +284,13 @@ def state(node, name):
     return node.getState().contains(getattr(pyatspi, "STATE_" + name))
 
 
-def descendants(node, only_showing=True):
-    result = []
-    for child in map(node.getChildAtIndex, range(node.childCount)):
-        if child is not None and (not only_showing or state(child, "SHOWING")):
-            result += [child] + descendants(child, only_showing)
-    return result
-
-
-def find_all(root, role, only_showing=True):
-    return [node for node in descendants(root, only_showing) if node.getRole() == role]
+def find_all(root, role):
+    # The showing descendants with the role.
+    found = []
+    for child in map(root.getChildAtIndex, range(root.childCount)):
+        if child is not None and state(child, "SHOWING"):
+            found += ([child] if child.getRole() == role else []) + find_all(child, role)
+    return found
 
 
 def find(root, role, name):
@@ -312,23 +302,6 @@ def find(root, role, name):
 
 def press(node):
     node.queryAction().doAction(0)  # a button's press, a check box's toggle, a tab's switch
-
-
-def tab_pages(window):
-    # {tab caption: (page tab, page)} of the window's tab widget: the tab bar and the stack of
-    # pages are children of the tab widget.
-    import pyatspi
-    tab_bar = find_all(window, pyatspi.ROLE_PAGE_TAB_LIST)[0]
-    stack = find_all(tab_bar.parent, pyatspi.ROLE_LAYERED_PANE)[0]
-    tabs = find_all(tab_bar, pyatspi.ROLE_PAGE_TAB)
-    return {tab.name: (tab, stack.getChildAtIndex(i)) for i, tab in enumerate(tabs)}
-
-
-def select_tab(window, tab_name):
-    tab, page = tab_pages(window)[tab_name]
-    press(tab)
-    wait_for(lambda: state(page, "SHOWING"), f"tab '{tab_name}' to be current")
-    return page
 
 
 def run(test):

@@ -99,7 +99,6 @@ TEST_F(LauncherTest, TheLaunchBatchGetsItsExactBytesWholeOrNotAtAll) {
              std::tuple{"C:\\hl.exe", "1.2.3.4 & format c:",
                         "The server address cannot go into a batch file: it holds the command "
                         "separator &."},
-             std::tuple{"C:\\hl.exe", "1.2.3.4\r\ndel *.*", "a line break"},
              std::tuple{"C:\\Tom & Jerry\\hl.exe", "1.2.3.4", "The Half-Life folder cannot"},
          }) {
         const auto refused = writeLaunchBatch(path, address, drives);

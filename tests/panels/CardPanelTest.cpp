@@ -1,27 +1,34 @@
-// What every card panel does, run on each card's data: load, Apply and the tray items, the slider
-// labels, the check boxes, the questions answered No, a store that refuses, Defaults and the option
-// pages.
+// What every card panel does, run on each card's data: load, Apply and the tray items (which read
+// every slider's label back), an empty store, the check boxes, the questions answered No, a store
+// that refuses, Defaults and the option pages. Then what only one card or panel does: the TNT's
+// one-row lists and driver label, the Banshee without a driver, the Voodoo Graphics batch file, and
+// the live settings: Matrox G100/G200 and Unreal boxes written the moment they are clicked (and put
+// back with a notice when the store does not take them), and the Matrox values read back at
+// start-up.
 
 #include <QCheckBox>
-#include <QLabel>
+#include <QListWidget>
 #include <QSlider>
+#include <QTest>
+
+#include <filesystem>
+#include <tuple>
 
 #include "PanelFixture.h"
 #include "engine/DriverSettings.h"
+#include "panels/live/MatroxPanel.h"
+#include "panels/live/UnrealPanel.h"
+#include "panels/tnt/TntPanel.h"
 #include "ui/CheckBox.h"
+#include "ui/ListBox.h"
+#include "ui/OneRowList.h"
 
 namespace tunexa::test {
 namespace {
 
 using enum platform::MessageAnswer;
 using platform::MessageBox;
-
-QString sliderText(const SliderRow& row, int position) {
-    return row.offset == kGamma ? QString::number(position / 20.0, 'f', 2)
-           : row.offset == kAntiAliasing
-               ? QString("2x1 2x2 3x2 3x3 4x2 4x3 4x4").split(' ')[position]
-               : QString::number(row.offset + position);
-}
+using platform::MessageButtons;
 
 MessageBox notice(const char* text) {
     return {text, text, platform::MessageButtons::Ok};
@@ -65,20 +72,14 @@ TEST_P(CardPanel, ApplyAndTheTrayItemsStoreEachControlUnderItsNameAndType) {
     }
 }
 
-// An empty store then leaves the sliders where they were and empties the labels.
-TEST_P(CardPanel, SliderLabelsFollowThePositionAndAnEmptyStoreEmptiesThem) {
-    for (const SliderRow& row : card().sliders) {
-        auto* slider = find<QSlider>(row.slider);
-        EXPECT_EQ(std::tuple(slider->maximum(), slider->pageStep()), std::tuple(row.maximum, 5))
-            << row.slider;
-        for (const int position : {row.maximum, 0, 1}) {
-            slider->setValue(position);
-            EXPECT_EQ(find<QLabel>(row.label)->text(), sliderText(row, position)) << row.slider;
-        }
+// An empty store leaves the sliders where they were and empties the labels.
+TEST_P(CardPanel, AnEmptyStoreLeavesTheSlidersAndEmptiesTheLabels) {
+    for (QSlider* slider : form.findChildren<QSlider*>()) {
+        slider->setValue(1);
     }
     load();
-    for (const SliderRow& row : card().sliders) {
-        EXPECT_EQ(find<QSlider>(row.slider)->value(), 1) << row.slider;
+    for (const QSlider* slider : form.findChildren<QSlider*>()) {
+        EXPECT_EQ(slider->value(), 1) << slider->objectName().toStdString();
     }
     expect(card().empty);
 }
@@ -183,6 +184,147 @@ TEST_P(CardPanel, OptionButtonsShowOnePageAtATime) {
 INSTANTIATE_TEST_SUITE_P(Cards, CardPanel,
                          testing::Values(&tntCard(), &voodoo2Card(), &bansheeCard(), &voodooCard()),
                          [](const auto& param) { return std::string(param.param->name); });
+
+using CardBranches = PanelFixture;
+
+// Start-up for a configured card loads twice, then leaves each list's item in view unselected. A
+// tray item stores a clicked item, not one only scrolled to; Apply stores the item in view.
+TEST_F(CardBranches, TntListsStoreTheClickedItemFromTheTrayAndTheItemInViewOnApply) {
+    start(tntCard());
+    set({"chkTNTD3Daa=0"});
+    seedStore(tntCard().seeded);
+    load();
+    load();
+    find<QObject>("panelTNT")->findChild<panels::TntPanel*>()->deselectListsAtTopIndex();
+    expect({"lstTNTD3Dmip=", "lstTNTD3Dmipm=", "lstTNTGLtexq=", "!lblTNTD3DaaP=enabled"});
+    EXPECT_EQ(find<ui::OneRowList>("lstTNTGLtexq")->topIndex(), 2);
+    ui::selectItem(find<QListWidget>("lstTNTD3Dmipd"), 2);
+    find<ui::OneRowList>("lstTNTD3Dmipm")->setTopIndex(0);
+    answer({Yes, Yes, Ok});
+    trigger("mPopTNTV_1");
+    expect({"N:LODBIASADJUST=d4", "N:AUTOMIPMAPMETHOD=d1", "N:MIPMAPLEVELS=d5",
+            "NG:TextureQuality=b03", "lstTNTD3Dmip=5"});
+    QTest::keyClick(find<QWidget>("lstTNTD3Dmipd"), Qt::Key_Up);
+    click("cmdTNTapply");
+    expect({"N:LODBIASADJUST=d2", "lstTNTD3Dmipd=High image quality"});
+}
+
+TEST_F(CardBranches, BansheeWithoutADriverKeepsTheClocksAndSaysSo) {
+    start(bansheeCard());
+    seedStore({"BD:SSTH3_RGAMMA=s1.40"});
+    load();
+    set({"sld3DfxBansheeGrx=5"});
+    answer({Yes, Ok, Yes, Ok});
+    click("cmd3DfxBansheeapply");
+    EXPECT_EQ(boxes.shown().back(),
+              MessageBox({"Banshee Settings Applied\r\nThe core and memory clocks were not saved "
+                          "because no Banshee driver was found.",
+                          "Banshee Settings Applied", MessageButtons::Ok}));
+    expect({"BD:SSTH3_RGAMMA=s1.40", "lbl3DfxBansheeGrxVal=105"});
+    trigger("mPopBMem_3");
+    EXPECT_EQ(boxes.shown().back(),
+              MessageBox({"The clock was not saved because no Banshee driver was found.", "Tunexa",
+                          MessageButtons::Ok}));
+}
+
+std::string glide(const char* clock, const char* fastMem, const char* fastPci, const char* vsync) {
+    return std::string("REM -- Written by Tunexa v1.0.7 for Win95/98 - Public Beta --\r\n") +
+           "SET SST_GRXCLK=" + clock + "\r\nSET SST_FASTMEM=" + fastMem +
+           "\r\nSET SST_FASTPCIRD=" + fastPci + "\r\nSET SST_SWAP_EN_WAIT_ON_VSYNC=" + vsync +
+           "\r\nSET FX_GLIDE_SWAPINTERVAL=0\r\n";
+}
+
+// A clock off the scale leaves the slider and is written as it is. An unsafe stored clock or a
+// missing drive is refused: neither the file nor the own values change; the notice says why.
+TEST_F(CardBranches, VoodooApplyReplacesTheSixGlideLinesOrRefusesAnUnsafeClockOrAMissingDrive) {
+    start(voodooCard());
+    const auto batch = [this] { return fileBytes(dir / "drive_c" / "tunexa.bat"); };
+    // Loads `stored`, applies, and finds `expected` in the batch file.
+    const auto applyLoaded = [&](const StoreEntries& stored, const std::string& expected) {
+        seedStore(stored);
+        load();
+        answer({Yes, Ok});
+        click("cmd3DfxVapply");
+        EXPECT_EQ(batch(), expected);
+    };
+    applyLoaded(voodooCard().seeded, glide("58", "1", "0", "0"));
+    set({"sld3DfxVCore=2"});
+    applyLoaded({"3D:Voodoo GRXCLK=s65", "3D:Voodoo FastPCI=s1", "3D:Voodoo Vsync=s1",
+                 "3D:Voodoo FastMem=s0"},
+                glide("65", "0", "1", "1"));
+    expect({"sld3DfxVCore=2", "lbl3DfxVCoreVal=65"});
+    for (const auto& [clock, why] :
+         {std::pair{"s50 & deltree c:\\", "The core clock"}, std::pair{"s55", "Cannot write"}}) {
+        if (QByteArray(why) == "Cannot write") {
+            std::filesystem::remove(dir / "dosdevices" / "c:");
+            std::filesystem::create_directory_symlink(dir / "unmounted", dir / "dosdevices" / "c:");
+        }
+        seedStore({std::string("3D:Voodoo GRXCLK=") + clock});
+        const auto own = store();
+        applyLoaded({}, batch());
+        EXPECT_EQ(boxes.shown().back().title, "Settings Not Applied");
+        EXPECT_TRUE(
+            boxes.shown().back().prompt.startsWith(QString("Settings Not Applied\r\n") + why))
+            << boxes.shown().back().prompt.toStdString();
+        EXPECT_EQ(store(), own);
+    }
+}
+
+// A live box, the store entry it writes (with "1" ticked, "0" unticked) and the frame it switches
+// on and off.
+const std::tuple<const char*, const char*, const char*> kLiveBoxes[] = {
+    {"chkG200sub", "MX:Use Subpixel=s", nullptr},
+    {"chkG200aniso", "MX:Anisotropic=s", nullptr},
+    {"chkG200V", "MX:Flip on VBlank=s", nullptr},
+    {"chkMatroxOnOff", "TX:Matrox Enable=s", "frameMatrox"},
+    {"chkUnrealTrueC", "UR:TrueColor=d", nullptr},
+    {"chkUnrealDoTri", "UR:DoTrilinear=d", nullptr},
+    {"chkUnrealTB", "UR:TripleBuffering=d", nullptr},
+    {"chkUnrealDoFlip", "UR:DoFlip=d", nullptr}};
+
+// The Unreal boxes start unticked whatever the store holds.
+class LiveSettings : public PanelFixture {
+  protected:
+    const bool unrealStored = (seedStore({"UR:DoTrilinear=d1", "UR:DoFlip=d1"}), true);
+    panels::MatroxPanel matrox{*find<panels::MatroxFrame>("panelMatrox"), *form.ui.chkMatroxOnOff,
+                               boxes};
+    panels::UnrealPanel unreal{*find<panels::TntTab>("panelTNT"), boxes};
+};
+
+TEST_F(LiveSettings, EachClickWritesItsBoxsValueOrPutsTheBoxBack) {
+    expect({"chkUnrealTrueC=0", "chkUnrealDoTri=0", "chkUnrealTB=0", "chkUnrealDoFlip=0"});
+    for (const auto& [box, entry, frame] : kLiveBoxes) {
+        for (const std::string value : {"1", "0"}) {
+            SCOPED_TRACE(box);
+            find<QCheckBox>(box)->click();
+            expect({(entry + value).c_str()});
+            if (frame != nullptr) {
+                EXPECT_EQ(controlState(form, frame), value == "1" ? "enabled" : "disabled");
+            }
+        }
+    }
+    // A store another program holds: the box goes back to what is stored and says why.
+    const StoreLock lock;
+    for (const char* box : {"chkMatroxOnOff", "chkUnrealTrueC"}) {
+        answer({Ok});
+        find<QCheckBox>(box)->click();
+        expect({(std::string(box) + "=0").c_str(), "TX:Matrox Enable=s0", "UR:TrueColor=d0"});
+        EXPECT_EQ(boxes.shown().back().title, "Setting Not Saved");
+    }
+}
+
+// The texts "1" and "0" tick and untick a box; anything else leaves it as it was and is not
+// written back.
+TEST_F(LiveSettings, StartUpTicksTheMatroxBoxesOnlyFromTheTextsZeroAndOne) {
+    set({"chkG200V=0", "chkG200aniso=1", "chkG200sub=0", "chkMatroxOnOff=1"});
+    const StoreEntries values = {"MX:Anisotropic=d1", "MX:Flip on VBlank=s1",
+                                 "MX:Use Subpixel=syes", "TX:Matrox Enable=s0"};
+    seedStore(values);
+    matrox.RestoreMatroxSettings();
+    expect({"chkG200V=1", "chkG200aniso=1", "chkG200sub=0", "chkMatroxOnOff=0",
+            "frameMatrox=disabled"});
+    EXPECT_EQ(storeEntries({"MX", "TX"}), values);
+}
 
 }  // namespace
 }  // namespace tunexa::test

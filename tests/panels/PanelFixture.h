@@ -2,7 +2,7 @@
 
 // One card panel on the real main window, offscreen, over a fresh hive, with scripted message
 // boxes. Each card is data (PanelFixture.cpp): its buttons and messages, the store it is seeded
-// with and what the store holds after Apply or Defaults, its sliders, and its tray items and what
+// with and what the store holds after Apply or Defaults, and its tray items and what
 // they do.
 //
 // Expectations are texts "<name>=<state>": a control's or tray group's state (ControlState.h) or,
@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "ControlState.h"
-#include "ScriptedMessageBoxes.h"
+#include "FakePlatform.h"
 #include "StoreEntries.h"
 #include "TempRoot.h"
 #include "app/Form1.h"
@@ -25,16 +25,6 @@
 namespace tunexa::test {
 
 class PanelFixture;
-
-// A slider and its value label: position p shows `offset` + p, or a gamma or anti-aliasing text.
-inline constexpr int kGamma = -1;
-inline constexpr int kAntiAliasing = -2;
-struct SliderRow {
-    const char* slider;
-    const char* label;
-    int offset;
-    int maximum;
-};
 
 // A tray item ("<group>_<index>" or a single item) answered Yes, and what follows.
 struct TrayCase {
@@ -61,9 +51,8 @@ struct Card {
     StoreEntries appliedChanges;  // to `seeded`, by Defaults, a load and Apply
     StoreEntries factory;         // after a load, Defaults and Apply
     std::vector<const char*> loaded, factoryShown, empty;  // after those loads and Apply
-    std::vector<SliderRow> sliders;
-    std::vector<const char*> edits;  // made on the panel and not applied
-    std::vector<TrayCase> tray;      // in order, after Apply of `seeded` and the edits
+    std::vector<const char*> edits;                        // made on the panel and not applied
+    std::vector<TrayCase> tray;  // in order, after Apply of `seeded` and the edits
     // "<box>|<key>:<value name>|<ticking data>|<unticking data>[|<unticked, written>]": a fifth
     // field, empty for a deleted value, when an unticked box does not write its unticking data.
     std::vector<const char*> checks;

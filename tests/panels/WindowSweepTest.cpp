@@ -27,12 +27,13 @@ namespace tunexa::test {
 namespace {
 
 // Each row: the frame, tab page or window some controls sit in, then those controls in Tab order,
-// each "<name>[=<caption>][^<accessible name>][~<as loaded>][><buddy>][|<tooltip>]", split by
-// ';'. The caption is the text, title or window title shown or, for a control without one
-// (slider, list, text box, picture), its accessible name; a captioned control has an accessible
-// name only where its caption alone would be ambiguous; "*" is any text, and without "=" the
-// control shows no text (a value label). "As loaded" is the widest text a load puts into a value
-// label ("2.00" when not given) or a list's items, split by ','.
+// each "<name>[=<caption>][^<accessible name>][~<as loaded>][><buddy>][|<tooltip>][#<maximum>]",
+// split by ';' (a slider's maximum; every slider pages by 5). The caption is the text, title or
+// window title shown or, for a control without one (slider, list, text box, picture), its
+// accessible name; a captioned control has an accessible name only where its caption alone would be
+// ambiguous; "*" is any text, and without "=" the control shows no text (a value label). "As
+// loaded" is the widest text a load puts into a value label ("2.00" when not given) or a list's
+// items, split by ','.
 const std::pair<const char*, const char*> kForm1[] = {
     {"Form1",
      "Form1=Tunexa v1.0.7 for Win95/98 - Public Beta;SSTab1;tabMainSettings=  Main Settings;"
@@ -74,11 +75,11 @@ const std::pair<const char*, const char*> kForm1[] = {
      "chkTNTCpuOpt=Disable support for Pentium III|Disable support for Pentium III / Katmai;"
      "chkTNTNV4=Power User;chkTNTDX6=DX6 Support;chkTNTSetVsync=VSync On/Off"},
     {"frameTNTOC",
-     "lblTNTCoreClk=Core>sldTNTCoreClk;sldTNTCoreClk=Core clock;lblTNTCoreVal;"
-     "lblTNTMemClk=Memory>sldTNTMemClk;sldTNTMemClk=Memory clock;lblTNTMemVal"},
+     "lblTNTCoreClk=Core>sldTNTCoreClk;sldTNTCoreClk=Core clock#30;lblTNTCoreVal;"
+     "lblTNTMemClk=Memory>sldTNTMemClk;sldTNTMemClk=Memory clock#20;lblTNTMemVal"},
     {"frameTNTD3D",
      "chkTNTFogTable=Fog Table Emulation;chkTNTD3Daa=Anti-Aliasing;"
-     "sldTNTD3Daa=Anti-aliasing method;lblTNTD3DaaVal;lblTNTD3DaaI=Best Image Quality;"
+     "sldTNTD3Daa=Anti-aliasing method#6;lblTNTD3DaaVal;lblTNTD3DaaI=Best Image Quality;"
      "lblTNTD3DaaP=Best Performance;chkTNTD3Ddither=Allow mipmap dithering;"
      "lblTNTD3Dmip=Mipmap Levels>lstTNTD3Dmip;lstTNTD3Dmip=Mipmap levels~1,12;"
      "lblTNTD3Dmipm=Auto mipmap method>lstTNTD3Dmipm;"
@@ -95,23 +96,23 @@ const std::pair<const char*, const char*> kForm1[] = {
     {"frame3DfxBanshee",
      "picBansheeCard=Banshee card;picBansheeChip=Banshee chip;cmdShowBanD3D=D3D Options;"
      "cmdShowBanGlide=Glide Options;lbl3DfxBansheeGrx=Graphics Core>sld3DfxBansheeGrx;"
-     "sld3DfxBansheeGrx=Graphics core clock;lbl3DfxBansheeGrxVal;"
-     "lblBansheeMem=Memory Speed>sld3DfxBansheeMem;sld3DfxBansheeMem=Memory clock;"
+     "sld3DfxBansheeGrx=Graphics core clock#20;lbl3DfxBansheeGrxVal;"
+     "lblBansheeMem=Memory Speed>sld3DfxBansheeMem;sld3DfxBansheeMem=Memory clock#20;"
      "lbl3DfxBansheeMemVal;cmd3DfxBansheereset=Defaults;cmd3DfxBansheeapply=Apply"},
     {"frameBansheeD3D",
      "picBanD3D=Direct3D card;cmdBanDback=Back;chkBanDVSync=VSync;chkBanDauto=Auto Mipmapping;"
      "chkBanDtri=Force Trilinear;chkBanDantialias=Force Anti Aliasing;"
-     "lblBanDRG=Red Gamma>sldBanDRG;sldBanDRG=Red gamma;lblBanDRGval;"
-     "lblBanDGG=Green Gamma>sldBanDGG;sldBanDGG=Green gamma;lblBanDGGval;"
-     "lblBanDBG=Blue Gamma>sldBanDBG;sldBanDBG=Blue gamma;lblBanDBGval"},
+     "lblBanDRG=Red Gamma>sldBanDRG;sldBanDRG=Red gamma#40;lblBanDRGval;"
+     "lblBanDGG=Green Gamma>sldBanDGG;sldBanDGG=Green gamma#40;lblBanDGGval;"
+     "lblBanDBG=Blue Gamma>sldBanDBG;sldBanDBG=Blue gamma#40;lblBanDBGval"},
     {"frameBansheeGlide",
      "picBanGlide=Glide card;cmdBanGback=Back;chkBanGVSync=VSync;chkBanGrush=Rush Emulation;"
      "chkBanGadvance=Advanced Filtering;chkBanGtriple=Triple Buffering;"
-     "lblBanGRG=Red Gamma>sldBanGRG;sldBanGRG=Red gamma;lblBanGRGval;"
-     "lblBanGGG=Green Gamma>sldBanGGG;sldBanGGG=Green gamma;lblBanGGGval;"
-     "lblBanGBG=Blue Gamma>sldBanGBG;sldBanGBG=Blue gamma;lblBanGBGval"},
+     "lblBanGRG=Red Gamma>sldBanGRG;sldBanGRG=Red gamma#40;lblBanGRGval;"
+     "lblBanGGG=Green Gamma>sldBanGGG;sldBanGGG=Green gamma#40;lblBanGGGval;"
+     "lblBanGBG=Blue Gamma>sldBanGBG;sldBanGBG=Blue gamma#40;lblBanGBGval"},
     {"frame3DfxV",
-     "lbl3DfxVCore=Graphics Core>sld3DfxVCore;sld3DfxVCore=Graphics core clock;lbl3DfxVCoreVal;"
+     "lbl3DfxVCore=Graphics Core>sld3DfxVCore;sld3DfxVCore=Graphics core clock#10;lbl3DfxVCoreVal;"
      "chk3DfxVVsync=VSync;chk3DfxVFastMem=Fast Mem;chk3DfxVFastPCI=Fast PCI;"
      "cmd3DfxVreset=Reset to Defaults;cmd3DfxVapply=Apply"},
     {"frame3DfxV2",
@@ -119,15 +120,16 @@ const std::pair<const char*, const char*> kForm1[] = {
      "frameV2D3D=Direct3D;frameV2Glide=Glide"},
     {"frameV2D3D",
      "chkV2D3Dvs=VSync;chkV2D3Dam=Auto Mipmapping;chkV2D3Dft=Force Trilinear;"
-     "chkV2D3Dfa=Force Anti Aliasing;lblV2D3DCore=Core Speed>sldV2D3DCore;sldV2D3DCore=Core clock;"
-     "lblV2D3DCoreVal;lblV2D3DRG=Red Gamma>sldV2D3DRG;sldV2D3DRG=Red gamma;lblV2DRGVal;"
-     "lblV2D3DGG=Green Gamma>sldV2D3DGG;sldV2D3DGG=Green gamma;lblV2DGGVal;"
-     "lblV2D3DBG=Blue Gamma>sldV2D3DBG;sldV2D3DBG=Blue gamma;lblV2DBGVal"},
+     "chkV2D3Dfa=Force Anti Aliasing;lblV2D3DCore=Core Speed>sldV2D3DCore;"
+     "sldV2D3DCore=Core clock#20;lblV2D3DCoreVal;lblV2D3DRG=Red Gamma>sldV2D3DRG;"
+     "sldV2D3DRG=Red gamma#40;lblV2DRGVal;"
+     "lblV2D3DGG=Green Gamma>sldV2D3DGG;sldV2D3DGG=Green gamma#40;lblV2DGGVal;"
+     "lblV2D3DBG=Blue Gamma>sldV2D3DBG;sldV2D3DBG=Blue gamma#40;lblV2DBGVal"},
     {"frameV2Glide",
      "chkV2Gtriple=Triple Buffering;chkV2Glimit=Limit to 2Mb;chkV2Gadvance=Advanced Filtering;"
-     "chkV2GVSync=VSync;lblV2GCore=Core Speed>sldV2GCore;sldV2GCore=Core clock;lblV2GCoreVal;"
-     "Label1=Red Gamma>sldV2GRG;sldV2GRG=Red gamma;lblV2GRGVal;lblV2GGG=Green Gamma>sldV2GGG;"
-     "sldV2GGG=Green gamma;lblV2GGGVal;lblV2GBG=Blue Gamma>sldV2GBG;sldV2GBG=Blue gamma;"
+     "chkV2GVSync=VSync;lblV2GCore=Core Speed>sldV2GCore;sldV2GCore=Core clock#20;lblV2GCoreVal;"
+     "Label1=Red Gamma>sldV2GRG;sldV2GRG=Red gamma#40;lblV2GRGVal;lblV2GGG=Green Gamma>sldV2GGG;"
+     "sldV2GGG=Green gamma#40;lblV2GGGVal;lblV2GBG=Blue Gamma>sldV2GBG;sldV2GBG=Blue gamma#40;"
      "lblV2GBGVal"},
     {"frame3DfxV2", "cmd3DfxV2reset=Defaults;cmd3DfxV2apply=Apply"},
     {"tabOtherStuff",
@@ -169,7 +171,7 @@ const std::pair<const char*, const char*> kPages[] = {{"frameV2Glide", "frameV2D
 const QStringList kShownWhenFound = {"chkReadMachine", "lblMachineFolder"};
 
 struct Entry {
-    QString container, name, caption, accessibleName, loaded, buddy, toolTip;
+    QString container, name, caption, accessibleName, loaded, buddy, toolTip, maximum;
 };
 
 using Rows = std::span<const std::pair<const char*, const char*>>;
@@ -183,10 +185,10 @@ std::vector<Entry> catalogue(Rows rows) {
                 text = text.section(mark, 0, 0);
                 return rest;
             };
-            const QString toolTip = take('|'), buddy = take('>'), loaded = take('~');
-            const QString accessibleName = take('^'), caption = take('=');
+            const QString maximum = take('#'), toolTip = take('|'), buddy = take('>');
+            const QString loaded = take('~'), accessibleName = take('^'), caption = take('=');
             entries.push_back({QString::fromLatin1(container), text, caption, accessibleName,
-                               loaded, buddy, toolTip});
+                               loaded, buddy, toolTip, maximum});
         }
     }
     return entries;
@@ -246,6 +248,10 @@ void expectCatalogue(QWidget& window, Rows rows) {
         if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             EXPECT_EQ(label->buddy() ? label->buddy()->objectName() : QString(), entry.buddy);
             EXPECT_EQ(entry.name.startsWith("pic"), !label->pixmap().isNull()) << "artwork";
+        }
+        if (const auto* slider = qobject_cast<const QSlider*>(widget)) {
+            EXPECT_EQ(QString("%1/%2").arg(slider->maximum()).arg(slider->pageStep()),
+                      entry.maximum + "/5");
         }
         EXPECT_EQ(containerOf(widget), entry.container);
         const bool page = std::count_if(std::begin(kPages), std::end(kPages),

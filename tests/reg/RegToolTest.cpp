@@ -4,24 +4,15 @@
 #include <gmock/gmock.h>
 #include <sqlite3.h>
 
-#include <sstream>
-
-#include "Command.h"
 #include "CregFile.h"
 #include "FatImage.h"
 #include "HiveTest.h"
 #include "RegText.h"
+#include "RegTool.h"
 #include "platform/files/DriveC.h"
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
-#include "store/Ansi.h"
 #include "store/Registry.h"
-
-// libcreg leaks a 24-byte data-block entry when it gives up on some damaged files (a bare C
-// program that frees everything shows it too); LeakSanitizer still reports every leak of ours.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libcreg_data_block_entry_initialize\n";
-}
 
 namespace tunexa::regtool::test {
 namespace {
@@ -35,11 +26,6 @@ using namespace tunexa::test;  // files, registry text, CREG files and the tempo
 // The tool run on the test's own hive.
 class RegTest : public HiveTest {
   protected:
-    struct Outcome {
-        int code;
-        std::string out, err;
-    };
-
     // "DIR/" in a text stands for the test's folder.
     std::string within(std::string text) const {
         const std::string folder = dir_.path().string() + "/";
@@ -50,18 +36,10 @@ class RegTest : public HiveTest {
         return text;
     }
 
-    // The tool run on `args`, arguments separated by '|', on the test's hive or `on`.
-    Outcome reg(const std::string& args, const std::string& input = "", store::Hive* on = nullptr) {
-        std::vector<std::string> list;
-        for (std::size_t start = 0; !args.empty() && start <= args.size();) {
-            const auto end = std::min(args.find('|', start), args.size());
-            list.push_back(within(args.substr(start, end - start)));
-            start = end + 1;
-        }
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        const int code = run(on ? *on : hive(), list, in, out, err);
-        return {code, out.str(), err.str()};
+    // The tool run on `args` (DIR/ is the test's folder) on the test's hive or `on`.
+    RegOutcome reg(const std::string& args, const std::string& input = "",
+                   store::Hive* on = nullptr) {
+        return runReg(on ? *on : hive(), within(args), input);
     }
 
     // Everything below a root as a REGEDIT4 text: what a test compares the store by.
@@ -85,26 +63,20 @@ const std::string kDone = "The operation completed successfully.\n";
 TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
     putFile(dir_ / "empty.reg", "");
     putFile(dir_ / "other.reg", "REGEDIT 4\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n");
-    putFile(dir_ / "good.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n");
     // Arguments with '|' between them (DIR/ is the test's folder), and the reason.
     for (const auto& [args, message] : std::vector<std::pair<std::string, std::string>>{
              {"", "ERROR: Invalid syntax. An operation is missing.\nType \"tunexa-reg /?\""},
              {"COPY|HKLM\\Foo", "\"COPY\" is not an operation tunexa-reg knows: use QUERY, ADD,"},
              {"query", "The key name is missing.\nType \"tunexa-reg QUERY /?\" for usage."},
              {"query|HKXX\\Foo", "ERROR: Invalid key name. A key starts with HKLM,"},
-             {"query|\\\\pc\\HKLM\\Foo", "Remote machines are not supported"},
              {"query|HKLM\\Foo|/v", "/v needs a value after it."},
-             {"add|HKXX\\Foo|/ve|/v|a", "/v and /ve cannot be used together."},
              {"query|HKLM\\Foo|/v:a", "Unknown switch \"/v:a\"."},
              {"query|HKLM\\Foo|more", "Too many arguments: \"more\"."},
-             {"add|HKLM\\Foo|/v|a|-V|b", "-V is given more than once."},
              {"add|HKLM\\Foo|/v|a|/t|REG_TEXT", "Unknown type \"REG_TEXT\""},
              {"add|HKLM\\Foo|/v|a|/t|REG_DWORD|/d|4294967296",
               "valid numeric value for /d: 0 to 4294967295,"},
              {"add|HKLM\\Foo|/v|a|/t|REG_QWORD|/d|-5", "0 to 18446744073709551615"},
              {"add|HKLM\\Foo|/v|a|/t|REG_BINARY|/d|abc", "/d for REG_BINARY must be hex digits"},
-             {"add|HKLM\\Foo|/v|a|/s|#|/d|x", "/s is only for REG_MULTI_SZ data."},
-             {"add|HKLM\\Foo|/v|a|/t|REG_MULTI_SZ|/s|##", "/s needs exactly one character."},
              {"add|HKLM\\Foo|/v|a|/t|REG_MULTI_SZ|/d|a\\0\\0b", "cannot hold an empty string"},
              {"add|HKLM\\Foo|/v|\xE6\x97\xA5", "ERROR: The value name holds characters that the"},
              {"delete|HKLM|/f", "ERROR: Invalid key name. A root key cannot be deleted."},
@@ -112,15 +84,12 @@ TEST_F(RegTest, RefusalsExitOneWithTheReasonAndChangeNothing) {
              {"undo|501", "N must be a number of changes from 1 to 500."},
              {"query|HKLM\\Nope", kNotFound},
              {"delete|HKLM|/v|Nope|/f", kNotFound},
-             {"add|HKLM\\" + keyPath(513), "key is 513 levels deep, more than the 512 the"},
-             {"query|HKLM\\a\\" + std::string(256, 'k'), "a key name of 256 characters is longer"},
-             {"add|HKLM\\a|/v|" + std::string(16384, 'v'), "value name of 16384 characters is"},
              {"import|DIR/missing.reg", "ERROR: Error opening the file DIR/missing.reg. There"},
              {"import|DIR/empty.reg",
               "ERROR: DIR/empty.reg is not a registry script: its first line must be \"REGEDIT4\" "
               "or \"Windows Registry Editor Version 5.00\". Nothing was imported.\n"},
              {"import|DIR/other.reg", "other.reg is not a registry script"},
-             {"import|DIR/good.reg|HKLM", "are for Windows 95/98 registry files (SYSTEM.DAT"}}) {
+         }) {
         const auto outcome = reg(args);
         EXPECT_EQ(std::to_string(outcome.code) + outcome.out, "1") << args.substr(0, 60);
         EXPECT_THAT(outcome.err, HasSubstr(within(message)));
@@ -218,8 +187,9 @@ TEST_F(RegTest, CommandsPrintAndChangeWhatRegExeWould) {
     EXPECT_EQ(hive().subkeys(HKLM, ""), std::vector<std::string>{"Software"});
 }
 
-// EXPORT, then IMPORT, brings the tree back; the file is written whole, through a temporary file
-// that never stays behind. A line IMPORT skips is named; the rest goes in.
+// EXPORT, then IMPORT, brings the tree back; a file that cannot be written is refused (the
+// project's file writer, whose temporary files the drive tests watch). A line IMPORT skips is
+// named; the rest goes in.
 TEST_F(RegTest, ExportAndImportBringBackTheTree) {
     seed();
     ASSERT_EQ(reg("export|HKLM\\Software|DIR/backup.reg|/5").code, 0);
@@ -233,9 +203,6 @@ TEST_F(RegTest, ExportAndImportBringBackTheTree) {
         const auto refused = reg("export|HKLM\\Software|"s + target + "|/y");
         EXPECT_EQ(refused.code, 1);
         EXPECT_EQ(refused.err.find("ERROR: Cannot write "), 0u);
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos);
     }
     const auto file = putFile(dir_ / "in.reg",
                               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Imported]\r\n"
@@ -287,41 +254,9 @@ TEST_F(RegTest, AStoreThatCannotSaveKeepsNothingAndSaysWhy) {
 }
 
 // Every write is a recorded change: HISTORY lists it, UNDO puts it back (asking before it
-// overwrites what changed since), PROFILE keeps and restores the managed values.
+// overwrites what changed since), PROFILE keeps and restores the managed values and, with drive C:
+// a disk image, the Glide batch file inside it.
 TEST_F(RegTest, HistoryUndoAndProfilesWorkOnTheRecord) {
-    const std::string key = "HKLM\\Software\\3Dfx Interactive\\Voodoo2\\D3D";
-    const auto clock = [&] { return store::RegGetString(HKLM, key.substr(5), "SSTV2_GRXCLK"); };
-    EXPECT_EQ(reg("history").out, "No change is recorded.\n");
-    ASSERT_EQ(reg("add|" + key + "|/v|SSTV2_GRXCLK|/d|95|/f").code, 0);
-    const auto history = reg("history").out;
-    EXPECT_EQ(history.find("1    "), 0u) << history;
-    EXPECT_THAT(history,
-                HasSubstr("    tunexa-reg add \"" + key + "\" /v SSTV2_GRXCLK /d 95 /f\n"));
-    ASSERT_EQ(reg("profile|save|Quake").code, 0);
-    ASSERT_EQ(reg("add|" + key + "|/v|SSTV2_GRXCLK|/d|100|/f").code, 0);
-    EXPECT_EQ(reg("profile|list").out, "  Quake\n");
-    ASSERT_EQ(reg("profile|apply|QUAKE").code, 0);
-    EXPECT_EQ(clock(), "95");
-    EXPECT_EQ(reg("profile|list").out, "* Quake\n");
-    EXPECT_EQ(reg("undo").out, "Undone: Apply profile \"Quake\"\n" + kDone);
-    EXPECT_EQ(clock(), "100");
-    ASSERT_EQ(reg("undo").code, 0);  // undoing the undo redoes
-    EXPECT_EQ(clock(), "95");
-
-    store::RegSetString(HKLM, key.substr(5), "SSTV2_GRXCLK", "99");  // elsewhere
-    const auto asked = reg("undo|2", "n\n");
-    EXPECT_THAT(asked.out, HasSubstr("SSTV2_GRXCLK: now REG_SZ 99, the change left REG_SZ 95"));
-    EXPECT_EQ(clock(), "99");
-    EXPECT_THAT(reg("undo|99").err, HasSubstr("changes are recorded. Nothing was undone."));
-    ASSERT_EQ(reg("undo|2|/f").code, 0);  // back to before the undo and its redo
-    EXPECT_EQ(clock(), "95");
-    ASSERT_EQ(reg("profile|delete|quake", "y\n").code, 0);
-    EXPECT_EQ(reg("profile|list").out, "");
-}
-
-// With drive C: a disk image, a profile covers the Glide batch file inside it: put back by
-// APPLY, and by UNDO as it was before.
-TEST_F(RegTest, ProfilesCoverTheGlideBatchFileInADiskImage) {
     const auto image = dir_ / "win98.img";
     makeFatImage(image, {"bare FAT16", 16, FatLayout::Bare, 0}, 8 * 1024);
     ASSERT_TRUE(files::useAsDriveC(image));
@@ -329,17 +264,38 @@ TEST_F(RegTest, ProfilesCoverTheGlideBatchFileInADiskImage) {
         shell("printf " + quote(bytes) + " | mcopy -o " + mtoolsImage(image, 0) +
               " - ::/TUNEXA.BAT");
     };
-    const auto batchNow = [&] {
-        return shell("mtype " + mtoolsImage(image, 0) + " ::/tunexa.bat");
+    const std::string key = "HKLM\\Software\\3Dfx Interactive\\Voodoo2\\D3D";
+    // The stored clock and the batch file.
+    const auto clock = [&] {
+        return store::RegGetString(HKLM, key.substr(5), "SSTV2_GRXCLK").value_or("-") + "|" +
+               shell("mtype " + mtoolsImage(image, 0) + " ::/tunexa.bat");
     };
+    EXPECT_EQ(reg("history").out, "No change is recorded.\n");
+    ASSERT_EQ(reg("add|" + key + "|/v|SSTV2_GRXCLK|/d|95|/f").code, 0);
+    const auto history = reg("history").out;
+    EXPECT_EQ(history.find("1    "), 0u) << history;
+    EXPECT_THAT(history,
+                HasSubstr("    tunexa-reg add \"" + key + "\" /v SSTV2_GRXCLK /d 95 /f\n"));
     batch("REM saved");
     ASSERT_EQ(reg("profile|save|Quake").code, 0);
+    ASSERT_EQ(reg("add|" + key + "|/v|SSTV2_GRXCLK|/d|100|/f").code, 0);
     batch("REM later");
     EXPECT_EQ(reg("profile|list").out, "  Quake\n");
-    ASSERT_EQ(reg("profile|apply|Quake").code, 0);
-    EXPECT_EQ(batchNow() + "|" + reg("profile|list").out, "REM saved|* Quake\n");
-    ASSERT_EQ(reg("undo").code, 0);
-    EXPECT_EQ(batchNow(), "REM later");
+    ASSERT_EQ(reg("profile|apply|QUAKE").code, 0);
+    EXPECT_EQ(clock(), "95|REM saved");
+    EXPECT_EQ(reg("profile|list").out, "* Quake\n");
+    EXPECT_EQ(reg("undo").out, "Undone: Apply profile \"Quake\"\n" + kDone);
+    EXPECT_EQ(clock(), "100|REM later");
+
+    store::RegSetString(HKLM, key.substr(5), "SSTV2_GRXCLK", "99");  // elsewhere
+    const auto asked = reg("undo|2", "n\n");
+    EXPECT_THAT(asked.out, HasSubstr("SSTV2_GRXCLK: now REG_SZ 99, the change left REG_SZ 100"));
+    EXPECT_EQ(clock(), "99|REM later");
+    EXPECT_THAT(reg("undo|99").err, HasSubstr("changes are recorded. Nothing was undone."));
+    ASSERT_EQ(reg("undo|2|/f").code, 0);  // back to before the profile and its undo
+    EXPECT_EQ(clock(), "100|REM later");
+    ASSERT_EQ(reg("profile|delete|quake", "y\n").code, 0);
+    EXPECT_EQ(reg("profile|list").out, "");
     std::filesystem::remove(files::Drives().dosdevices() / "c:");
 }
 
@@ -364,8 +320,7 @@ TEST_F(RegTest, W9xFilesGoUnderTheRootChosenOrImportNothing) {
               "SYSTEM.DAT holds no key HKEY_LOCAL_MACHINE\\Software\\Nope. Nothing"},
              {"SYSTEM.DAT", sound, "|HKU\\Software", 0,
               "ERROR: HKU\\Software is not under HKEY_LOCAL_MACHINE, where"},
-             {"SYSTEM.DAT", sound, "|/root:HKCU", 0, "/root takes HKLM or HKU."},
-             {"SYSTEM.DAT", sound, "|/codepage:77", 0, "code page 77 is not one libcreg reads"}}) {
+         }) {
         SCOPED_TRACE(message);
         hive().deleteKeyTree(HKLM, "");
         hive().deleteKeyTree(HKEY_USERS, "");

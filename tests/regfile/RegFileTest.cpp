@@ -7,7 +7,6 @@
 #include "regfile/Exporter.h"
 #include "regfile/Importer.h"
 #include "store/Ansi.h"
-#include "store/Registry.h"
 
 namespace tunexa::regfile::test {
 namespace {

