@@ -314,7 +314,7 @@ class SendTest : public HiveTest {
 
 // Only what differs goes, with its type and bytes or as a deletion; the same text with a NUL, the
 // same double word and Tunexa's own key stay behind; the Banshee clock goes into the machine's
-// class. Undo takes both files back.
+// class. The file reads back through IMPORT as the hive's values; undo takes both files back.
 TEST_F(SendTest, SendRegHoldsExactlyWhatDiffersAndUndoTakesItBack) {
     putFile(driveC_ / "autoexec.bat", "@ECHO OFF");
     const auto sent = reg("machine|send");
@@ -325,6 +325,13 @@ TEST_F(SendTest, SendRegHoldsExactlyWhatDiffersAndUndoTakesItBack) {
     EXPECT_EQ(file("TUNEXA/SEND.REG"), kSendReg);
     EXPECT_EQ(file("autoexec.bat"), "@ECHO OFF\r\n" + kBlock);
 
+    const auto other = store::Hive::open(dir_ / "other.db");
+    ASSERT_EQ(runReg(*other, "import|" + (driveC_ / "TUNEXA" / "SEND.REG").string()).code, 0);
+    for (const auto& [key, name] :
+         {std::pair{kV2, "SSTV2_RGAMMA"}, {kTnt, "TextureQuality"}, {kMatrox, "Anisotropic"}}) {
+        EXPECT_EQ(other->getValue(HKEY_LOCAL_MACHINE, key, name),
+                  hive().getValue(HKEY_LOCAL_MACHINE, key, name));
+    }
     EXPECT_EQ(hive().changes().front().title, "tunexa-reg machine send");
     ASSERT_EQ(reg("undo").code, 0);
     EXPECT_EQ(file("autoexec.bat"), "@ECHO OFF");
