@@ -10,7 +10,9 @@
 
 #include "AppFixture.h"
 #include "CregFile.h"
+#include "FatImage.h"
 #include "app/CheckWindow.h"
+#include "platform/files/DriveC.h"
 #include "store/Profiles.h"
 
 namespace tunexa::app::test {
@@ -143,11 +145,14 @@ TEST_F(CardSelectionTest, TheFirstRunEndsOnlyWhenItsChoiceWasSaved) {
     EXPECT_EQ(std::to_string(app_->isUnloaded()) + flag("Voodoo Available"), "11");
 }
 
-// The first run offers the machine's registry and ticks its cards; the machine's values stay where
-// the defaults would go. Later "Read from drive C:" reads it again as one change. (Drive C: as a
-// disk image is the machine tests' case.)
+// The first run offers the machine's registry (here on drive C: as a disk image) and ticks its
+// cards; the machine's values stay where the defaults would go. Later "Read from drive C:" (now a
+// folder) reads it again as one change.
 TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
-    putFile(driveC_ / "WINDOWS" / "SYSTEM.DAT", buildCregFile(kSystemDat));
+    putFile(dir_ / "tree" / "WINDOWS" / "SYSTEM.DAT", buildCregFile(kSystemDat));
+    makeFatImageOf(dir_ / "win98.img", {"FAT32 partition", 32, FatLayout::Partitioned, 1048576},
+                   dir_ / "tree", 40 * 1024);
+    ASSERT_TRUE(files::useAsDriveC(dir_ / "win98.img"));
     start();
     EXPECT_TRUE(app_->firstRun()->ui.chkReadMachine->isVisibleTo(app_->firstRun()));
     EXPECT_EQ(app_->firstRun()->ui.lblMachineFolder->text(), "C:\\WINDOWS");
@@ -159,6 +164,7 @@ TEST_F(CardSelectionTest, TheMachinesRegistryOnDriveCIsReadAndItsValuesKept) {
     EXPECT_EQ(std::to_string(app_->isUnloaded()) + text(kV2D3D, "SSTV2_GRXCLK"), "198");
 
     store::RegSetString(HKEY_LOCAL_MACHINE, kV2D3D, "SSTV2_GRXCLK", "95");
+    ASSERT_TRUE(files::useAsDriveC(files::Drives().dataRoot() / "drive_c"));
     start();
     putFile(driveC_ / "msdos.sys", "[Paths]\r\nWinDir=C:\\Win98\r\n");
     putFile(driveC_ / "win98" / "system.dat", buildCregFile(kSystemDat));
