@@ -253,6 +253,25 @@ TEST_F(RegTest, AStoreThatCannotSaveKeepsNothingAndSaysWhy) {
     EXPECT_EQ(reg("history").err, "ERROR: Error accessing the registry: no such table: changes\n");
 }
 
+// The real tunexa-reg on a store damaged by another program since a session closed it sound, its
+// time set back: the damage is caught before the write, told, and the file moved aside untouched;
+// the write goes into the empty store that takes its place.
+TEST_F(RegTest, TheToolMovesADamagedStoreAsideBeforeItWrites) {
+    const auto data = dir_ / "xdg";
+    const auto file = data / "tunexa" / "registry.db";
+    ASSERT_TRUE(store::Hive::open(file)->createKey(HKLM, "Kept"));
+    const std::string damaged = damageKeepingTime(file);
+    const std::string out = shell("XDG_DATA_HOME=" + data.string() +
+                                  " " TUNEXA_REG_BINARY " add 'HKLM\\New' /v v /d x /f");
+    const auto moved = out.substr(out.find(" moved to ") + 10,
+                                  out.find(" and an empty") - 10 - out.find(" moved to "));
+    EXPECT_EQ(out, "WARNING: The settings store " + file.string() +
+                       " was damaged; it was moved to " + moved +
+                       " and an empty one took its place.\n" + kDone);
+    EXPECT_EQ(fileBytes(moved), damaged);
+    EXPECT_EQ(store::Hive::open(file)->subkeys(HKLM, ""), std::vector<std::string>{"New"});
+}
+
 // Every write is a recorded change: HISTORY lists it, UNDO puts it back (asking before it
 // overwrites what changed since), PROFILE keeps and restores the managed values and, with drive C:
 // a disk image, the Glide batch file inside it.
