@@ -181,14 +181,14 @@ TEST(BatchText, RefusesWhatWouldBreakABatchLineAndSaysWhat) {
     }
 }
 
-const FatImageSpec kFat16{"FAT16 partition", 16, FatLayout::Partitioned, 1048576};
+const FatImageShape kFat16{"FAT16 partition", 16, FatLayout::Partitioned, 1048576};
 
 class ImageTest : public ::testing::Test {
   protected:
     // Makes the image and makes it drive C:.
-    void useImage(const FatImageSpec& spec, std::uint64_t kib = 40 * 1024) {
-        offset = spec.offset;
-        makeFatImage(image, spec, kib);
+    void useImage(const FatImageShape& shape, std::uint64_t kib = 40 * 1024) {
+        offset = shape.offset;
+        makeFatImage(image, shape, kib);
         ASSERT_TRUE(useAsDriveC(image, drives));
     }
     std::string mtools(const std::string& command) {
@@ -221,20 +221,20 @@ class ImageTest : public ::testing::Test {
 // bytes kept and its hidden and system attributes too; a read-only file refused as it was; no
 // temporary file left behind.
 TEST_F(ImageTest, BatchFilesAreWrittenExactlyInEveryLayout) {
-    for (const auto& [spec, described] : {
+    for (const auto& [shape, described] : {
              std::pair{kFat16, "FAT16 partition 1 (type 0x06) at byte 1048576 of a raw disk"},
-             std::pair{FatImageSpec{"FAT32 partition", 32, FatLayout::Partitioned, 32256},
+             std::pair{FatImageShape{"FAT32 partition", 32, FatLayout::Partitioned, 32256},
                        "FAT32 partition 1 (type 0x0C) at byte 32256 of a raw disk"},
-             std::pair{FatImageSpec{"bare FAT16", 16, FatLayout::Bare, 0},
+             std::pair{FatImageShape{"bare FAT16", 16, FatLayout::Bare, 0},
                        "FAT16 volume without a partition table of a raw disk image"},
-             std::pair{FatImageSpec{"fixed VHD", 16, FatLayout::FixedVhd, 1048576},
+             std::pair{FatImageShape{"fixed VHD", 16, FatLayout::FixedVhd, 1048576},
                        "at byte 1048576 of a fixed-size VHD"},
-             std::pair{FatImageSpec{"logical drive", 16, FatLayout::Logical, 1080832},
+             std::pair{FatImageShape{"logical drive", 16, FatLayout::Logical, 1080832},
                        "FAT16 logical drive 5 (type 0x0E) at byte 1080832"},
          }) {
-        SCOPED_TRACE(spec.name);
+        SCOPED_TRACE(shape.name);
         fs::remove(image);
-        useImage(spec);
+        useImage(shape);
         EXPECT_NE(describeDriveC(drives).describe().find(described), std::string::npos)
             << describeDriveC(drives).describe();
         put("autoexec.bat", "@ECHO OFF\r\nPATH C:\\WINDOWS", "+h +s");

@@ -33,7 +33,7 @@ using namespace tunexa::test;
 using store::HKEY_LOCAL_MACHINE;
 using testing::HasSubstr;
 
-const FatImageSpec kImage{"FAT16 partition", 16, FatLayout::Partitioned, 1048576};
+const FatImageShape kImage{"FAT16 partition", 16, FatLayout::Partitioned, 1048576};
 
 class MachineTest : public HiveTest {
   protected:

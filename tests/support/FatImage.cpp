@@ -40,30 +40,31 @@ std::string mtoolsImage(const std::filesystem::path& image, std::uint64_t offset
     return "-i " + quote(image.string() + "@@" + std::to_string(offset));
 }
 
-void makeFatImage(const std::filesystem::path& file, const FatImageSpec& spec, std::uint64_t kib) {
+void makeFatImage(const std::filesystem::path& file, const FatImageShape& shape,
+                  std::uint64_t kib) {
     const std::string image = quote(file.string());
-    const std::uint64_t start = spec.offset / kSector;
+    const std::uint64_t start = shape.offset / kSector;
     const std::uint64_t sectors = kib * 1024 / kSector;
     const auto partition = [&](std::uint64_t from, std::uint64_t size, const char* type) {
         return "start=" + std::to_string(from) + ", size=" + std::to_string(size) +
                ", type=" + type;
     };
-    shell("truncate -s " + std::to_string(spec.offset + kib * 1024) + " " + image);
+    shell("truncate -s " + std::to_string(shape.offset + kib * 1024) + " " + image);
     // One primary partition, or an extended one from sector 2048 holding one logical drive.
     const std::string table =
-        spec.layout == FatLayout::Logical
+        shape.layout == FatLayout::Logical
             ? partition(2048, start - 2048 + sectors, "f") + "\n" + partition(start, sectors, "e")
-            : partition(start, sectors, spec.fatBits == 32 ? "c" : "6") + ", bootable";
-    if (spec.layout != FatLayout::Bare) {
+            : partition(start, sectors, shape.fatBits == 32 ? "c" : "6") + ", bootable";
+    if (shape.layout != FatLayout::Bare) {
         shell("printf " + quote(table + "\n") + " | sfdisk -q " + image);
     }
-    shell("mkfs.fat -F " + std::to_string(spec.fatBits) +
-          (spec.fatBits == 32   ? " -s 1"
-           : spec.fatBits == 16 ? " -s 2"
-                                : "") +
+    shell("mkfs.fat -F " + std::to_string(shape.fatBits) +
+          (shape.fatBits == 32   ? " -s 1"
+           : shape.fatBits == 16 ? " -s 2"
+                                 : "") +
           " --offset " + std::to_string(start) + " " + image + " " + std::to_string(kib) +
           " >/dev/null");
-    if (spec.layout == FatLayout::FixedVhd) {
+    if (shape.layout == FatLayout::FixedVhd) {
         std::string footer(512, '\0');
         footer.replace(0, 8, "conectix");
         footer[63] = 2;  // disk type, big-endian: fixed
@@ -71,11 +72,11 @@ void makeFatImage(const std::filesystem::path& file, const FatImageSpec& spec, s
     }
 }
 
-void makeFatImageOf(const std::filesystem::path& file, const FatImageSpec& spec,
+void makeFatImageOf(const std::filesystem::path& file, const FatImageShape& shape,
                     const std::filesystem::path& tree, std::uint64_t kib) {
-    makeFatImage(file, spec, kib);
+    makeFatImage(file, shape, kib);
     if (!std::filesystem::is_empty(tree)) {
-        shell("mcopy -s -m " + mtoolsImage(file, spec.offset) + " " + quote(tree.string()) +
+        shell("mcopy -s -m " + mtoolsImage(file, shape.offset) + " " + quote(tree.string()) +
               "/* ::/");
     }
 }

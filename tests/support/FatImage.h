@@ -13,19 +13,19 @@ namespace tunexa::test {
 
 enum class FatLayout { Partitioned, Bare, FixedVhd, Logical };
 
-struct FatImageSpec {
+struct FatImageShape {
     const char* name;
     int fatBits;  // 12, 16 or 32
     FatLayout layout;
     std::uint64_t offset;  // where the volume starts, in bytes
 };
 
-// The image of the spec at `file`, with `kib` KiB of volume; empty, with no files.
-void makeFatImage(const std::filesystem::path& file, const FatImageSpec& spec,
+// An empty image of that shape at `file`, with `kib` KiB of volume.
+void makeFatImage(const std::filesystem::path& file, const FatImageShape& shape,
                   std::uint64_t kib = 40 * 1024);
 
 // The same image holding a copy of the files and folders in `tree`, their names and times kept.
-void makeFatImageOf(const std::filesystem::path& file, const FatImageSpec& spec,
+void makeFatImageOf(const std::filesystem::path& file, const FatImageShape& shape,
                     const std::filesystem::path& tree, std::uint64_t kib = 8 * 1024);
 
 // Runs a shell command with /sbin on the path and mtools' geometry check off; its output, and

@@ -17,13 +17,13 @@ using namespace command;
 // How ADD turns /d into data for each type it accepts.
 enum class DataForm { Text, MultiText, Dword, DwordBigEndian, Qword, Hex };
 
-struct TypeSpec {
+struct AddType {
     std::string_view name;
     std::uint32_t code;
     DataForm form;
 };
 
-constexpr std::array<TypeSpec, 9> kAddTypes = {{
+constexpr std::array<AddType, 9> kAddTypes = {{
     {"REG_SZ", store::REG_SZ, DataForm::Text},
     {"REG_EXPAND_SZ", store::REG_EXPAND_SZ, DataForm::Text},
     {"REG_MULTI_SZ", store::REG_MULTI_SZ, DataForm::MultiText},
@@ -100,7 +100,7 @@ int add(Context& c, const Arguments& args) {
         return c.hive.createKey(key.root, key.path) ? succeed(c) : storeFailed(c);
     }
 
-    const TypeSpec* type = &kAddTypes[0];
+    const AddType* type = &kAddTypes[0];
     if (args.has("t")) {
         type = nullptr;
         for (const auto& candidate : kAddTypes) {
@@ -199,14 +199,14 @@ int add(Context& c, const Arguments& args) {
                                                                               : storeFailed(c);
 }
 
-constexpr std::array<SwitchSpec, 6> kSwitches = {
+constexpr std::array<Switch, 6> kSwitches = {
     {{"v", true}, {"ve", false}, {"t", true}, {"s", true}, {"d", true}, {"f", false}}};
 
 }  // namespace
 
 namespace command {
 
-extern const OperationSpec kAddOperation = {
+extern const Operation kAddOperation = {
     .name = "ADD",
     .switches = kSwitches,
     .usage =

@@ -13,15 +13,15 @@ namespace command {
 
 // Each operation is defined in a file of its own (QueryCommand.cpp, ...). A new operation is
 // one such file and one row here.
-extern const OperationSpec kQueryOperation;
-extern const OperationSpec kAddOperation;
-extern const OperationSpec kDeleteOperation;
-extern const OperationSpec kExportOperation;
-extern const OperationSpec kImportOperation;
-extern const OperationSpec kHistoryOperation;
-extern const OperationSpec kUndoOperation;
-extern const OperationSpec kProfileOperation;
-extern const OperationSpec kMachineOperation;
+extern const Operation kQueryOperation;
+extern const Operation kAddOperation;
+extern const Operation kDeleteOperation;
+extern const Operation kExportOperation;
+extern const Operation kImportOperation;
+extern const Operation kHistoryOperation;
+extern const Operation kUndoOperation;
+extern const Operation kProfileOperation;
+extern const Operation kMachineOperation;
 
 }  // namespace command
 
@@ -29,7 +29,7 @@ namespace {
 
 using namespace command;
 
-const std::array<const OperationSpec*, 9> kOperations = {
+const std::array<const Operation*, 9> kOperations = {
     &kQueryOperation,   &kAddOperation,  &kDeleteOperation,  &kExportOperation, &kImportOperation,
     &kHistoryOperation, &kUndoOperation, &kProfileOperation, &kMachineOperation};
 
@@ -81,18 +81,18 @@ int run(store::Hive& hive, const std::vector<std::string>& args, std::istream& i
         printOverview(out);
         return 0;
     }
-    for (const OperationSpec* spec : kOperations) {
-        if (ansi::equalsIgnoringCase(args[0], spec->name)) {
-            c.spec = spec;
+    for (const Operation* operation : kOperations) {
+        if (ansi::equalsIgnoringCase(args[0], operation->name)) {
+            c.operation = operation;
         }
     }
-    if (c.spec == nullptr) {
+    if (c.operation == nullptr) {
         return refuse(c, "\"" + args[0] + "\" is not an operation tunexa-reg knows: use " +
                              operationList() + ".");
     }
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (isHelp(args[i])) {
-            out << c.spec->usage;
+            out << c.operation->usage;
             return 0;
         }
     }
@@ -101,10 +101,10 @@ int run(store::Hive& hive, const std::vector<std::string>& args, std::istream& i
     if (!parsed) {
         return exitCode;
     }
-    if (c.spec->records) {
+    if (c.operation->records) {
         c.changeTitle = commandTitle(args);
     }
-    return c.spec->run(c, *parsed);
+    return c.operation->run(c, *parsed);
 }
 
 }  // namespace tunexa::regtool

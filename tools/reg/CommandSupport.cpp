@@ -25,8 +25,8 @@ constexpr std::string_view kCanceled = "The operation was canceled by the user."
 
 int refuse(Context& c, std::string_view detail) {
     c.err << "ERROR: Invalid syntax. " << detail << '\n'
-          << "Type \"" << kProgram << ' ' << (c.spec ? c.spec->name : "") << (c.spec ? " " : "")
-          << "/?\" for usage.\n";
+          << "Type \"" << kProgram << ' ' << (c.operation ? c.operation->name : "")
+          << (c.operation ? " " : "") << "/?\" for usage.\n";
     return 1;
 }
 
@@ -63,8 +63,8 @@ int succeed(Context& c) {
 
 int storeFailed(Context& c) {
     c.err << "ERROR: Error accessing the registry: " << c.hive.lastFailureMessage();
-    if (c.spec != nullptr && !c.spec->notDone.empty()) {
-        c.err << ". " << c.spec->notDone;
+    if (c.operation != nullptr && !c.operation->notDone.empty()) {
+        c.err << ". " << c.operation->notDone;
     }
     c.err << '\n';
     return 1;
@@ -136,8 +136,10 @@ std::string displayName(std::string_view name) {
 
 std::optional<Arguments> parseArguments(Context& c, const std::vector<std::string>& args,
                                         int& exitCode) {
-    const OperationSpec& spec = *c.spec;
-    auto fileSlotIs = [&](std::size_t index) { return spec.fileAt && *spec.fileAt == index; };
+    const Operation& operation = *c.operation;
+    auto fileSlotIs = [&](std::size_t index) {
+        return operation.fileAt && *operation.fileAt == index;
+    };
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -145,8 +147,8 @@ std::optional<Arguments> parseArguments(Context& c, const std::vector<std::strin
         if (looksLikeSwitch) {
             const std::string whole = lowerAscii(std::string_view(arg).substr(1));
             const std::string beforeColon = whole.substr(0, whole.find(':'));
-            const SwitchSpec* known = nullptr;
-            for (const auto& candidate : spec.switches) {
+            const Switch* known = nullptr;
+            for (const auto& candidate : operation.switches) {
                 if (candidate.name == (candidate.attached ? beforeColon : whole)) {
                     known = &candidate;
                 }
@@ -179,13 +181,13 @@ std::optional<Arguments> parseArguments(Context& c, const std::vector<std::strin
                 return std::nullopt;
             }
         }
-        if (parsed.positionals.size() >= spec.positionals + spec.optionalPositionals) {
+        if (parsed.positionals.size() >= operation.positionals + operation.optionalPositionals) {
             exitCode = refuse(c, "Too many arguments: \"" + arg + "\".");
             return std::nullopt;
         }
         parsed.positionals.push_back(arg);
     }
-    if (parsed.positionals.size() < spec.positionals) {
+    if (parsed.positionals.size() < operation.positionals) {
         exitCode = refuse(c, fileSlotIs(parsed.positionals.size()) ? "The file name is missing."
                                                                    : "The key name is missing.");
         return std::nullopt;

@@ -4,7 +4,7 @@
 // arguments, usage), argument parsing, the refusals and messages reg.exe gives, the Yes/No
 // question, and the key and value names taken from the command line.
 //
-// An operation is one file that defines its OperationSpec; Command.cpp lists the specs.
+// An operation is one file that defines its Operation description; Command.cpp lists them.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,7 +29,7 @@ inline constexpr std::string_view kProgram = "tunexa-reg";
 inline constexpr std::string_view kDefaultName = "(Default)";
 inline constexpr std::string_view kIndent = "    ";
 
-struct SwitchSpec {
+struct Switch {
     std::string_view name;  // lower case, without the leading '/' or '-'
     bool takesValue;        // the next argument is its value
     bool attached = false;  // the value follows a colon in the same argument: /root:HKLM
@@ -45,9 +45,9 @@ struct Arguments {
 
 struct Context;
 
-struct OperationSpec {
+struct Operation {
     std::string_view name;  // upper case, as the overview lists it
-    std::span<const SwitchSpec> switches;
+    std::span<const Switch> switches;
     std::size_t positionals = 1;          // KEY, or KEY FILE, or FILE
     std::size_t optionalPositionals = 0;  // that may follow them
     // The position of the file name among the positionals, if any: it may start with '/'.
@@ -66,7 +66,7 @@ struct Context {
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
-    const OperationSpec* spec = nullptr;
+    const Operation* operation = nullptr;
     // A recording operation's change: its title, and the change once it has begun.
     std::string changeTitle = {};
     std::optional<store::Change> change = {};
@@ -96,8 +96,8 @@ int refuseText(Context& c, std::string_view what);
 // Asks a Yes/No question the way reg.exe does; anything else asks again, no answer is No.
 bool confirm(Context& c, const std::string& question);
 
-// The operation's arguments after its name, checked against its spec. Nothing, with the refusal
-// written and the exit code set, when they do not fit.
+// The operation's arguments after its name, checked against its description. Nothing, with the
+// refusal written and the exit code set, when they do not fit.
 std::optional<Arguments> parseArguments(Context& c, const std::vector<std::string>& args,
                                         int& exitCode);
 

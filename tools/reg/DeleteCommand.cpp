@@ -61,14 +61,14 @@ int remove(Context& c, const Arguments& args) {
     return c.hive.deleteKeyTree(key.root, key.path) ? succeed(c) : storeFailed(c);
 }
 
-constexpr std::array<SwitchSpec, 4> kSwitches = {
+constexpr std::array<Switch, 4> kSwitches = {
     {{"v", true}, {"ve", false}, {"va", false}, {"f", false}}};
 
 }  // namespace
 
 namespace command {
 
-extern const OperationSpec kDeleteOperation = {
+extern const Operation kDeleteOperation = {
     .name = "DELETE",
     .switches = kSwitches,
     .usage =

@@ -42,13 +42,13 @@ int exportKey(Context& c, const Arguments& args) {
     return succeed(c);
 }
 
-constexpr std::array<SwitchSpec, 2> kSwitches = {{{"y", false}, {"5", false}}};
+constexpr std::array<Switch, 2> kSwitches = {{{"y", false}, {"5", false}}};
 
 }  // namespace
 
 namespace command {
 
-extern const OperationSpec kExportOperation = {
+extern const Operation kExportOperation = {
     .name = "EXPORT",
     .switches = kSwitches,
     .positionals = 2,

@@ -34,7 +34,7 @@ int history(Context& c, const Arguments&) {
 
 namespace command {
 
-extern const OperationSpec kHistoryOperation = {
+extern const Operation kHistoryOperation = {
     .name = "HISTORY",
     .switches = {},
     .positionals = 0,

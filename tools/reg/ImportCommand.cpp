@@ -200,13 +200,13 @@ int importFile(Context& c, const Arguments& args) {
     return succeed(c);
 }
 
-constexpr std::array<SwitchSpec, 2> kSwitches = {{{"root", true, true}, {"codepage", true, true}}};
+constexpr std::array<Switch, 2> kSwitches = {{{"root", true, true}, {"codepage", true, true}}};
 
 }  // namespace
 
 namespace command {
 
-extern const OperationSpec kImportOperation = {
+extern const Operation kImportOperation = {
     .name = "IMPORT",
     .switches = kSwitches,
     .optionalPositionals = 1,

@@ -94,7 +94,7 @@ int machineCommand(Context& c, const Arguments& args) {
 
 namespace command {
 
-extern const OperationSpec kMachineOperation = {
+extern const Operation kMachineOperation = {
     .name = "MACHINE",
     .switches = {},
     .positionals = 0,

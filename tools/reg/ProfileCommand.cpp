@@ -16,7 +16,7 @@ namespace {
 
 using namespace command;
 
-constexpr std::array<SwitchSpec, 1> kSwitches = {{{"f", false}}};
+constexpr std::array<Switch, 1> kSwitches = {{{"f", false}}};
 
 // What a profile covers on this machine: the values Tunexa manages, the Banshee clocks under
 // the display class its driver has, and the Glide batch file on drive C:.
@@ -91,7 +91,7 @@ int profile(Context& c, const Arguments& args) {
 
 namespace command {
 
-extern const OperationSpec kProfileOperation = {
+extern const Operation kProfileOperation = {
     .name = "PROFILE",
     .switches = kSwitches,
     .optionalPositionals = 1,

@@ -108,13 +108,13 @@ int query(Context& c, const Arguments& args) {
     return 0;
 }
 
-constexpr std::array<SwitchSpec, 3> kSwitches = {{{"v", true}, {"ve", false}, {"s", false}}};
+constexpr std::array<Switch, 3> kSwitches = {{{"v", true}, {"ve", false}, {"s", false}}};
 
 }  // namespace
 
 namespace command {
 
-extern const OperationSpec kQueryOperation = {
+extern const Operation kQueryOperation = {
     .name = "QUERY",
     .switches = kSwitches,
     .usage =

@@ -12,7 +12,7 @@ namespace {
 
 using namespace command;
 
-constexpr std::array<SwitchSpec, 1> kSwitches = {{{"f", false}}};
+constexpr std::array<Switch, 1> kSwitches = {{{"f", false}}};
 
 int undo(Context& c, const Arguments& args) {
     std::size_t count = 1;
@@ -59,7 +59,7 @@ int undo(Context& c, const Arguments& args) {
 
 namespace command {
 
-extern const OperationSpec kUndoOperation = {
+extern const Operation kUndoOperation = {
     .name = "UNDO",
     .switches = kSwitches,
     .positionals = 0,
