@@ -54,8 +54,7 @@ bool Hive::fail(std::string_view operation) {
     if (db_ == nullptr) {
         return fail(operation, "the settings store is not open");
     }
-    const int code = sqlite3_errcode(db_);
-    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
+    if (detail::isDamageCode(sqlite3_errcode(db_))) {
         // Found while working: nothing more is written to it, and the next session checks it.
         damageMet_ = true;
         detail::forgetChecked(report_.path);
@@ -64,6 +63,13 @@ bool Hive::fail(std::string_view operation) {
 }
 
 bool Hive::mayWrite(std::string_view operation) {
+    if (db_ == nullptr) {
+        return fail(operation, "the settings store is not open");
+    }
+    if (!writable_) {
+        return fail(operation,
+                    report_.detail.empty() ? "the settings store is read-only" : report_.detail);
+    }
     return !damageMet_ ||
            fail(operation, "The settings store " + report_.path.string() +
                                " is damaged; no change is saved to it. When Tunexa starts again, "

@@ -174,7 +174,8 @@ class Hive {
     std::optional<std::int64_t> number(detail::Sql id);
     bool fail(std::string_view operation);
     bool fail(std::string_view operation, std::string message);
-    // Refuses a write to a hive known to be damaged, with the reason; true when it may go on.
+    // Refuses a write to a hive that is not open, read-only or known to be damaged, with the
+    // reason; true when it may go on.
     bool mayWrite(std::string_view operation);
     // A statement stepped to `rc` finished, or its failure is remembered.
     bool finished(int rc, std::string_view operation);

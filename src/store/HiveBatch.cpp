@@ -36,13 +36,6 @@ void Hive::rollback() {
 }
 
 bool Hive::writeTransaction(std::string_view operation, bool (*call)(void*), void* work) {
-    if (db_ == nullptr) {
-        return fail(operation);
-    }
-    if (!writable_) {
-        return fail(operation,
-                    report_.detail.empty() ? "the settings store is read-only" : report_.detail);
-    }
     if (!mayWrite(operation)) {
         return false;
     }
@@ -79,21 +72,7 @@ bool Hive::beginBatch() {
     }
     ++batchDepth_;
     batchFailed_ = false;
-    if (db_ == nullptr || !writable_) {
-        batchFailed_ = true;
-        return fail("begin", db_ == nullptr           ? "the settings store is not open"
-                             : report_.detail.empty() ? "the settings store is read-only"
-                                                      : report_.detail);
-    }
-    if (!mayWrite("begin")) {
-        batchFailed_ = true;
-        return false;
-    }
-    if (!begin("begin")) {
-        batchFailed_ = true;
-        return false;
-    }
-    return true;
+    return mayWrite("begin") && begin("begin");  // a failure marks the batch failed
 }
 
 bool Hive::commitBatch() {
@@ -130,9 +109,12 @@ void Hive::rollbackBatch() {
 
 void Hive::finishBatch(bool committed) {
     if (!committed) {
+        // SQLite may have rolled back already (a full disk, an I/O error): the keys the batch
+        // made are gone either way, and the data version does not tell.
         if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
-            rollback();
+            run(Sql::Rollback);
         }
+        forgetKeys();
         putFilesBack();
     }
     batchFailed_ = false;

@@ -14,11 +14,6 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 15000;
 
-bool isDamageCode(int code) {
-    const int primary = code & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
 std::string readOnlyDetail(const std::filesystem::path& file, const std::string& why) {
     return "The settings store " + file.string() + " is read-only: " + why +
            ". Your settings are shown, but no change can be saved until it can be written again.";
@@ -171,7 +166,7 @@ Hive::Check Hive::checkIntegrity(std::string& why, bool everyPage) {
         if (rc != SQLITE_ROW) {
             why = sqlite3_errmsg(db_);
             // Locked or unreadable is not proof of damage; the operations will report it.
-            return isDamageCode(rc) ? Check::Damaged : Check::NotRun;
+            return detail::isDamageCode(rc) ? Check::Damaged : Check::NotRun;
         }
         if (const std::string verdict = check.columnText(0); verdict != "ok") {
             why = verdict.empty() ? "integrity check failed" : verdict;

@@ -149,6 +149,12 @@ class Statement {
     int prepareError_;
 };
 
+// A result code (extended ones too) that says the file is damaged or no database.
+inline bool isDamageCode(int code) {
+    const int primary = code & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
 // The statements of one connection.
 class StatementCache {
   public:
