@@ -7,7 +7,6 @@
 
 #include "Ansi.h"
 #include "HiveFile.h"
-#include "HiveInternal.h"
 #include "HiveSql.h"
 #include "KeyPath.h"
 

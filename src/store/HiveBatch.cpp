@@ -15,9 +15,9 @@ bool Hive::begin(std::string_view operation) {
     if (!finished(sql(Sql::Begin).run(), operation)) {
         return false;
     }
-    if (dataVersion() != keyCache_.version) {
+    if (const auto version = dataVersion(); version != keyCache_.version) {
         forgetKeys();
-        keyCache_.version = dataVersion();
+        keyCache_.version = version;
     }
     return true;
 }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "store/Ansi.h"
-
 namespace tunexa::store {
 
 std::vector<std::string_view> components(std::string_view path) {
@@ -28,10 +26,6 @@ std::string tidyPath(std::string_view path) {
         tidy += part;
     }
     return tidy;
-}
-
-std::string foldedPath(std::string_view path) {
-    return ansi::fold(tidyPath(path));
 }
 
 std::string joinPath(std::string_view parent, std::string_view child) {

@@ -27,9 +27,6 @@ std::vector<std::string_view> components(std::string_view path);
 // The non-empty components joined by single backslashes, spelled as given.
 std::string tidyPath(std::string_view path);
 
-// The tidy path folded to lower case (Windows-1252): equal for paths that name the same key.
-std::string foldedPath(std::string_view path);
-
 // A subkey's path: `parent` (tidy) and `child` joined by one backslash.
 std::string joinPath(std::string_view parent, std::string_view child);
 

@@ -1,5 +1,7 @@
 #include "RecordItems.h"
 
+#include "store/ValueText.h"
+
 namespace tunexa::store::detail {
 
 namespace {
@@ -8,8 +10,6 @@ constexpr std::uint8_t kKindMask = 0x0F;
 constexpr std::uint8_t kSameKey = 0x10;
 constexpr std::uint8_t kHasBefore = 0x20;
 constexpr std::uint8_t kHasAfter = 0x40;
-constexpr RootKey kFirstRoot = 0x80000000;  // HKEY_CLASSES_ROOT
-constexpr RootKey kLastRoot = 0x80000006;   // HKEY_DYN_DATA
 
 void putNumber(Bytes& out, std::uint64_t number) {
     do {
@@ -145,8 +145,7 @@ std::vector<ChangeItem> unpackItems(std::span<const std::uint8_t> blob, std::str
             damage = where + " is of an unknown kind (" + std::to_string(head) + ")";
         } else if ((head & kSameKey) != 0 && items.empty()) {
             damage = where + " refers to an item before the first";
-        } else if (item.kind != ItemKind::File &&
-                   (item.root < kFirstRoot || item.root > kLastRoot)) {
+        } else if (item.kind != ItemKind::File && rootLongName(item.root).empty()) {
             damage = where + " names no root key";
         }
         items.push_back(std::move(item));

@@ -6,6 +6,7 @@
 #include "store/Ansi.h"
 #include "store/Hive.h"
 #include "store/HiveInternal.h"
+#include "store/Registry.h"
 #include "store/ValueText.h"
 
 namespace tunexa::store {
@@ -52,19 +53,9 @@ UndoPlan problem(std::string why) {
     return refused;
 }
 
-// The newest `limit` changes; nothing when the record cannot be read, which is not "no change".
-std::optional<std::vector<ChangeInfo>> newestChanges(Hive& hive, std::size_t limit) {
-    const std::uint64_t failures = hive.failureCount();
-    auto changes = hive.changes(limit);
-    if (hive.failureCount() != failures) {
-        return std::nullopt;
-    }
-    return changes;
-}
-
-UndoPlan unreadable(Hive& hive) {
-    return problem("The change record cannot be read (" +
-                   (hive.lastFailure() ? hive.lastFailure()->message : std::string()) +
+// A record that cannot be read is not "no change".
+UndoPlan unreadable(const FailureWatch& watch) {
+    return problem("The change record cannot be read (" + watch.reason() +
                    "); nothing was undone.");
 }
 
@@ -120,17 +111,19 @@ UndoPlan plan(Hive& hive, FileAccess* files, const std::vector<ChangeInfo>& chan
 }  // namespace
 
 UndoPlan planUndoLast(Hive& hive, FileAccess* files, std::size_t count) {
-    const auto changes = newestChanges(hive, count);
-    return changes ? plan(hive, files, *changes) : unreadable(hive);
+    const FailureWatch watch(hive);
+    const auto changes = hive.changes(count);
+    return watch.failed() ? unreadable(watch) : plan(hive, files, changes);
 }
 
 UndoPlan planUndoTo(Hive& hive, FileAccess* files, std::int64_t id) {
-    const auto newest = newestChanges(hive, kKeptChanges);
-    if (!newest) {
-        return unreadable(hive);
+    const FailureWatch watch(hive);
+    const auto newest = hive.changes(kKeptChanges);
+    if (watch.failed()) {
+        return unreadable(watch);
     }
     std::vector<ChangeInfo> changes;
-    for (const ChangeInfo& info : *newest) {
+    for (const ChangeInfo& info : newest) {
         if (info.id < id) {
             break;
         }

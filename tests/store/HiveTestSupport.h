@@ -4,7 +4,6 @@
 
 #include <gmock/gmock.h>
 #include <grp.h>
-#include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
