@@ -22,7 +22,7 @@ namespace tunexa::machine {
 // the device list is the machine's), or why there are none.
 W9xReadResult readMachineSettings(const WindowsInstallation& windows);
 
-// The cards the PCI devices of what was read name, each once, in the order of pciCardIds(): what
+// The cards the PCI devices of what was read name, each once, in the order of PciCard: what
 // the first run ticks before anything is written.
 std::vector<PciCard> cardsRead(const W9xReadResult& read);
 

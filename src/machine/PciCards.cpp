@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <optional>
 
 #include "engine/StoreKeys.h"
 #include "store/Ansi.h"
@@ -11,6 +13,12 @@
 namespace tunexa::machine {
 
 namespace {
+
+struct PciCardId {
+    std::uint16_t vendor;
+    std::uint16_t device;
+    PciCard card;
+};
 
 // Checked against the PCI ID Repository's pci.ids (Debian package pci.ids, version 2023.04.10):
 // 121a 3Dfx Interactive (0001 Voodoo, 0002 Voodoo 2, 0003 Voodoo Banshee), 10de NVIDIA
@@ -51,16 +59,7 @@ std::optional<std::uint16_t> idOf(std::string_view name, std::string_view tag) {
     return std::nullopt;
 }
 
-}  // namespace
-
-std::span<const PciCardId> pciCardIds() {
-    return kCards;
-}
-
-std::string_view pciCardName(PciCard card) {
-    return kCardNames.at(static_cast<std::size_t>(card));
-}
-
+// The card an Enum\PCI subkey names; nothing for another device or a name of another form.
 std::optional<PciCard> cardOfPciKey(std::string_view keyName) {
     const auto vendor = idOf(keyName, "VEN_");
     const auto device = idOf(keyName, "DEV_");
@@ -70,6 +69,12 @@ std::optional<PciCard> cardOfPciKey(std::string_view keyName) {
         }
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::string_view pciCardName(PciCard card) {
+    return kCardNames.at(static_cast<std::size_t>(card));
 }
 
 std::vector<PciCard> cardsOfPciKeys(const std::vector<std::string>& keyNames) {

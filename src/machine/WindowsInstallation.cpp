@@ -113,8 +113,8 @@ W9xReadResult readSystemDat(const WindowsInstallation& windows, const W9xReadOpt
                            : files::Result<files::FileContent>::failure("drive C: is not open");
     if (!bytes || !bytes->has_value()) {
         W9xReadResult result;
-        result.failure = ansi::toUtf8(windows.systemDatPath) +
-                         (bytes ? " is no longer there" : " cannot be read: " + bytes.error());
+        // The reason alone: callers say which file could not be read.
+        result.failure = bytes ? "it is no longer there" : bytes.error();
         return result;
     }
     return readW9xRegistryBytes(**bytes, options);

@@ -32,7 +32,8 @@ std::optional<WindowsInstallation> findWindowsInstallation(
     const files::Drives& drives = files::Drives());
 
 // The installation's SYSTEM.DAT (HKEY_LOCAL_MACHINE) read through libcreg, wherever drive C:
-// keeps it: from a disk image with one mtools read into memory, no temporary file.
+// keeps it: from a disk image with one mtools read into memory, no temporary file. A failure
+// gives the reason alone, without the file's name.
 W9xReadResult readSystemDat(const WindowsInstallation& windows, const W9xReadOptions& options);
 
 using FileFacts = files::FileFacts;
