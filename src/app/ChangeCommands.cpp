@@ -95,13 +95,14 @@ void ChangeCommands::fillProfilesBranch() {
     QMenu* branch = form_.popupMenu().item(QStringLiteral("mPopProfiles"))->menu();
     branch->clear();
     const store::ManagedSet managed = hooks_.managedSet();
+    store::ReadOnceFiles currentFiles(files::hostFiles());
     int index = 0;
     for (const std::string& name : store::profileNames(hive())) {
         const QString shown = ui::fromAnsi(name);
         QAction* item = branch->addAction(shown);
         item->setObjectName(QStringLiteral("mPopProfile_%1").arg(index++));
         item->setCheckable(true);
-        item->setChecked(store::profileMatches(hive(), &files::hostFiles(), name, managed));
+        item->setChecked(store::profileMatches(hive(), &currentFiles, name, managed));
         connect(item, &QAction::triggered, this, [this, shown] { mPopProfile_Click(shown); });
     }
     if (index == 0) {

@@ -161,6 +161,23 @@ bool deleteProfile(Hive& hive, std::string_view name) {
     return change.commit();
 }
 
+std::optional<Bytes> ReadOnceFiles::read(const std::string& hostPath, std::string& why) {
+    auto found = read_.find(hostPath);
+    if (found == read_.end()) {
+        Read fresh;
+        fresh.bytes = files_.read(hostPath, fresh.why);
+        found = read_.emplace(hostPath, std::move(fresh)).first;
+    }
+    why = found->second.why;
+    return found->second.bytes;
+}
+
+bool ReadOnceFiles::write(const std::string& hostPath, const std::optional<Bytes>& content,
+                          std::string& why) {
+    read_.erase(hostPath);
+    return files_.write(hostPath, content, why);
+}
+
 bool profileMatches(Hive& hive, FileAccess* files, std::string_view name, const ManagedSet& set) {
     if (profileNameProblem(name) || !hive.keyExists(HKEY_LOCAL_MACHINE, profileKey(name))) {
         return false;

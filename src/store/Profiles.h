@@ -4,6 +4,7 @@
 // store under HKLM\Software\Tunexa\Tunexa\Profiles\<name> so that an export carries them, and
 // put back exactly in one change. Which values and files a profile covers is the caller's table.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,5 +52,23 @@ bool deleteProfile(Hive& hive, std::string_view name);
 
 // The managed values and files are exactly as the profile holds them.
 bool profileMatches(Hive& hive, FileAccess* files, std::string_view name, const ManagedSet& set);
+
+// Files read once and remembered: for comparing every profile with the same files (on a disk
+// image each read runs mtools). A write goes through and forgets what was read of that file.
+class ReadOnceFiles final : public FileAccess {
+  public:
+    explicit ReadOnceFiles(FileAccess& files) : files_(files) {}
+    std::optional<Bytes> read(const std::string& hostPath, std::string& why) override;
+    bool write(const std::string& hostPath, const std::optional<Bytes>& content,
+               std::string& why) override;
+
+  private:
+    struct Read {
+        std::optional<Bytes> bytes;
+        std::string why;
+    };
+    FileAccess& files_;
+    std::map<std::string, Read> read_;
+};
 
 }  // namespace tunexa::store

@@ -43,8 +43,9 @@ int profile(Context& c, const Arguments& args) {
             return refuse(c, "PROFILE LIST takes no name.");
         }
         const auto managed = managedSet();
+        store::ReadOnceFiles currentFiles(files::hostFiles());
         for (const std::string& name : store::profileNames(c.hive)) {
-            const bool current = store::profileMatches(c.hive, &files::hostFiles(), name, managed);
+            const bool current = store::profileMatches(c.hive, &currentFiles, name, managed);
             c.out << (current ? "* " : "  ") << ansi::toUtf8(name) << '\n';
         }
         return 0;
