@@ -76,10 +76,6 @@ Notice chooseSlotNotice() {
 SaveOutcome saveFavourite(int slot, std::string_view address, std::string_view description,
                           std::optional<std::string_view> programPath, std::string_view key) {
     SaveOutcome outcome;
-    if (!isSlot(slot)) {
-        outcome.notices.push_back(chooseSlotNotice());
-        return outcome;
-    }
     if (description.empty()) {
         outcome.notices.push_back(emptyDescriptionNotice());
     }
@@ -96,13 +92,9 @@ SaveOutcome saveFavourite(int slot, std::string_view address, std::string_view d
     return outcome;
 }
 
-std::optional<Notice> deleteFavourite(int slot, std::string_view key) {
-    if (!isSlot(slot)) {
-        return chooseSlotNotice();
-    }
+void deleteFavourite(int slot, std::string_view key) {
     store::RegDeleteValue(HKEY_LOCAL_MACHINE, key, ipAddressValueName(slot));
     store::RegDeleteValue(HKEY_LOCAL_MACHINE, key, descriptionValueName(slot));
-    return std::nullopt;
 }
 
 }  // namespace tunexa::launcher

@@ -58,16 +58,16 @@ struct SaveOutcome {
     std::optional<std::string> itemText;
 };
 
-// Save: a slot outside 0-9 (nothing selected) writes nothing and asks for a slot. Otherwise an
-// empty description is told but still saved; a valid address writes "IP Address n" then
+// Save, for a slot of 0-9 (the caller asks for one when nothing is selected): an empty
+// description is told but still saved; a valid address writes "IP Address n" then
 // "Description n", an invalid one is told and writes neither; "Path" is written with the chosen
 // program in every case, and left alone when the program list is empty (`programPath` nothing).
 SaveOutcome saveFavourite(int slot, std::string_view address, std::string_view description,
                           std::optional<std::string_view> programPath,
                           std::string_view key = kHalfLifeKey);
 
-// Delete: removes both values of the slot, without asking; "Path" and the other slots stay.
-// A slot outside 0-9 deletes nothing and returns the notice asking for a slot.
-std::optional<Notice> deleteFavourite(int slot, std::string_view key = kHalfLifeKey);
+// Delete, for a slot of 0-9: removes both values of the slot, without asking; "Path" and the
+// other slots stay.
+void deleteFavourite(int slot, std::string_view key = kHalfLifeKey);
 
 }  // namespace tunexa::launcher
