@@ -9,6 +9,7 @@
 #include <string>
 
 #include "BenchHive.h"
+#include "FatImage.h"
 #include "RatioReporter.h"
 #include "SearchLoops.h"
 #include "platform/files/DriveC.h"
@@ -51,14 +52,9 @@ struct Image {
                 }
             }
         }
-        const std::string img = image.string();
-        const std::string script =
-            "set -e; export PATH=/sbin:/usr/sbin:$PATH MTOOLS_SKIP_CHECK=1; truncate -s 64M '" +
-            img + "'; echo 'start=2048, type=0c' | sfdisk -q '" + img +
-            "'; mkfs.fat -F 32 -s 1 --offset 2048 '" + img +
-            "' 60000 >/dev/null 2>&1; mcopy -s -i '" + img + "@@" + std::to_string(kOffset) +
-            "' '" + tree.string() + "'/* ::/";
-        if (std::system(script.c_str()) != 0 || !files::useAsDriveC(image, drives)) {
+        test::makeFatImageOf(image, {"FAT32 partition", 32, test::FatLayout::Partitioned, kOffset},
+                             tree, 60000);
+        if (!files::useAsDriveC(image, drives)) {
             std::abort();
         }
     }
