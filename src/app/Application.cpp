@@ -85,6 +85,11 @@ Application::Application(PlatformServices services, QObject* parent)
     cards_ =
         new CardSelection(form, services.messages, store::currentHive(),
                           CardSelection::Hooks{[this](const Card& card) { loadCardPanel(card); },
+                                               [this](const Card& card) {
+                                                   if (&card == &kBansheeCard) {
+                                                       banshee_->HideSubPages();
+                                                   }
+                                               },
                                                [this] { changes_->refresh(); }});
     machine_ = new MachineSettings(form, services.messages, services.paths, store::currentHive(),
                                    *changes_);

@@ -51,6 +51,7 @@ void CardSelection::switchCardControls(const Card& card, bool on) {
     if (card.trayBranch != nullptr) {
         form_.popupMenu().setEnabled(QString::fromLatin1(card.trayBranch), on);
     }
+    hooks_.showMainPage(card);
 }
 
 void CardSelection::switchCardTabsOff() {
@@ -78,9 +79,6 @@ void CardSelection::showStoredSelection() {
 void CardSelection::showStoredCard(const Card& card, bool on) {
     setControlCheck(&form_, card.selectionBox, on ? 1 : 0);
     switchCardControls(card, on);
-    for (const char* page : card.pages) {
-        setControlVisible(&form_, page, false);
-    }
     if (on) {
         ui::setTabOn(form_.ui.SSTab1, card.tab, true);
         hooks_.loadPanel(card);
@@ -139,12 +137,6 @@ void CardSelection::cmdConfApply_Click() {
 
 void CardSelection::showAppliedCard(const Card& card, bool on) {
     switchCardControls(card, on);
-    for (const char* page : card.pages) {
-        if (!on) {
-            setControlEnabled(&form_, page, false);
-        }
-        setControlVisible(&form_, page, false);
-    }
     if (on) {
         ui::setTabOn(form_.ui.SSTab1, card.tab, true);
         if (&card == &kVoodooCard) {

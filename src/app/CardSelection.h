@@ -28,6 +28,9 @@ class CardSelection : public QObject {
     struct Hooks {
         // Brings the card's panel in line with the store.
         std::function<void(const Card&)> loadPanel;
+        // The card's controls were switched on or off: its panel shows its main page, not one
+        // of the option pages that cover it.
+        std::function<void(const Card&)> showMainPage;
         // A choice was saved as a change.
         std::function<void()> saved;
     };
@@ -35,7 +38,7 @@ class CardSelection : public QObject {
     CardSelection(Form1& form, platform::MessageBoxService& messages, store::Hive& hive,
                   Hooks hooks);
 
-    // Each card whose flag is "0" or "1" ticked or not, with its controls, page frames, tab and
+    // Each card whose flag is "0" or "1" ticked or not, with its controls, main page, tab and
     // panel to match; then the tabs whose cards are all unticked switched off. A card with
     // another flag keeps what the window shows.
     void showStoredSelection();

@@ -27,7 +27,7 @@ class BansheePanel : public QObject {
     // Writes nothing to the store.
     void LoadBansheePanel();
 
-    // Start-up's rule: both sub-pages hidden, so the main frame shows.
+    // Both sub-pages hidden, so the main frame shows: as the card selection leaves it.
     void HideSubPages();
 
     // Buttons.
