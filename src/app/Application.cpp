@@ -82,15 +82,14 @@ Application::Application(PlatformServices services, QObject* parent)
         ChangeCommands::Hooks{
             [this] { return managedSet(); },
             [this](const std::vector<store::ChangeItem>& items) { reloadAfterChange(items); }});
-    cards_ =
-        new CardSelection(form, services.messages, store::currentHive(),
-                          CardSelection::Hooks{[this](const Card& card) { loadCardPanel(card); },
-                                               [this](const Card& card) {
-                                                   if (&card == &kBansheeCard) {
-                                                       banshee_->HideSubPages();
-                                                   }
-                                               },
-                                               [this] { changes_->refresh(); }});
+    cards_ = new CardSelection(form, services.messages, store::currentHive(),
+                               CardSelection::Hooks{[this] { voodoo_->LoadVoodooPanel(); },
+                                                    [this](const Card& card) {
+                                                        if (&card == &kBansheeCard) {
+                                                            banshee_->HideSubPages();
+                                                        }
+                                                    },
+                                                    [this] { changes_->refresh(); }});
     machine_ = new MachineSettings(form, services.messages, services.paths, store::currentHive(),
                                    *changes_);
     // Only a reboot or shut-down the system accepted ends the program.
@@ -151,6 +150,11 @@ void Application::start() {
     const bool configured = programFlag(kConfigure) == "0";
     if (configured) {
         cards_->showStoredSelection();
+        // A chosen TNT's lists show their stored item unselected: the tray stores only an item
+        // the user clicks.
+        if (programFlag(kTNTCard.availableValue) == "1") {
+            tnt_->deselectListsAtTopIndex();
+        }
     } else {
         showFirstRun();
         cards_->switchCardTabsOff();
@@ -215,20 +219,6 @@ void Application::firstRunClosed() {
     // Closed without its OK: nothing is written and the program ends.
     if (!firstRunDone_) {
         unload();
-    }
-}
-
-void Application::loadCardPanel(const Card& card) {
-    if (&card == &kVoodooCard) {
-        voodoo_->LoadVoodooPanel();
-    } else if (&card == &kVoodoo2Card) {
-        voodoo2_->LoadVoodoo2Panel();
-    } else if (&card == &kBansheeCard) {
-        banshee_->LoadBansheePanel();
-    } else if (&card == &kTNTCard) {
-        // Loaded again, the lists then show their item without a selection.
-        tnt_->LoadTNTPanel();
-        tnt_->deselectListsAtTopIndex();
     }
 }
 

@@ -81,7 +81,6 @@ void CardSelection::showStoredCard(const Card& card, bool on) {
     switchCardControls(card, on);
     if (on) {
         ui::setTabOn(form_.ui.SSTab1, card.tab, true);
-        hooks_.loadPanel(card);
     } else if (&card == &kTNTCard) {
         showTntDriver(false);
     }
@@ -140,7 +139,7 @@ void CardSelection::showAppliedCard(const Card& card, bool on) {
     if (on) {
         ui::setTabOn(form_.ui.SSTab1, card.tab, true);
         if (&card == &kVoodooCard) {
-            hooks_.loadPanel(card);
+            hooks_.loadVoodooPanel();
         }
     } else if (&card == &kTNTCard) {
         setControlVisible(&form_, "frameV2Glide", false);
