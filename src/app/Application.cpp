@@ -206,20 +206,9 @@ void Application::showFirstRun() {
     firstRun_->installEventFilter(this);
     new FirstRunSetup(*firstRun_, *cards_, *machine_, services_.messages, store::currentHive(),
                       files::hostFiles(),
-                      FirstRunSetup::Hooks{[this] { return managedSet(); },
-                                           [this] {
-                                               firstRunDone_ = true;
-                                               unload();
-                                           }});
+                      FirstRunSetup::Hooks{[this] { return managedSet(); }, [this] { unload(); }});
     machine_->offer(*firstRun_);
     firstRun_->show();
-}
-
-void Application::firstRunClosed() {
-    // Closed without its OK: nothing is written and the program ends.
-    if (!firstRunDone_) {
-        unload();
-    }
 }
 
 void Application::applyStartMinimised(const std::string& flag) {
@@ -297,7 +286,8 @@ void Application::hideIfMinimised() {
 
 bool Application::eventFilter(QObject* watched, QEvent* event) {
     if (watched == firstRun_.data() && event->type() == QEvent::Close) {
-        firstRunClosed();
+        // Closed without its OK, which unloads first: nothing is written and the program ends.
+        unload();
     } else if (watched == form_.get()) {
         if (event->type() == QEvent::WindowStateChange) {
             // Hidden once the state change is complete; the tray icon is then the way back.
