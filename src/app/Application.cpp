@@ -204,7 +204,7 @@ void Application::showFirstRun() {
     firstRun_->setAttribute(Qt::WA_DeleteOnClose);
     firstRun_->setWindowIcon(programIcon());
     firstRun_->installEventFilter(this);
-    new FirstRunSetup(*firstRun_, *cards_, *machine_, services_.messages, store::currentHive(),
+    new FirstRunSetup(*firstRun_, *machine_, services_.messages, store::currentHive(),
                       files::hostFiles(),
                       FirstRunSetup::Hooks{[this] { return managedSet(); }, [this] { unload(); }});
     machine_->offer(*firstRun_);

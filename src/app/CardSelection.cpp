@@ -86,18 +86,6 @@ void CardSelection::showStoredCard(const Card& card, bool on) {
     }
 }
 
-void CardSelection::showFirstRunChoice(const std::function<bool(const Card&)>& chosen) {
-    for (const Card* card : kSelectionOrder) {
-        if (chosen(*card)) {
-            setControlCheck(&form_, card->selectionBox, 1);
-            continue;
-        }
-        for (const char* frame : card->frames) {
-            setControlEnabled(&form_, frame, false);
-        }
-    }
-}
-
 void CardSelection::cmdConfApply_Click() {
     QStringList problems;
     bool saved = false;

@@ -43,8 +43,6 @@ class CardSelection : public QObject {
     // keeps what the window shows. The panels keep what they show.
     void showStoredSelection();
     void switchCardTabsOff();
-    // The first run's choice once it is saved: the chosen cards ticked, the others' frames off.
-    void showFirstRunChoice(const std::function<bool(const Card&)>& chosen);
 
     void cmdConfApply_Click();
 
