@@ -224,20 +224,13 @@ void BansheePanel::cmd3DfxBansheereset_Click() {
     common::restoreDefaults<Ui>(env_.messages, ui_, kDefaults);
 }
 
-std::optional<engine::WriteResult> BansheePanel::applyQuietly(const QString& title) {
-    auto result = common::collectAndWrite(env_, engine::kCardBanshee, kRows, title);
-    if (result) {
-        LoadBansheePanel();
-    }
-    return result;
+std::optional<engine::WriteResult> BansheePanel::applyQuietly(const std::optional<QString>& title) {
+    return common::applyQuietly(env_, engine::kCardBanshee, kRows, title,
+                                [this] { LoadBansheePanel(); });
 }
 
 void BansheePanel::clockItemChosen(int slider, int index) {
-    const auto title = common::chooseClockItem(env_, ui_, kSliders[slider], index);
-    if (!title) {
-        return;
-    }
-    const auto result = applyQuietly(*title);
+    const auto result = applyQuietly(common::chooseClockItem(env_, ui_, kSliders[slider], index));
     if (result && result->clocksSkipped) {
         env_.messages.show(
             QStringLiteral("The clock was not saved because no Banshee driver was found."),

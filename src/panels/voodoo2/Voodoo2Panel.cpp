@@ -179,11 +179,9 @@ void Voodoo2Panel::cmd3DfxV2reset_Click() {
 }
 
 bool Voodoo2Panel::applyQuietly(const std::optional<QString>& title) {
-    if (!title || !common::collectAndWrite(env_, engine::kCardVoodoo2, kRows, *title)) {
-        return false;
-    }
-    LoadVoodoo2Panel();
-    return true;
+    return common::applyQuietly(env_, engine::kCardVoodoo2, kRows, title,
+                                [this] { LoadVoodoo2Panel(); })
+        .has_value();
 }
 
 void Voodoo2Panel::mPopV2D3DCoreClock_Click(int index) {
