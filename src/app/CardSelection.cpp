@@ -14,13 +14,6 @@
 
 namespace tunexa::app {
 
-namespace {
-
-// The order the card selection writes and applies the flags in, and start-up reads them.
-const Card* const kSelectionOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard};
-
-}  // namespace
-
 void storeDriverSettingsBack(std::string_view card, QStringList& problems) {
     engine::ReadDriverSettings(card);
     const auto result = engine::WriteDriverSettings(card);

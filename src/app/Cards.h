@@ -55,4 +55,9 @@ inline const Card kTNTCard{"TNT Available",
                            "TNT",
                            1};
 
+// The order the card selection writes and applies the flags in, start-up reads them and the first
+// run stores the chosen cards' settings.
+inline const Card* const kSelectionOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard,
+                                              &kTNTCard};
+
 }  // namespace tunexa::app

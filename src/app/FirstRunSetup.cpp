@@ -59,7 +59,7 @@ void FirstRunSetup::cmdOKFirstRun_Click() {
             writeProgramFlag(card->availableValue, controlCheck(&window_, card->firstRunBox));
         }
         store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kConfigure, "0");
-        for (const Card* card : {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard}) {
+        for (const Card* card : kSelectionOrder) {
             if (!chosen(*card)) {
                 continue;
             }

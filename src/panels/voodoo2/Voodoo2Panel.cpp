@@ -11,8 +11,6 @@
 #include "panels/common/SettingRows.h"
 #include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
-#include "ui/CheckBox.h"
-#include "ui/IndexedActionGroup.h"
 
 namespace tunexa::panels {
 
