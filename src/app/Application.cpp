@@ -82,10 +82,14 @@ Application::Application(PlatformServices services, QObject* parent)
         ChangeCommands::Hooks{
             [this] { return managedSet(); },
             [this](const std::vector<store::ChangeItem>& items) { reloadAfterChange(items); }});
-    cards_ =
-        new CardSelection(form, services.messages, store::currentHive(),
-                          CardSelection::Hooks{[this](const Card& card) { loadCardPanel(card); },
-                                               [this] { changes_->refresh(); }});
+    cards_ = new CardSelection(form, services.messages, store::currentHive(),
+                               CardSelection::Hooks{[this] { voodoo_->LoadVoodooPanel(); },
+                                                    [this](const Card& card) {
+                                                        if (&card == &kBansheeCard) {
+                                                            banshee_->HideSubPages();
+                                                        }
+                                                    },
+                                                    [this] { changes_->refresh(); }});
     machine_ = new MachineSettings(form, services.messages, services.paths, store::currentHive(),
                                    *changes_);
     // Only a reboot or shut-down the system accepted ends the program.
@@ -146,6 +150,11 @@ void Application::start() {
     const bool configured = programFlag(kConfigure) == "0";
     if (configured) {
         cards_->showStoredSelection();
+        // A chosen TNT's lists show their stored item unselected: the tray stores only an item
+        // the user clicks.
+        if (programFlag(kTNTCard.availableValue) == "1") {
+            tnt_->deselectListsAtTopIndex();
+        }
     } else {
         showFirstRun();
         cards_->switchCardTabsOff();
@@ -195,36 +204,11 @@ void Application::showFirstRun() {
     firstRun_->setAttribute(Qt::WA_DeleteOnClose);
     firstRun_->setWindowIcon(programIcon());
     firstRun_->installEventFilter(this);
-    new FirstRunSetup(*firstRun_, *cards_, *machine_, services_.messages, store::currentHive(),
+    new FirstRunSetup(*firstRun_, *machine_, services_.messages, store::currentHive(),
                       files::hostFiles(),
-                      FirstRunSetup::Hooks{[this] { return managedSet(); },
-                                           [this] {
-                                               firstRunDone_ = true;
-                                               unload();
-                                           }});
+                      FirstRunSetup::Hooks{[this] { return managedSet(); }, [this] { unload(); }});
     machine_->offer(*firstRun_);
     firstRun_->show();
-}
-
-void Application::firstRunClosed() {
-    // Closed without its OK: nothing is written and the program ends.
-    if (!firstRunDone_) {
-        unload();
-    }
-}
-
-void Application::loadCardPanel(const Card& card) {
-    if (&card == &kVoodooCard) {
-        voodoo_->LoadVoodooPanel();
-    } else if (&card == &kVoodoo2Card) {
-        voodoo2_->LoadVoodoo2Panel();
-    } else if (&card == &kBansheeCard) {
-        banshee_->LoadBansheePanel();
-    } else if (&card == &kTNTCard) {
-        // Loaded again, the lists then show their item without a selection.
-        tnt_->LoadTNTPanel();
-        tnt_->deselectListsAtTopIndex();
-    }
 }
 
 void Application::applyStartMinimised(const std::string& flag) {
@@ -302,7 +286,8 @@ void Application::hideIfMinimised() {
 
 bool Application::eventFilter(QObject* watched, QEvent* event) {
     if (watched == firstRun_.data() && event->type() == QEvent::Close) {
-        firstRunClosed();
+        // Closed without its OK, which unloads first: nothing is written and the program ends.
+        unload();
     } else if (watched == form_.get()) {
         if (event->type() == QEvent::WindowStateChange) {
             // Hidden once the state change is complete; the tray icon is then the way back.

@@ -45,7 +45,6 @@ class PowerCommands;
 
 namespace tunexa::app {
 
-struct Card;
 class CardSelection;
 class ChangeCommands;
 class MachineSettings;
@@ -99,8 +98,6 @@ class Application : public QObject {
   private:
     void tellAboutTheStore();
     void showFirstRun();
-    void loadCardPanel(const Card& card);
-    void firstRunClosed();
     void applyStartMinimised(const std::string& flag);
     // After an undo or a profile: the panels that show any of the items, from the store again.
     void reloadAfterChange(const std::vector<store::ChangeItem>& items);
@@ -130,7 +127,6 @@ class Application : public QObject {
     panels::LiveWrite options_;
     QPointer<FirstRun> firstRun_;
     bool unloaded_ = false;
-    bool firstRunDone_ = false;
 };
 
 }  // namespace tunexa::app

@@ -14,13 +14,6 @@
 
 namespace tunexa::app {
 
-namespace {
-
-// The order the card selection writes and applies the flags in, and start-up reads them.
-const Card* const kSelectionOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard};
-
-}  // namespace
-
 void storeDriverSettingsBack(std::string_view card, QStringList& problems) {
     engine::ReadDriverSettings(card);
     const auto result = engine::WriteDriverSettings(card);
@@ -51,6 +44,7 @@ void CardSelection::switchCardControls(const Card& card, bool on) {
     if (card.trayBranch != nullptr) {
         form_.popupMenu().setEnabled(QString::fromLatin1(card.trayBranch), on);
     }
+    hooks_.showMainPage(card);
 }
 
 void CardSelection::switchCardTabsOff() {
@@ -78,26 +72,10 @@ void CardSelection::showStoredSelection() {
 void CardSelection::showStoredCard(const Card& card, bool on) {
     setControlCheck(&form_, card.selectionBox, on ? 1 : 0);
     switchCardControls(card, on);
-    for (const char* page : card.pages) {
-        setControlVisible(&form_, page, false);
-    }
     if (on) {
         ui::setTabOn(form_.ui.SSTab1, card.tab, true);
-        hooks_.loadPanel(card);
     } else if (&card == &kTNTCard) {
         showTntDriver(false);
-    }
-}
-
-void CardSelection::showFirstRunChoice(const std::function<bool(const Card&)>& chosen) {
-    for (const Card* card : kSelectionOrder) {
-        if (chosen(*card)) {
-            setControlCheck(&form_, card->selectionBox, 1);
-            continue;
-        }
-        for (const char* frame : card->frames) {
-            setControlEnabled(&form_, frame, false);
-        }
     }
 }
 
@@ -139,16 +117,10 @@ void CardSelection::cmdConfApply_Click() {
 
 void CardSelection::showAppliedCard(const Card& card, bool on) {
     switchCardControls(card, on);
-    for (const char* page : card.pages) {
-        if (!on) {
-            setControlEnabled(&form_, page, false);
-        }
-        setControlVisible(&form_, page, false);
-    }
     if (on) {
         ui::setTabOn(form_.ui.SSTab1, card.tab, true);
         if (&card == &kVoodooCard) {
-            hooks_.loadPanel(card);
+            hooks_.loadVoodooPanel();
         }
     } else if (&card == &kTNTCard) {
         setControlVisible(&form_, "frameV2Glide", false);

@@ -26,8 +26,11 @@ class CardSelection : public QObject {
 
   public:
     struct Hooks {
-        // Brings the card's panel in line with the store.
-        std::function<void(const Card&)> loadPanel;
+        // Brings the Voodoo Graphics panel in line with the store, once Apply has chosen it.
+        std::function<void()> loadVoodooPanel;
+        // The card's controls were switched on or off: its panel shows its main page, not one
+        // of the option pages that cover it.
+        std::function<void(const Card&)> showMainPage;
         // A choice was saved as a change.
         std::function<void()> saved;
     };
@@ -35,13 +38,11 @@ class CardSelection : public QObject {
     CardSelection(Form1& form, platform::MessageBoxService& messages, store::Hive& hive,
                   Hooks hooks);
 
-    // Each card whose flag is "0" or "1" ticked or not, with its controls, page frames, tab and
-    // panel to match; then the tabs whose cards are all unticked switched off. A card with
-    // another flag keeps what the window shows.
+    // Each card whose flag is "0" or "1" ticked or not, with its controls, main page and tab to
+    // match; then the tabs whose cards are all unticked switched off. A card with another flag
+    // keeps what the window shows. The panels keep what they show.
     void showStoredSelection();
     void switchCardTabsOff();
-    // The first run's choice once it is saved: the chosen cards ticked, the others' frames off.
-    void showFirstRunChoice(const std::function<bool(const Card&)>& chosen);
 
     void cmdConfApply_Click();
 

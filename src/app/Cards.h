@@ -14,7 +14,6 @@ struct Card {
     const char* firstRunBox;     // on the first-run window
     std::initializer_list<const char*> frames;
     std::initializer_list<const char*> buttons;  // switched with the frames, except on a first run
-    std::initializer_list<const char*> pages;    // option pages that cover the card's frame
     const char* trayBranch;                      // null: the card has no tray branch
     std::string_view engineCard;                 // empty: not in the driver settings engine
     int tab;
@@ -28,19 +27,22 @@ inline const Card kVoodooCard{"Voodoo Available",
                               "chkVoodoo",
                               {"frame3DfxV"},
                               {},
-                              {},
                               nullptr,
                               kNoEngineCard,
                               2};
-inline const Card kVoodoo2Card{"Voodoo2 Available", "chkConfV2", "chkVoodoo2",
-                               {"frame3DfxV2"},     {},          {},
-                               "mPopV2Main",        "Voodoo2",   2};
+inline const Card kVoodoo2Card{"Voodoo2 Available",
+                               "chkConfV2",
+                               "chkVoodoo2",
+                               {"frame3DfxV2"},
+                               {},
+                               "mPopV2Main",
+                               "Voodoo2",
+                               2};
 inline const Card kBansheeCard{"Banshee Available",
                                "chkConfBanshee",
                                "chkBanshee",
                                {"frame3DfxBanshee"},
                                {},
-                               {"frameBansheeD3D", "frameBansheeGlide"},
                                "mPopBansheeMain",
                                "Banshee",
                                2};
@@ -49,9 +51,13 @@ inline const Card kTNTCard{"TNT Available",
                            "chkRivaTNT",
                            {"frameTNTOC", "frameTNTSettings", "frameTNTD3D", "frameTNTGL"},
                            {"cmdTNTdefaults", "cmdTNTapply"},
-                           {},
                            "mPopRivaMain",
                            "TNT",
                            1};
+
+// The order the card selection writes and applies the flags in, start-up reads them and the first
+// run stores the chosen cards' settings.
+inline const Card* const kSelectionOrder[] = {&kVoodooCard, &kVoodoo2Card, &kBansheeCard,
+                                              &kTNTCard};
 
 }  // namespace tunexa::app

@@ -28,12 +28,11 @@ constexpr std::array<std::string_view, 4> kVoodooSeed = {"50", "1", "0", "0"};
 
 }  // namespace
 
-FirstRunSetup::FirstRunSetup(FirstRun& window, CardSelection& cards, MachineSettings& machine,
+FirstRunSetup::FirstRunSetup(FirstRun& window, MachineSettings& machine,
                              platform::MessageBoxService& messages, store::Hive& hive,
                              store::FileAccess& files, Hooks hooks)
     : QObject(&window),
       window_(window),
-      cards_(cards),
       machine_(machine),
       messages_(messages),
       hive_(hive),
@@ -60,7 +59,7 @@ void FirstRunSetup::cmdOKFirstRun_Click() {
             writeProgramFlag(card->availableValue, controlCheck(&window_, card->firstRunBox));
         }
         store::RegSetString(HKEY_LOCAL_MACHINE, kProgramKey, kConfigure, "0");
-        for (const Card* card : {&kVoodooCard, &kVoodoo2Card, &kBansheeCard, &kTNTCard}) {
+        for (const Card* card : kSelectionOrder) {
             if (!chosen(*card)) {
                 continue;
             }
@@ -86,7 +85,6 @@ void FirstRunSetup::cmdOKFirstRun_Click() {
             QStringLiteral("Settings Not Saved"), platform::MessageButtons::Ok);
         return;
     }
-    cards_.showFirstRunChoice([this](const Card& card) { return chosen(card); });
     if (!problems.isEmpty()) {
         messages_.show(problems.join(QStringLiteral("\r\n")), platform::MessageButtons::Ok);
     }

@@ -19,7 +19,6 @@
 namespace tunexa::app {
 
 struct Card;
-class CardSelection;
 class MachineSettings;
 
 class FirstRunSetup : public QObject {
@@ -34,9 +33,8 @@ class FirstRunSetup : public QObject {
     };
 
     // Lives as long as `window`.
-    FirstRunSetup(FirstRun& window, CardSelection& cards, MachineSettings& machine,
-                  platform::MessageBoxService& messages, store::Hive& hive,
-                  store::FileAccess& files, Hooks hooks);
+    FirstRunSetup(FirstRun& window, MachineSettings& machine, platform::MessageBoxService& messages,
+                  store::Hive& hive, store::FileAccess& files, Hooks hooks);
 
     void cmdOKFirstRun_Click();
 
@@ -47,7 +45,6 @@ class FirstRunSetup : public QObject {
     void seedVoodoo(bool machineRead, store::Change& change, QStringList& problems);
 
     FirstRun& window_;
-    CardSelection& cards_;
     MachineSettings& machine_;
     platform::MessageBoxService& messages_;
     store::Hive& hive_;

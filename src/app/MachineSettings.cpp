@@ -14,8 +14,6 @@
 #include "machine/MachineRegistry.h"
 #include "machine/MachineSend.h"
 #include "platform/files/DriveC.h"
-#include "store/Ansi.h"
-#include "store/Changes.h"
 #include "ui/AnsiText.h"
 
 namespace tunexa::app {

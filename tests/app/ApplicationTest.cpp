@@ -286,6 +286,16 @@ TEST_F(ChangesTest, UndoRedoesUndoesToHereAndAsksBeforeOverwritingAnOutsideChang
         "7 Undo 2 changes, back to before \"Tray: Voodoo2 D3D core clock 95 MHz\"");
 }
 
+// Undoing an option shows the card selection again: the Banshee's main frame, not an empty area.
+TEST_F(ChangesTest, UndoingAnOptionLeavesTheBansheeOnItsMainFrame) {
+    click("cmdShowBanD3D");
+    click("chkStartMin");
+    undo({MessageAnswer::Ok});
+    EXPECT_EQ(flag("Start Minimised") + (control("frame3DfxBanshee")->isHidden() ? "" : " main") +
+                  (control("frameBansheeD3D")->isHidden() ? "" : " D3D"),
+              "0 main");
+}
+
 // A name with a backslash is refused; a saved profile is applied from the tray with one click,
 // no question asked, and ticked there while the settings match it.
 TEST_F(ChangesTest, ProfilesAreSavedAppliedFromTheTrayAndDeleted) {

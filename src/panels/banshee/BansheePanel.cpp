@@ -16,8 +16,6 @@
 #include "panels/common/SettingRows.h"
 #include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
-#include "ui/CheckBox.h"
-#include "ui/IndexedActionGroup.h"
 
 namespace tunexa::panels {
 
@@ -224,20 +222,13 @@ void BansheePanel::cmd3DfxBansheereset_Click() {
     common::restoreDefaults<Ui>(env_.messages, ui_, kDefaults);
 }
 
-std::optional<engine::WriteResult> BansheePanel::applyQuietly(const QString& title) {
-    auto result = common::collectAndWrite(env_, engine::kCardBanshee, kRows, title);
-    if (result) {
-        LoadBansheePanel();
-    }
-    return result;
+std::optional<engine::WriteResult> BansheePanel::applyQuietly(const std::optional<QString>& title) {
+    return common::applyQuietly(env_, engine::kCardBanshee, kRows, title,
+                                [this] { LoadBansheePanel(); });
 }
 
 void BansheePanel::clockItemChosen(int slider, int index) {
-    const auto title = common::chooseClockItem(env_, ui_, kSliders[slider], index);
-    if (!title) {
-        return;
-    }
-    const auto result = applyQuietly(*title);
+    const auto result = applyQuietly(common::chooseClockItem(env_, ui_, kSliders[slider], index));
     if (result && result->clocksSkipped) {
         env_.messages.show(
             QStringLiteral("The clock was not saved because no Banshee driver was found."),

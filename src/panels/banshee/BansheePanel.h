@@ -27,7 +27,7 @@ class BansheePanel : public QObject {
     // Writes nothing to the store.
     void LoadBansheePanel();
 
-    // Start-up's rule: both sub-pages hidden, so the main frame shows.
+    // Both sub-pages hidden, so the main frame shows: as the card selection leaves it.
     void HideSubPages();
 
     // Buttons.
@@ -51,9 +51,8 @@ class BansheePanel : public QObject {
   private:
     // A tray clock item for the clock of that slider row.
     void clockItemChosen(int slider, int index);
-    // Collect, write and reload. On a store that did not save, the record goes back to what it
-    // held, the tray marks follow it again and the user is told why; nothing is returned then.
-    std::optional<engine::WriteResult> applyQuietly(const QString& title);
+    // common::applyQuietly for this panel.
+    std::optional<engine::WriteResult> applyQuietly(const std::optional<QString>& title);
 
     ::Ui::BansheeFrame& ui_;
     ui::PanelEnvironment env_;

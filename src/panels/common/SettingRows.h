@@ -189,52 +189,6 @@ void selectItemsInView(Ui& ui, const SettingRows<Ui>& rows, bool select) {
     }
 }
 
-// The record into the check boxes, sliders with their labels, option lists, value labels and tray
-// marks. A text that is neither of a box's texts leaves the box, a value off the scale or the
-// list leaves the slider or the list; the slider's tray group is then left unmarked.
-template <typename Ui>
-void loadRows(Ui& ui, const SettingRows<Ui>& rows, const engine::DriverSettings& settings,
-              const ui::MenuItems& menu) {
-    for (const CheckRow<Ui>& row : rows.checks) {
-        const auto value =
-            checkValueOf(row.uncheckedText, row.checkedText, row.field.in(settings).asText());
-        if (!value) {
-            continue;
-        }
-        if (row.trayGroup != nullptr) {
-            markVSync(menu.group(QString::fromLatin1(row.trayGroup)), *value);
-        }
-        ui::setCheckValue(ui.*row.box, *value);
-    }
-    for (const SliderRow<Ui>& row : rows.sliders) {
-        ui::IndexedActionGroup* tray =
-            row.trayGroup != nullptr ? menu.group(QString::fromLatin1(row.trayGroup)) : nullptr;
-        if (tray != nullptr) {
-            tray->checkOnly(-1);
-        }
-        if (row.onlyWhenOn && row.onlyWhenOn.in(settings).asText() != "1") {
-            continue;
-        }
-        const auto position = row.scale.position(row.field.in(settings));
-        if (!position) {
-            continue;
-        }
-        (ui.*row.slider)->setValue(*position);
-        (ui.*row.label)->setText(toLabelText(row.scale.text(*position)));
-        if (tray != nullptr) {
-            tray->setChecked(*position, true);
-        }
-    }
-    for (const ListRow<Ui>& row : rows.lists) {
-        if (const auto index = itemIndexOf(row.items, row.field.in(settings))) {
-            ui::selectItem(ui.*row.list, *index);
-        }
-    }
-    for (const LabelRow<Ui>& row : rows.labels) {
-        (ui.*row.label)->setText(toLabelText(row.field.in(settings)));
-    }
-}
-
 // The tray marks follow the record again, the widgets left as they are.
 template <typename Ui>
 void markTrayItems(const SettingRows<Ui>& rows, const engine::DriverSettings& settings,
@@ -257,6 +211,39 @@ void markTrayItems(const SettingRows<Ui>& rows, const engine::DriverSettings& se
             tray->checkOnly(row.scale.position(row.field.in(settings)).value_or(-1));
         }
     }
+}
+
+// The record into the check boxes, sliders with their labels, option lists, value labels and tray
+// marks. A text that is neither of a box's texts leaves the box, a value off the scale or the
+// list leaves the slider or the list; the slider's tray group is then left unmarked.
+template <typename Ui>
+void loadRows(Ui& ui, const SettingRows<Ui>& rows, const engine::DriverSettings& settings,
+              const ui::MenuItems& menu) {
+    for (const CheckRow<Ui>& row : rows.checks) {
+        const auto value =
+            checkValueOf(row.uncheckedText, row.checkedText, row.field.in(settings).asText());
+        if (value) {
+            ui::setCheckValue(ui.*row.box, *value);
+        }
+    }
+    for (const SliderRow<Ui>& row : rows.sliders) {
+        if (row.onlyWhenOn && row.onlyWhenOn.in(settings).asText() != "1") {
+            continue;
+        }
+        if (const auto position = row.scale.position(row.field.in(settings))) {
+            (ui.*row.slider)->setValue(*position);
+            (ui.*row.label)->setText(toLabelText(row.scale.text(*position)));
+        }
+    }
+    for (const ListRow<Ui>& row : rows.lists) {
+        if (const auto index = itemIndexOf(row.items, row.field.in(settings))) {
+            ui::selectItem(ui.*row.list, *index);
+        }
+    }
+    for (const LabelRow<Ui>& row : rows.labels) {
+        (ui.*row.label)->setText(toLabelText(row.field.in(settings)));
+    }
+    markTrayItems(rows, settings, menu);
 }
 
 // Reset Defaults: after the user agrees, the factory values in their order.
@@ -305,6 +292,23 @@ std::optional<engine::WriteResult> collectAndWrite(const ui::PanelEnvironment& e
         if (std::find(leftAlone.begin(), leftAlone.end(), row.valueName) != leftAlone.end()) {
             row.field.of(env.settings) = row.field.in(before);
         }
+    }
+    return result;
+}
+
+// The path of Apply and of the tray's items: collect and write as one recorded change titled
+// `title`, when there is one (a tray item answered Yes), then `load` the panel again when saved.
+// On a store that did not save, as collectAndWrite; nothing is returned then.
+template <typename Ui, typename Load>
+std::optional<engine::WriteResult> applyQuietly(const ui::PanelEnvironment& env,
+                                                std::string_view card, const SettingRows<Ui>& rows,
+                                                const std::optional<QString>& title, Load load) {
+    if (!title) {
+        return std::nullopt;
+    }
+    auto result = collectAndWrite(env, card, rows, *title);
+    if (result) {
+        load();
     }
     return result;
 }

@@ -193,11 +193,8 @@ void TntPanel::chkTNTD3Daa_Click() {
 }
 
 bool TntPanel::applyQuietly(const std::optional<QString>& title) {
-    if (!title || !common::collectAndWrite(env_, engine::kCardTNT, kRows, *title)) {
-        return false;
-    }
-    LoadTNTPanel();
-    return true;
+    return common::applyQuietly(env_, engine::kCardTNT, kRows, title, [this] { LoadTNTPanel(); })
+        .has_value();
 }
 
 void TntPanel::cmdTNTapply_Click() {

@@ -56,9 +56,7 @@ class TntPanel : public QObject {
 
   private:
     void setAntiAliasingGroupEnabled(bool enabled);
-    // Collect, write and, when saved, load: the path of Apply and of the tray's items, as one
-    // recorded change titled `title`, when there is one (a tray item answered Yes). True when
-    // saved.
+    // common::applyQuietly for this tab; true when saved.
     bool applyQuietly(const std::optional<QString>& title);
 
     Ui::TntTab& ui_;

@@ -11,8 +11,6 @@
 #include "panels/common/SettingRows.h"
 #include "panels/common/TrayChoices.h"
 #include "panels/common/TrayItems.h"
-#include "ui/CheckBox.h"
-#include "ui/IndexedActionGroup.h"
 
 namespace tunexa::panels {
 
@@ -179,11 +177,9 @@ void Voodoo2Panel::cmd3DfxV2reset_Click() {
 }
 
 bool Voodoo2Panel::applyQuietly(const std::optional<QString>& title) {
-    if (!title || !common::collectAndWrite(env_, engine::kCardVoodoo2, kRows, *title)) {
-        return false;
-    }
-    LoadVoodoo2Panel();
-    return true;
+    return common::applyQuietly(env_, engine::kCardVoodoo2, kRows, title,
+                                [this] { LoadVoodoo2Panel(); })
+        .has_value();
 }
 
 void Voodoo2Panel::mPopV2D3DCoreClock_Click(int index) {

@@ -49,9 +49,7 @@ class Voodoo2Panel : public QObject {
     engine::WriteResult SetV2GCoreDefault();
 
   private:
-    // Collect, write and reload as the change `title`, when there is one (a tray item answered
-    // Yes); on a store that did not save, the record goes back to what it held, the tray marks
-    // follow it again and the user is told why. True when saved.
+    // common::applyQuietly for this panel; true when saved.
     bool applyQuietly(const std::optional<QString>& title);
 
     ::Ui::Voodoo2Frame& ui_;
