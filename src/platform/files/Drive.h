@@ -87,7 +87,8 @@ class Drive {
     // exist. A read-only file is refused; a rewritten file keeps its attributes.
     virtual Status replaceFile(const DriveNames& names, std::string_view bytes) = 0;
     // Adds `line` and CR LF at the end, creating the file when missing; every existing byte
-    // stays, and a line break comes first when the file does not end with one.
+    // stays, and a line break comes first when the file does not end with one. An end-of-file
+    // mark stays after the line (withLineAppended() of TextFiles.h).
     virtual Status appendLine(const DriveNames& names, std::string_view line) = 0;
     // Removing what is not there succeeds. A folder is removed only when it is empty.
     virtual Status removeFile(const DriveNames& names) = 0;

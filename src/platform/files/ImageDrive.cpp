@@ -359,7 +359,7 @@ Status ImageDrive::appendLine(const DriveNames& names, std::string_view line) {
         return Status::failure(content.error());
     }
     const std::string& old = content->has_value() ? **content : std::string();
-    return replaceFile(names, old + lineToAppend(old, line));
+    return replaceFile(names, withLineAppended(old, line));
 }
 
 Status ImageDrive::removeFile(const DriveNames& names) {
