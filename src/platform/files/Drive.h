@@ -95,8 +95,6 @@ class Drive {
     virtual Status makeFolder(const DriveNames& names) = 0;
     virtual Status removeFolder(const DriveNames& names) = 0;
 
-    // The folder's entries in the order the drive keeps them; a failure when it does not exist.
-    virtual Result<std::vector<DriveEntry>> listFolder(const DriveNames& names) = 0;
     // A walk starting at the folder (one that cannot be read yields nothing).
     virtual std::unique_ptr<FolderWalk> walk(const DriveNames& start) = 0;
 };
