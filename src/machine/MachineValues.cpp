@@ -119,9 +119,7 @@ Comparison compareWithMachine(store::Hive& hive, const WindowsInstallation& wind
     } else {
         settings.BanClock.ClassKey = machineClass->defaultKey;
     }
-    for (const auto& value : engine::managedSet(settings, [](std::string_view) {
-                                 return std::optional<std::string>();
-                             }).values) {
+    for (const auto& value : engine::managedValues(settings)) {
         if (isWithin(value.key, engine::kProgramKey)) {
             continue;
         }
