@@ -100,9 +100,8 @@ void FirstRunSetup::seedVoodoo(bool machineRead, store::Change& change, QStringL
             store::RegSetString(HKEY_LOCAL_MACHINE, engine::kVoodooKey, name, kVoodooSeed[i]);
         }
     }
-    // "BootDir" ends with a backslash ("C:\").
     const std::string autoexec =
-        readText(engine::kSetupKey, engine::kBootDirValue) + std::string(engine::kBootBatchName);
+        engine::bootBatchPath(readText(engine::kSetupKey, engine::kBootDirValue));
     const auto appended = files::appendTextLineForChange(autoexec, engine::kGlideBatchPath);
     if (appended) {
         change.addFile(*appended);

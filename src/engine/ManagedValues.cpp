@@ -8,9 +8,6 @@
 
 namespace tunexa::engine {
 
-namespace {
-
-// The managed values below HKEY_LOCAL_MACHINE, each once.
 std::vector<ValueName> managedValues(const DriverSettings& settings) {
     std::vector<ValueName> values;
     std::set<std::pair<std::string, std::string>> seen;
@@ -33,8 +30,6 @@ std::vector<ValueName> managedValues(const DriverSettings& settings) {
     }
     return values;
 }
-
-}  // namespace
 
 store::ManagedSet managedSet(
     const DriverSettings& settings,

@@ -32,6 +32,9 @@ inline constexpr std::string_view kGlideBatchPath = "c:\\tunexa.bat";
 // The managed files, as Windows paths.
 inline constexpr std::array<std::string_view, 1> kManagedFiles = {kGlideBatchPath};
 
+// The managed values below HKEY_LOCAL_MACHINE, each once.
+std::vector<ValueName> managedValues(const DriverSettings& settings);
+
 // What a profile covers: the managed values, and the managed files that `locationOf` can place
 // on this machine (a Windows path to where the file lies, as the change record keeps it: a host
 // path or a place in a disk image; nothing when its drive cannot be reached).

@@ -4,6 +4,7 @@
 // own keys, the display class, the live options and the program's own tree. Every other table
 // (the driver map, the panels a change reloads, what is read from a machine) refers to these.
 
+#include <string>
 #include <string_view>
 
 namespace tunexa::engine {
@@ -50,6 +51,12 @@ inline constexpr std::string_view kBootDirValue = "BootDir";
 inline constexpr std::string_view kBootBatchName = "autoexec.bat";
 // What the boot folder is taken to be while nothing says otherwise.
 inline constexpr std::string_view kDefaultBootDir = "C:\\";
+
+// The boot batch file in the boot folder `bootDir` (the stored BootDir, "C:\\"), or in
+// kDefaultBootDir while that is empty: "C:\\autoexec.bat".
+inline std::string bootBatchPath(std::string_view bootDir) {
+    return std::string(bootDir.empty() ? kDefaultBootDir : bootDir) + std::string(kBootBatchName);
+}
 
 // The program's own tree, and the Voodoo Graphics values kept in it.
 inline constexpr std::string_view kProgramKey = "Software\\Tunexa\\Tunexa";

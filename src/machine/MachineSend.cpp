@@ -60,8 +60,7 @@ std::optional<std::string> windowsFolderProblem(const WindowsInstallation& windo
 std::string bootBatchPath(store::Hive& hive) {
     const auto bootDir = storedText(
         hive.getValue(store::HKEY_LOCAL_MACHINE, engine::kSetupKey, engine::kBootDirValue));
-    return (bootDir && !bootDir->empty() ? *bootDir : std::string(engine::kDefaultBootDir)) +
-           std::string(engine::kBootBatchName);
+    return engine::bootBatchPath(bootDir.value_or(std::string()));
 }
 
 // The writes as one recorded change: the first that fails stops them, and the change, not

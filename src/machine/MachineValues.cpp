@@ -8,6 +8,7 @@
 #include "engine/StoreKeys.h"
 #include "regfile/Roots.h"
 #include "store/Ansi.h"
+#include "store/Registry.h"
 #include "store/ValueText.h"
 
 namespace tunexa::machine {
@@ -103,7 +104,7 @@ Comparison compareWithMachine(store::Hive& hive, const WindowsInstallation& wind
     result.machine = ValueIndex(read.operations);
     const auto machineClass = bansheeClass(
         [&](const std::string& key) { return storedText(result.machine.find(key, "minivdd")); });
-    const auto failuresBefore = hive.failureCount();
+    const store::FailureWatch watch(hive);
     const auto hiveClass = bansheeClass([&](const std::string& key) {
         return storedText(hive.getValue(HKEY_LOCAL_MACHINE, key, "minivdd"));
     });
@@ -119,9 +120,7 @@ Comparison compareWithMachine(store::Hive& hive, const WindowsInstallation& wind
     } else {
         settings.BanClock.ClassKey = machineClass->defaultKey;
     }
-    for (const auto& value : engine::managedSet(settings, [](std::string_view) {
-                                 return std::optional<std::string>();
-                             }).values) {
+    for (const auto& value : engine::managedValues(settings)) {
         if (isWithin(value.key, engine::kProgramKey)) {
             continue;
         }
@@ -134,8 +133,8 @@ Comparison compareWithMachine(store::Hive& hive, const WindowsInstallation& wind
              result.machine.find(value.key, value.name)});
     }
     // A value the store could not read would look absent, and be sent as a deletion.
-    if (hive.failureCount() != failuresBefore) {
-        result.failure = "Tunexa's settings could not be read: " + hive.lastFailureMessage();
+    if (watch.failed()) {
+        result.failure = "Tunexa's settings could not be read: " + watch.reason();
         result.values.clear();
     }
     return result;

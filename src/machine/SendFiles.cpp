@@ -10,7 +10,6 @@ namespace tunexa::machine {
 
 namespace {
 
-constexpr char kEndOfFile = '\x1A';
 constexpr std::string_view kDosNameCharacters = "_-~!#$@(){}'";
 constexpr std::size_t kDosName = 8;
 constexpr std::size_t kDosExtension = 3;
@@ -90,12 +89,8 @@ BootBatchFile withBootBlock(std::string_view existing, std::string_view windowsP
         result.block = BootBatchFile::Block::Foreign;
         return result;
     }
-    const std::size_t end = std::min(existing.find(kEndOfFile), existing.size());
-    const std::string_view before = existing.substr(0, end);
     result.bytes =
-        std::string(before) +
-        files::lineToAppend(before, std::string_view(block).substr(0, block.size() - 2)) +
-        std::string(existing.substr(end));
+        files::withLineAppended(existing, std::string_view(block).substr(0, block.size() - 2));
     return result;
 }
 

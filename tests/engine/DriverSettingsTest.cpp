@@ -18,6 +18,7 @@
 #include "engine/DriverSettings.h"
 #include "engine/RegMethods.h"
 #include "engine/SettingValue.h"
+#include "engine/StoreKeys.h"
 #include "store/Registry.h"
 
 namespace tunexa::engine::test {
@@ -202,6 +203,11 @@ TEST(SettingValue, ATextCountsOnlyAsADecimalNumberInThe32BitRange) {
         EXPECT_EQ(SettingValue(notANumber).asInt32(), std::nullopt) << notANumber;
         EXPECT_EQ(SettingValue(notANumber).equals(0), std::nullopt) << notANumber;
     }
+}
+
+// A blank BootDir leaves the boot batch file on C:, not at a path relative to nowhere.
+TEST(StoreKeys, TheBootBatchFileIsInTheBootFolderOrOnC) {
+    EXPECT_EQ(bootBatchPath("D:\\") + " " + bootBatchPath(""), "D:\\autoexec.bat C:\\autoexec.bat");
 }
 
 }  // namespace

@@ -151,11 +151,13 @@ TEST_F(DriveTest, NothingIsWrittenWhereNoFileCanGo) {
     EXPECT_EQ(entriesOnC(), 3);
 }
 
-// An append keeps every byte and starts on a line of its own (CR LF; LF alone after a CR).
+// An append keeps every byte and starts on a line of its own (CR LF; LF alone after a CR), before
+// an end-of-file mark, which stays last.
 TEST_F(DriveTest, AppendKeepsEveryByteAndStartsOnANewLine) {
     for (const auto& [before, after] :
          {std::pair{"", "L\r\n"}, std::pair{"A\r\n", "A\r\nL\r\n"}, std::pair{"A", "A\r\nL\r\n"},
-          std::pair{"A\n", "A\nL\r\n"}, std::pair{"A\r", "A\r\nL\r\n"}}) {
+          std::pair{"A\n", "A\nL\r\n"}, std::pair{"A\r", "A\r\nL\r\n"},
+          std::pair{"A\x1A", "A\r\nL\r\n\x1A"}}) {
         putFile(driveC / "AUTOEXEC.BAT", before);
         ASSERT_TRUE(appendTextLine("C:\\autoexec.bat", "L", drives));
         EXPECT_EQ(fileBytes(driveC / "AUTOEXEC.BAT"), after);

@@ -5,6 +5,7 @@
 #include "CommandSupport.h"
 #include "platform/files/TextFiles.h"
 #include "regfile/Exporter.h"
+#include "store/Registry.h"
 
 namespace tunexa::regtool {
 
@@ -21,9 +22,9 @@ int exportKey(Context& c, const Arguments& args) {
     }
     const std::filesystem::path file = args.positionals[1];
     const auto format = args.has("5") ? RegFileFormat::Version5 : RegFileFormat::Regedit4;
-    const std::uint64_t failures = c.hive.failureCount();
+    const store::FailureWatch watch(c.hive);
     const auto bytes = exportRegFile(c.hive, *key, format);
-    if (c.hive.failureCount() != failures) {
+    if (watch.failed()) {
         return storeFailed(c);  // part of the tree could not be read
     }
     if (!bytes) {

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "CommandSupport.h"
+#include "store/Registry.h"
 
 namespace tunexa::regtool {
 
@@ -10,9 +11,9 @@ namespace {
 using namespace command;
 
 int history(Context& c, const Arguments&) {
-    const std::uint64_t failures = c.hive.failureCount();
+    const store::FailureWatch watch(c.hive);
     const auto changes = c.hive.changes();
-    if (c.hive.failureCount() != failures) {
+    if (watch.failed()) {
         return storeFailed(c);  // an unreadable record is not an empty one
     }
     if (changes.empty()) {

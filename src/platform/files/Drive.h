@@ -87,15 +87,14 @@ class Drive {
     // exist. A read-only file is refused; a rewritten file keeps its attributes.
     virtual Status replaceFile(const DriveNames& names, std::string_view bytes) = 0;
     // Adds `line` and CR LF at the end, creating the file when missing; every existing byte
-    // stays, and a line break comes first when the file does not end with one.
+    // stays, and a line break comes first when the file does not end with one. An end-of-file
+    // mark stays after the line (withLineAppended() of TextFiles.h).
     virtual Status appendLine(const DriveNames& names, std::string_view line) = 0;
     // Removing what is not there succeeds. A folder is removed only when it is empty.
     virtual Status removeFile(const DriveNames& names) = 0;
     virtual Status makeFolder(const DriveNames& names) = 0;
     virtual Status removeFolder(const DriveNames& names) = 0;
 
-    // The folder's entries in the order the drive keeps them; a failure when it does not exist.
-    virtual Result<std::vector<DriveEntry>> listFolder(const DriveNames& names) = 0;
     // A walk starting at the folder (one that cannot be read yields nothing).
     virtual std::unique_ptr<FolderWalk> walk(const DriveNames& start) = 0;
 };

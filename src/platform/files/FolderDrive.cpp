@@ -71,6 +71,16 @@ class HostWalk final : public FolderWalk {
     FolderListing listing_;
 };
 
+// A failure when the host file exists and its permissions let no one write it.
+Status refuseReadOnlyHostFile(const fs::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
+        return Status::failure(file.string() +
+                               " is read-only; Tunexa does not change read-only files");
+    }
+    return Status::success();
+}
+
 }  // namespace
 
 Result<FileContent> readHostFile(const fs::path& file) {
@@ -103,15 +113,6 @@ Result<FileContent> readHostFile(const fs::path& file) {
     }
     ::close(fd);
     return Result<FileContent>::success(std::move(bytes));
-}
-
-Status refuseReadOnlyHostFile(const fs::path& file) {
-    struct stat info {};
-    if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
-        return Status::failure(file.string() +
-                               " is read-only; Tunexa does not change read-only files");
-    }
-    return Status::success();
 }
 
 FolderDrive::FolderDrive(fs::path root) : root_(std::move(root)) {}
@@ -221,21 +222,6 @@ Status FolderDrive::removeFolder(const DriveNames& names) {
         return Status::failure(failureText("removing the folder", host));
     }
     return Status::success();
-}
-
-Result<std::vector<DriveEntry>> FolderDrive::listFolder(const DriveNames& names) {
-    const fs::path host = hostPath(names);
-    FolderListing listing;
-    if (!readFolder(host.string(), listing)) {
-        return Result<std::vector<DriveEntry>>::failure(failureText("listing", host));
-    }
-    std::vector<DriveEntry> entries;
-    for (const FolderEntry& entry : listing.entries) {
-        if (auto name = hostNameToAnsi(entry.name)) {
-            entries.push_back({std::move(*name), entry.isFolder});
-        }
-    }
-    return Result<std::vector<DriveEntry>>::success(std::move(entries));
 }
 
 std::unique_ptr<FolderWalk> FolderDrive::walk(const DriveNames& start) {

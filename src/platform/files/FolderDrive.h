@@ -27,7 +27,6 @@ class FolderDrive final : public Drive {
     Status removeFile(const DriveNames& names) override;
     Status makeFolder(const DriveNames& names) override;
     Status removeFolder(const DriveNames& names) override;
-    Result<std::vector<DriveEntry>> listFolder(const DriveNames& names) override;
     std::unique_ptr<FolderWalk> walk(const DriveNames& start) override;
 
   private:
@@ -37,8 +36,5 @@ class FolderDrive final : public Drive {
 // A host file's bytes; nothing when it does not exist; a failure when it exists but cannot be
 // read or is not a file.
 Result<FileContent> readHostFile(const std::filesystem::path& file);
-
-// A failure when the host file exists and its permissions let no one write it.
-Status refuseReadOnlyHostFile(const std::filesystem::path& file);
 
 }  // namespace tunexa::files

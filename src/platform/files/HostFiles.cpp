@@ -1,6 +1,7 @@
 #include "platform/files/HostFiles.h"
 
 #include "platform/files/FileLocation.h"
+#include "platform/files/ImageDrive.h"
 #include "platform/files/TextFiles.h"
 #include "store/Ansi.h"
 
@@ -12,33 +13,34 @@ std::optional<store::Bytes> toBytes(const FileContent& content) {
     return content ? std::optional(store::Bytes(content->begin(), content->end())) : std::nullopt;
 }
 
-// The write `write` makes to the file at the Windows path (given its drive and names), with the
-// file's bytes before and after; a failure told as "Cannot <doing> "<path>": why".
+// The write `write(drive, names, before, after)` makes to the file at the Windows path, as a change
+// item: the file's bytes before it, and the bytes it leaves, which it sets in `after` (nothing:
+// no file). A failure is told as "Cannot <doing> "<path>": why".
 template <typename Write>
 Result<store::ChangeItem> writeForChange(std::string_view windowsPath, const Drives& drives,
                                          std::string_view doing, Write&& write) {
     using Item = Result<store::ChangeItem>;
     const std::string shown = ansi::toUtf8(windowsPath);
+    const std::string cannot = "Cannot " + std::string(doing) + " \"" + shown + "\": ";
     const auto path = drives.open(windowsPath);
     if (!path) {
-        return Item::failure("Cannot write \"" + shown + "\": " + path.error());
+        return Item::failure(cannot + path.error());
     }
     Drive& drive = *path->drive;
     const auto before = drive.readFile(path->names);
     if (!before) {
         return Item::failure("Cannot read \"" + shown + "\": " + before.error());
     }
-    if (const Status written = write(drive, path->names); !written) {
-        return Item::failure("Cannot " + std::string(doing) + " \"" + shown +
-                             "\": " + written.error());
+    FileContent after;
+    if (const Status written = write(drive, path->names, *before, after); !written) {
+        return Item::failure(cannot + written.error());
     }
-    const auto after = drive.readFile(path->names);
     const auto location = drive.location(path->names);
-    if (!after || !location) {
-        return Item::failure("\"" + shown + "\" was written but cannot be read back: " +
-                             (after ? location.error() : after.error()));
+    if (!location) {
+        return Item::failure("\"" + shown +
+                             "\" was written but cannot be found again: " + location.error());
     }
-    return Item::success(fileChangeItem(*location, shown, toBytes(*before), toBytes(*after)));
+    return Item::success(fileChangeItem(*location, shown, toBytes(*before), toBytes(after)));
 }
 
 }  // namespace
@@ -79,9 +81,12 @@ HostFiles& hostFiles() {
 
 Result<store::ChangeItem> replaceFileForChange(std::string_view windowsPath, std::string_view bytes,
                                                const Drives& drives) {
-    return writeForChange(windowsPath, drives, "write", [&](Drive& drive, const DriveNames& names) {
-        return drive.replaceFile(names, bytes);
-    });
+    return writeForChange(
+        windowsPath, drives, "write",
+        [&](Drive& drive, const DriveNames& names, const FileContent&, FileContent& after) {
+            after = std::string(bytes);
+            return drive.replaceFile(names, bytes);
+        });
 }
 
 Result<store::ChangeItem> writeTextFileForChange(std::string_view windowsPath,
@@ -94,13 +99,18 @@ Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
                                                   std::string_view line, const Drives& drives) {
     return writeForChange(
         windowsPath, drives, "append to",
-        [&](Drive& drive, const DriveNames& names) { return drive.appendLine(names, line); });
+        [&](Drive& drive, const DriveNames& names, const FileContent& before, FileContent& after) {
+            after = withLineAppended(before.value_or(std::string()), line);
+            // An image's append rewrites the file anyway: from the bytes just read, not again.
+            return dynamic_cast<ImageDrive*>(&drive) != nullptr ? drive.replaceFile(names, *after)
+                                                                : drive.appendLine(names, line);
+        });
 }
 
 Result<store::ChangeItem> removeFileForChange(std::string_view windowsPath, const Drives& drives) {
-    return writeForChange(windowsPath, drives, "remove", [](Drive& drive, const DriveNames& names) {
-        return drive.removeFile(names);
-    });
+    return writeForChange(windowsPath, drives, "remove",
+                          [](Drive& drive, const DriveNames& names, const FileContent&,
+                             FileContent&) { return drive.removeFile(names); });
 }
 
 }  // namespace tunexa::files

@@ -120,8 +120,6 @@ class ImageWalk final : public FolderWalk {
     std::vector<bool> listed_;
 };
 
-}  // namespace
-
 // A new entry takes an upper-case 8.3 name, as DOS gives one, when its name is a plain 8.3 name,
 // and keeps its spelling as a long name when it is longer. A name with letters beyond ASCII gets
 // none: the volume's DOS code page may lack them (S, Z and OE with caron or ligature, Y with
@@ -157,6 +155,8 @@ std::string noNameFor(const std::string& where) {
            " was not written: on a disk image a new file or folder needs a name of "
            "plain ASCII letters, which every DOS code page holds";
 }
+
+}  // namespace
 
 Result<std::shared_ptr<ImageDrive>> ImageDrive::open(const fs::path& image) {
     using Opened = Result<std::shared_ptr<ImageDrive>>;
@@ -359,7 +359,7 @@ Status ImageDrive::appendLine(const DriveNames& names, std::string_view line) {
         return Status::failure(content.error());
     }
     const std::string& old = content->has_value() ? **content : std::string();
-    return replaceFile(names, old + lineToAppend(old, line));
+    return replaceFile(names, withLineAppended(old, line));
 }
 
 Status ImageDrive::removeFile(const DriveNames& names) {
@@ -403,15 +403,6 @@ Status ImageDrive::removeFolder(const DriveNames& names) {
         return Status::failure(where(names) + " is a file, not a folder");
     }
     return step("removing the folder " + where(names), "mrd", {MtoolsVolume::path(placed->path)});
-}
-
-Result<std::vector<DriveEntry>> ImageDrive::listFolder(const DriveNames& names) {
-    auto listing = volume_.list(names);
-    if (!listing || !*listing) {
-        return Result<std::vector<DriveEntry>>::failure(listing ? where(names) + " is not a folder"
-                                                                : listing.error());
-    }
-    return Result<std::vector<DriveEntry>>::success(std::move(**listing));
 }
 
 std::unique_ptr<FolderWalk> ImageDrive::walk(const DriveNames& start) {

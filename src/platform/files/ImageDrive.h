@@ -37,7 +37,6 @@ class ImageDrive final : public Drive {
     Status removeFile(const DriveNames& names) override;
     Status makeFolder(const DriveNames& names) override;
     Status removeFolder(const DriveNames& names) override;
-    Result<std::vector<DriveEntry>> listFolder(const DriveNames& names) override;
     std::unique_ptr<FolderWalk> walk(const DriveNames& start) override;
 
   private:
@@ -65,8 +64,5 @@ class ImageDrive final : public Drive {
     ImageLayout layout_;
     MtoolsVolume volume_;
 };
-
-// The Windows-1252 name in upper case, as a new file or folder on the image gets it.
-std::string upperCaseName(std::string_view ansiName);
 
 }  // namespace tunexa::files

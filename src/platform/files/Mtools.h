@@ -28,7 +28,6 @@ class MtoolsVolume {
     MtoolsVolume(std::filesystem::path image, std::uint64_t offset);
 
     const std::filesystem::path& image() const { return image_; }
-    std::uint64_t offset() const { return offset_; }
 
     // `::/A/B` for the names. mtools matches patterns in the names it looks up ([ ] ? *), so
     // those characters are escaped, except in the last name of a path that a command creates

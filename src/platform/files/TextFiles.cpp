@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,9 @@ namespace tunexa::files {
 namespace fs = std::filesystem;
 
 namespace {
+
+// Where DOS takes a text file to end.
+constexpr char kEndOfFile = '\x1A';
 
 // "writing /x/tunexa.bat failed: No space left on device"
 std::string failureText(const std::string& step, const fs::path& path, int error) {
@@ -36,6 +40,21 @@ bool writeAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+// The whole file from its start; false with errno set.
+bool readAll(int fd, std::string& bytes) {
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
 }
 
 // A rename is durable only once the folder that holds the entry is synced too.
@@ -143,15 +162,16 @@ Status replaceFileAtomically(const fs::path& hostFile, std::string_view bytes) {
     return Status::success();
 }
 
-std::string lineToAppend(std::string_view existing, std::string_view line) {
-    const std::string_view lineBreak = existing.empty()          ? ""
-                                       : existing.back() == '\n' ? ""
-                                       : existing.back() == '\r' ? "\n"
-                                                                 : "\r\n";
+std::string withLineAppended(std::string_view existing, std::string_view line) {
+    const std::size_t end = std::min(existing.find(kEndOfFile), existing.size());
+    const std::string_view before = existing.substr(0, end);
+    const std::string_view lineBreak = before.empty() || before.back() == '\n' ? ""
+                                       : before.back() == '\r'                 ? "\n"
+                                                                               : "\r\n";
     std::string text;
-    text.reserve(lineBreak.size() + line.size() + 2);
-    text.append(lineBreak).append(line).append("\r\n");
-    return text;
+    text.reserve(existing.size() + lineBreak.size() + line.size() + 2);
+    text.append(before).append(lineBreak).append(line).append("\r\n");
+    return text.append(existing.substr(end));
 }
 
 Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
@@ -164,16 +184,16 @@ Status appendLineToFile(const fs::path& hostFile, std::string_view line) {
         ::close(fd);
         return Status::failure(failureText(what, hostFile, error));
     };
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    std::string existing;
+    if (!readAll(fd, existing)) {
         return fail("reading");
     }
-    char last = '\0';
-    if (info.st_size > 0 && ::pread(fd, &last, 1, info.st_size - 1) != 1) {
-        return fail("reading");
+    const std::string appended = withLineAppended(existing, line);
+    if (existing.find(kEndOfFile) != std::string::npos) {
+        ::close(fd);
+        return replaceFileAtomically(hostFile, appended);
     }
-    const std::string text = lineToAppend(std::string_view(&last, info.st_size > 0 ? 1 : 0), line);
-    if (!writeAll(fd, text)) {
+    if (!writeAll(fd, std::string_view(appended).substr(existing.size()))) {
         return fail("appending to");
     }
     if (::fsync(fd) != 0) {

@@ -24,13 +24,14 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines);
 // kept: its target is replaced.
 Status replaceFileAtomically(const std::filesystem::path& hostFile, std::string_view bytes);
 
-// What an append adds after `existing` (the file's bytes so far): `line` and CR LF, after a line
-// break when the file does not end with one (CR LF; LF alone after a final CR).
-std::string lineToAppend(std::string_view existing, std::string_view line);
+// The file's bytes with `line` and CR LF added at its end: before its end-of-file mark (^Z)
+// when it has one, which stays after the line with every byte that follows it, since COMMAND.COM
+// reads a batch file no further. A line break comes first when the text before does not end
+// with one (CR LF; LF alone after a final CR).
+std::string withLineAppended(std::string_view existing, std::string_view line);
 
-// Appends `line` and CR LF to the host file, creating it when missing. When the file does not
-// end with a line break, one is added first (CR LF; LF alone after a final CR), so the line is
-// not glued to the last line already there.
+// The same on a host file, created when missing. A file without an end-of-file mark only grows;
+// one with a mark is replaced whole, as replaceFileAtomically() does.
 Status appendLineToFile(const std::filesystem::path& hostFile, std::string_view line);
 
 // The same on Windows paths ("c:\tunexa.bat"), mapped through `drives` to a folder or a disk
