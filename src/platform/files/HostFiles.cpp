@@ -1,7 +1,6 @@
 #include "platform/files/HostFiles.h"
 
 #include "platform/files/FileLocation.h"
-#include "platform/files/ImageDrive.h"
 #include "platform/files/TextFiles.h"
 #include "store/Ansi.h"
 
@@ -101,9 +100,7 @@ Result<store::ChangeItem> appendTextLineForChange(std::string_view windowsPath,
         windowsPath, drives, "append to",
         [&](Drive& drive, const DriveNames& names, const FileContent& before, FileContent& after) {
             after = withLineAppended(before.value_or(std::string()), line);
-            // An image's append rewrites the file anyway: from the bytes just read, not again.
-            return dynamic_cast<ImageDrive*>(&drive) != nullptr ? drive.replaceFile(names, *after)
-                                                                : drive.appendLine(names, line);
+            return drive.appendLine(names, line);
         });
 }
 
