@@ -65,14 +65,15 @@ MachineSettings::MachineSettings(Form1& form, platform::MessageBoxService& messa
 
 void MachineSettings::offer(FirstRun& window) {
     offered_ = machine::findWindowsInstallation();
+    offeredRead_.reset();
     if (!offered_) {
         return;
     }
     window.ui.chkReadMachine->setVisible(true);
     window.ui.lblMachineFolder->setVisible(true);
     window.ui.lblMachineFolder->setText(ui::fromAnsi(offered_->windowsPath));
-    const auto read = machine::readMachineSettings(*offered_);
-    for (const PciCard card : machine::cardsRead(read)) {
+    offeredRead_ = machine::readMachineSettings(*offered_);
+    for (const PciCard card : machine::cardsRead(*offeredRead_)) {
         for (const auto& [device, offered] : kCardsByDevice) {
             if (device == card) {
                 setControlCheck(&window, offered->firstRunBox, 1);
@@ -82,10 +83,11 @@ void MachineSettings::offer(FirstRun& window) {
 }
 
 bool MachineSettings::readForFirstRun(const FirstRun& window, QStringList& problems) {
-    if (!offered_ || ui::checkValue(window.ui.chkReadMachine) != 1) {
+    if (!offered_ || !offeredRead_ || ui::checkValue(window.ui.chkReadMachine) != 1) {
         return false;
     }
-    const auto report = machine::importMachineSettings(hive_, *offered_);
+    // What was read when the window opened: the same file, not read a second time.
+    const auto report = machine::importMachineSettings(hive_, *offeredRead_);
     if (!report.saved) {
         problems << QString::fromStdString(machine::notReadMessage(*offered_, report.failure));
     }

@@ -55,6 +55,7 @@ class MachineSettings : public QObject {
     ChangeCommands& changes_;
     // The installation the first run offered.
     std::optional<machine::WindowsInstallation> offered_;
+    std::optional<machine::W9xReadResult> offeredRead_;
     QPointer<CheckWindow> check_;
 };
 

@@ -55,8 +55,11 @@ std::vector<PciCard> cardsRead(const W9xReadResult& read) {
 }
 
 MachineImportReport importMachineSettings(store::Hive& hive, const WindowsInstallation& windows) {
+    return importMachineSettings(hive, readMachineSettings(windows));
+}
+
+MachineImportReport importMachineSettings(store::Hive& hive, const W9xReadResult& read) {
     MachineImportReport report;
-    const W9xReadResult read = readMachineSettings(windows);
     if (!read.read()) {
         report.failure = read.failure;
         return report;

@@ -39,5 +39,7 @@ struct MachineImportReport {
 // opened (a recorded change), the writes join it, so the caller's rollback undoes them; a file
 // that is damaged writes nothing.
 MachineImportReport importMachineSettings(store::Hive& hive, const WindowsInstallation& windows);
+// The same for what readMachineSettings() read earlier.
+MachineImportReport importMachineSettings(store::Hive& hive, const W9xReadResult& read);
 
 }  // namespace tunexa::machine
