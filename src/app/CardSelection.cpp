@@ -7,6 +7,7 @@
 
 #include "app/Controls.h"
 #include "app/ProgramKeys.h"
+#include "engine/DisplayClass.h"
 #include "engine/RegMethods.h"
 #include "store/Changes.h"
 #include "ui/AnsiText.h"
@@ -15,6 +16,11 @@
 namespace tunexa::app {
 
 void storeDriverSettingsBack(std::string_view card, QStringList& problems) {
+    if (card == engine::kCardBanshee) {
+        // The display class may have changed since the panel found it (a machine read, a
+        // tunexa-reg import): the clocks go where the store's class is now.
+        engine::FindBansheeClassKey();
+    }
     engine::ReadDriverSettings(card);
     const auto result = engine::WriteDriverSettings(card);
     if (!result.saved) {

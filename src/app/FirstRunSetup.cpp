@@ -11,7 +11,6 @@
 #include "app/Controls.h"
 #include "app/MachineSettings.h"
 #include "app/ProgramKeys.h"
-#include "engine/DisplayClass.h"
 #include "engine/ManagedValues.h"
 #include "platform/files/HostFiles.h"
 
@@ -66,9 +65,6 @@ void FirstRunSetup::cmdOKFirstRun_Click() {
             if (card == &kVoodooCard) {
                 seedVoodoo(machineRead, change, problems);
                 continue;
-            }
-            if (card == &kBansheeCard) {
-                engine::FindBansheeClassKey();
             }
             storeDriverSettingsBack(card->engineCard, problems);
         }
