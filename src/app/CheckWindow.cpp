@@ -22,8 +22,7 @@ CheckWindow::CheckWindow(QWidget* parent) : QDialog(parent) {
 }
 
 void CheckWindow::showReport(const machine::CheckReport& report) {
-    const auto described = machine::describeCheck(report);
-    ui.lblCheckSummary->setText(QString::fromStdString(described.front()));
+    ui.lblCheckSummary->setText(QString::fromStdString(machine::checkSummary(report)));
     ui.lstCheckValues->clear();
     for (const machine::ValueOnBoth& value : report.differing) {
         new QTreeWidgetItem(
@@ -36,11 +35,7 @@ void CheckWindow::showReport(const machine::CheckReport& report) {
     for (int column = 0; column < ui.lstCheckValues->columnCount(); ++column) {
         ui.lstCheckValues->resizeColumnToContents(column);
     }
-    auto state = machine::describeSendState(report.send, &report.notArrived);
-    if (!report.bansheeNote.empty()) {
-        state.push_back(report.bansheeNote);
-    }
-    ui.lblCheckSend->setText(joinedLines(state, QStringLiteral("\n")));
+    ui.lblCheckSend->setText(joinedLines(machine::checkStateLines(report), QStringLiteral("\n")));
     QDialog::show();
     raise();
     activateWindow();

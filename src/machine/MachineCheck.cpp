@@ -102,30 +102,39 @@ std::vector<std::string> describeSendState(const SendState& send,
     return lines;
 }
 
-std::vector<std::string> describeCheck(const CheckReport& report) {
+std::string checkSummary(const CheckReport& report) {
     if (report.outcome == Outcome::CannotRead) {
-        return {report.problem};
+        return report.problem;
     }
     const std::string systemDat = ansi::toUtf8(report.windowsPath) + "\\SYSTEM.DAT";
     const std::string compared = std::to_string(report.compared);
-    std::vector<std::string> lines;
     if (report.differing.empty()) {
-        lines.push_back("All " + compared + " values Tunexa manages agree with " + systemDat + ".");
-    } else {
-        lines.push_back(std::to_string(report.differing.size()) + " of the " + compared +
-                        " values Tunexa manages " +
-                        (report.differing.size() == 1 ? "differs" : "differ") + " from " +
-                        systemDat + ":");
+        return "All " + compared + " values Tunexa manages agree with " + systemDat + ".";
+    }
+    return std::to_string(report.differing.size()) + " of the " + compared +
+           " values Tunexa manages " + (report.differing.size() == 1 ? "differs" : "differ") +
+           " from " + systemDat + ":";
+}
+
+std::vector<std::string> checkStateLines(const CheckReport& report) {
+    auto lines = describeSendState(report.send, &report.notArrived);
+    if (!report.bansheeNote.empty()) {
+        lines.push_back(report.bansheeNote);
+    }
+    return lines;
+}
+
+std::vector<std::string> describeCheck(const CheckReport& report) {
+    std::vector<std::string> lines = {checkSummary(report)};
+    if (report.outcome == Outcome::CannotRead) {
+        return lines;
     }
     for (const ValueOnBoth& value : report.differing) {
         lines.push_back(valueLineStart(value.key, value.name) + "    Tunexa: " +
                         shownValue(value.tunexa) + "    machine: " + shownValue(value.machine));
     }
-    for (std::string& line : describeSendState(report.send, &report.notArrived)) {
+    for (std::string& line : checkStateLines(report)) {
         lines.push_back(std::move(line));
-    }
-    if (!report.bansheeNote.empty()) {
-        lines.push_back(report.bansheeNote);
     }
     return lines;
 }

@@ -43,8 +43,13 @@ CheckReport checkMachine(store::Hive& hive, const files::Drives& drives = files:
 // `notArrived`, a run send is told with what of it did not arrive.
 std::vector<std::string> describeSendState(const SendState& send,
                                            const std::vector<NotArrived>* notArrived = nullptr);
-// The whole check, line by line (UTF-8).
+// The whole check, line by line (UTF-8): the summary, a line per differing value, then the send's
+// state and the Banshee's note.
 std::vector<std::string> describeCheck(const CheckReport& report);
+// Its first line: whether the values agree, or why the machine cannot be read.
+std::string checkSummary(const CheckReport& report);
+// Its last lines: the send's state and the Banshee's note.
+std::vector<std::string> checkStateLines(const CheckReport& report);
 // A value the machine did not take, for the end of a line: "sent REG_SZ 100, the machine
 // holds REG_SZ 90" or "deletion ignored: the machine still holds REG_SZ 1".
 std::string describeNotArrived(const NotArrived& value);
