@@ -23,26 +23,10 @@ SendReport refused(SendReport report, std::string problem) {
     return report;
 }
 
-bool samePath(std::string_view a, std::string_view b) {
-    const auto first = files::parseWindowsPath(a);
-    const auto second = files::parseWindowsPath(b);
-    if (!first || !second || first->letter != second->letter ||
-        first->names.size() != second->names.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < first->names.size(); ++i) {
-        if (!ansi::equalsIgnoringCase(first->names[i], second->names[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The Windows folder goes into the boot batch file: it must be the one C:\MSDOS.SYS names (never
 // a guess in its place), and a plain DOS path, since MSDOS.SYS is anyone's text.
-std::optional<std::string> windowsFolderProblem(const WindowsInstallation& windows,
-                                                const files::Drives& drives) {
-    const auto named = msdosSysWindowsFolder(drives);
+std::optional<std::string> windowsFolderProblem(const WindowsInstallation& windows) {
+    const auto& named = windows.msdosSysWinDir;
     const std::string line = named
                                  ? "C:\\MSDOS.SYS names the Windows folder in the line \"WinDir=" +
                                        ansi::toUtf8(*named) + "\""
@@ -50,7 +34,7 @@ std::optional<std::string> windowsFolderProblem(const WindowsInstallation& windo
     if (auto problem = dosPathProblem(named ? *named : windows.windowsPath)) {
         return line + ", which cannot go into the boot batch file: " + *problem + ".";
     }
-    if (named && !samePath(*named, windows.windowsPath)) {
+    if (named && !windows.namedByMsdosSys) {
         return line + ", which holds no SYSTEM.DAT; Tunexa sends only to the folder Windows " +
                "starts from.";
     }
@@ -140,7 +124,7 @@ SendReport sendToMachine(store::Hive& hive, const std::string& title, const file
     }
     report.windowsPath = windows->windowsPath;
     const std::string shownWindows = ansi::toUtf8(windows->windowsPath);
-    if (auto problem = windowsFolderProblem(*windows, drives)) {
+    if (auto problem = windowsFolderProblem(*windows)) {
         return refused(report, *problem);
     }
     if (!regeditThere(windows->windowsPath, drives)) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <vector>
 
 #include "store/Ansi.h"
 
@@ -89,22 +88,20 @@ std::optional<WindowsInstallation> installationIn(const files::Drives& drives,
 
 }  // namespace
 
-std::optional<std::string> msdosSysWindowsFolder(const files::Drives& drives) {
-    return windowsFolderFromMsdosSys(drives);
-}
-
 std::optional<WindowsInstallation> findWindowsInstallation(const files::Drives& drives) {
-    std::vector<std::string> candidates;
-    if (auto named = windowsFolderFromMsdosSys(drives)) {
-        candidates.push_back(std::move(*named));
-    }
-    candidates.emplace_back(kDefaultWindows);
-    for (const auto& candidate : candidates) {
-        if (auto found = installationIn(drives, candidate)) {
+    const auto named = windowsFolderFromMsdosSys(drives);
+    if (named) {
+        if (auto found = installationIn(drives, *named)) {
+            found->msdosSysWinDir = named;
+            found->namedByMsdosSys = true;
             return found;
         }
     }
-    return std::nullopt;
+    auto found = installationIn(drives, kDefaultWindows);
+    if (found) {
+        found->msdosSysWinDir = named;
+    }
+    return found;
 }
 
 W9xReadResult readSystemDat(const WindowsInstallation& windows, const W9xReadOptions& options) {

@@ -15,13 +15,14 @@
 
 namespace tunexa::machine {
 
-// The WinDir= line of C:\MSDOS.SYS's [Paths] section, as written there; nothing without one.
-std::optional<std::string> msdosSysWindowsFolder(const files::Drives& drives = files::Drives());
-
 struct WindowsInstallation {
     std::string windowsPath;    // "C:\WINDOWS", as MSDOS.SYS names it (Windows-1252)
     std::string systemDatPath;  // "C:\WINDOWS\system.dat": the file's name as the drive spells it
     std::optional<std::string> userDatPath;  // its USER.DAT (HKEY_USERS), when there
+    // The WinDir= line of C:\MSDOS.SYS's [Paths] section, as written there, when it has one; and
+    // whether this is that folder rather than C:\WINDOWS, searched when it held no SYSTEM.DAT.
+    std::optional<std::string> msdosSysWinDir;
+    bool namedByMsdosSys = false;
     // Drive C: (a folder or a disk image), through which the files are read, and SYSTEM.DAT
     // (HKEY_LOCAL_MACHINE) as found on it.
     std::shared_ptr<files::Drive> drive;
