@@ -37,7 +37,7 @@ QString prompt(const std::vector<std::string>& lines) {
 
 // Where the choice of drive C: starts: what it is now.
 QString driveCNow() {
-    return QString::fromStdString(files::describeDriveC().target.string());
+    return QString::fromStdString(files::driveCTarget().string());
 }
 
 }  // namespace
@@ -154,7 +154,7 @@ void MachineSettings::useAsDriveC(const std::optional<QString>& chosen) {
 }
 
 void MachineSettings::showDriveC() {
-    const QString described = QString::fromStdString(files::describeDriveC().describe());
+    const QString described = QString::fromStdString(files::describeDriveC());
     // The line is short: a path in the user's home folder is shown from "~", as a shell writes
     // it; the tip keeps the whole path.
     QString shown = described;

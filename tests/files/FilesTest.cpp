@@ -20,6 +20,7 @@
 #include "platform/files/Drives.h"
 #include "platform/files/FileLocation.h"
 #include "platform/files/HostFiles.h"
+#include "platform/files/ImageLayout.h"
 #include "platform/files/ImageUsers.h"
 #include "platform/files/TextFiles.h"
 #include "store/Registry.h"
@@ -237,8 +238,8 @@ TEST_F(ImageTest, BatchFilesAreWrittenExactlyInEveryLayout) {
         SCOPED_TRACE(shape.name);
         fs::remove(image);
         useImage(shape);
-        EXPECT_NE(describeDriveC(drives).describe().find(described), std::string::npos)
-            << describeDriveC(drives).describe();
+        EXPECT_NE(describeDriveC(drives).find(described), std::string::npos)
+            << describeDriveC(drives);
         put("autoexec.bat", "@ECHO OFF\r\nPATH C:\\WINDOWS", "+h +s");
         put("RO.BAT", "keep", "+r");
 
@@ -287,7 +288,7 @@ TEST_F(ImageTest, OtherFormatsAreRefusedNamingTheConversion) {
                   std::string::npos)
             << layout.error();
         EXPECT_EQ(used.error(), "Drive C: was not changed: " + layout.error());
-        EXPECT_EQ(describeDriveC(drives).describe(), folder);
+        EXPECT_EQ(describeDriveC(drives), folder);
     }
     fs::create_symlink(image, dir / "data" / "dosdevices" / "d:");
     const Status written = writeTextFile("D:\\tunexa.bat", {"x"}, drives);

@@ -26,7 +26,7 @@ int print(Context& c, const std::vector<std::string>& lines, int exitCode, bool 
 
 int status(Context& c) {
     const files::Drives drives;
-    c.out << "Drive C:        " << files::describeDriveC(drives).describe() << '\n';
+    c.out << "Drive C:        " << files::describeDriveC(drives) << '\n';
     const auto windows = machine::findWindowsInstallation(drives);
     if (!windows) {
         return print(c, {std::string(machine::kNoWindowsFound)}, 1, true);
@@ -53,7 +53,7 @@ int use(Context& c, const std::string& path) {
         !used) {
         return print(c, {used.error()}, 1, true);
     }
-    return print(c, {"Drive C: is now " + files::describeDriveC().describe() + "."}, 0);
+    return print(c, {"Drive C: is now " + files::describeDriveC() + "."}, 0);
 }
 
 int machineCommand(Context& c, const Arguments& args) {

@@ -97,6 +97,8 @@ class Drive {
 
     // A walk starting at the folder (one that cannot be read yields nothing).
     virtual std::unique_ptr<FolderWalk> walk(const DriveNames& start) = 0;
+    // What the drive is, for the user: "the folder /home/me/drive_c", "the disk image ...".
+    virtual std::string describe() const = 0;
 };
 
 }  // namespace tunexa::files

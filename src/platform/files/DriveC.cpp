@@ -12,34 +12,15 @@ namespace tunexa::files {
 
 namespace fs = std::filesystem;
 
-std::string DriveCDescription::describe() const {
-    switch (kind) {
-        case Kind::Folder:
-            return "the folder " + target.string();
-        case Kind::Image:
-            return "the disk image " + target.string() + " (" + layout->describe() + ")";
-        case Kind::Unavailable:
-            break;
-    }
-    return problem;
+std::string describeDriveC(const Drives& drives) {
+    const auto drive = drives.open('C');
+    return drive ? (*drive)->describe() : drive.error();
 }
 
-DriveCDescription describeDriveC(const Drives& drives) {
-    DriveCDescription description;
+fs::path driveCTarget(const Drives& drives) {
     const auto root = drives.driveRoot('C');
     std::error_code error;
-    description.target = root ? fs::weakly_canonical(*root, error) : drives.dosdevices() / "c:";
-    const auto drive = drives.open('C');
-    if (!drive) {
-        description.problem = drive.error();
-    } else if (const auto* image = dynamic_cast<const ImageDrive*>(drive->get())) {
-        description.kind = DriveCDescription::Kind::Image;
-        description.target = image->image();
-        description.layout = image->layout();
-    } else {
-        description.kind = DriveCDescription::Kind::Folder;
-    }
-    return description;
+    return root ? fs::weakly_canonical(*root, error) : drives.dosdevices() / "c:";
 }
 
 Status useAsDriveC(const fs::path& folderOrImage, const Drives& drives) {

@@ -4,28 +4,20 @@
 // `dosdevices/c:` at it. The window and `tunexa-reg machine` show and set it through these.
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "platform/files/Drives.h"
-#include "platform/files/ImageLayout.h"
 #include "platform/files/Result.h"
 
 namespace tunexa::files {
 
-struct DriveCDescription {
-    enum class Kind { Folder, Image, Unavailable };
-    Kind kind = Kind::Unavailable;
-    std::filesystem::path target;       // the folder or image `dosdevices/c:` leads to
-    std::optional<ImageLayout> layout;  // an image's, when it can be used
-    std::string problem;                // why drive C: cannot be used; empty when it can
+// "the folder /home/me/.local/share/tunexa/drive_c", "the disk image /home/me/win98.img
+// (FAT32 partition 1 (type 0x0C) at byte 1048576 of a raw disk image)", or why drive C: cannot
+// be used.
+std::string describeDriveC(const Drives& drives = Drives());
 
-    // "the folder /home/me/.local/share/tunexa/drive_c", "the disk image /home/me/win98.img
-    // (FAT32 partition 1 (type 0x0C) at byte 1048576 of a raw disk image)", or the problem.
-    std::string describe() const;
-};
-
-DriveCDescription describeDriveC(const Drives& drives = Drives());
+// The folder or image file `dosdevices/c:` leads to, without opening it.
+std::filesystem::path driveCTarget(const Drives& drives = Drives());
 
 // Points drive C: at a folder or a disk image file (its absolute path). An image of a format
 // Tunexa refuses, or anything else, is refused with the reason and nothing changes; so is an

@@ -224,6 +224,11 @@ Status FolderDrive::removeFolder(const DriveNames& names) {
     return Status::success();
 }
 
+std::string FolderDrive::describe() const {
+    std::error_code error;
+    return "the folder " + fs::weakly_canonical(root_, error).string();
+}
+
 std::unique_ptr<FolderWalk> FolderDrive::walk(const DriveNames& start) {
     return std::make_unique<HostWalk>(hostPath(start).string());
 }

@@ -28,6 +28,7 @@ class FolderDrive final : public Drive {
     Status makeFolder(const DriveNames& names) override;
     Status removeFolder(const DriveNames& names) override;
     std::unique_ptr<FolderWalk> walk(const DriveNames& start) override;
+    std::string describe() const override;
 
   private:
     std::filesystem::path root_;

@@ -405,6 +405,10 @@ Status ImageDrive::removeFolder(const DriveNames& names) {
     return step("removing the folder " + where(names), "mrd", {MtoolsVolume::path(placed->path)});
 }
 
+std::string ImageDrive::describe() const {
+    return "the disk image " + image().string() + " (" + layout_.describe() + ")";
+}
+
 std::unique_ptr<FolderWalk> ImageDrive::walk(const DriveNames& start) {
     std::string folder = MtoolsVolume::path(start);
     if (folder.back() != '/') {

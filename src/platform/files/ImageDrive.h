@@ -38,6 +38,7 @@ class ImageDrive final : public Drive {
     Status makeFolder(const DriveNames& names) override;
     Status removeFolder(const DriveNames& names) override;
     std::unique_ptr<FolderWalk> walk(const DriveNames& start) override;
+    std::string describe() const override;
 
   private:
     ImageDrive(std::filesystem::path image, ImageLayout layout);
