@@ -15,9 +15,7 @@ using regfile::RegOperation;
 // What SENT.REG asked of the machine that its SYSTEM.DAT does not hold.
 std::vector<NotArrived> notArrived(const ValueIndex& machine, const files::Drives& drives,
                                    std::string& problem) {
-    const auto sent = drives.open(kSentFile);
-    const auto bytes = sent ? sent->drive->readFile(sent->names)
-                            : files::Result<files::FileContent>::failure(sent.error());
+    const auto bytes = drives.readFile(kSentFile);
     if (!bytes || !bytes->has_value()) {
         problem = std::string(kSentFile) +
                   " cannot be read: " + (bytes ? std::string("it is gone") : bytes.error());

@@ -68,9 +68,7 @@ std::string writeAsOneChange(store::Hive& hive, const std::string& title,
 SendReport stage(store::Hive& hive, const std::string& title, SendReport report,
                  const files::Drives& drives) {
     report.bootBatch = bootBatchPath(hive);
-    const auto boot = drives.open(report.bootBatch);
-    const auto existing = boot ? boot->drive->readFile(boot->names)
-                               : files::Result<files::FileContent>::failure(boot.error());
+    const auto existing = drives.readFile(report.bootBatch);
     if (!existing) {
         return refused(report, "The boot batch file " + ansi::toUtf8(report.bootBatch) +
                                    " cannot be read: " + existing.error());

@@ -25,9 +25,7 @@ std::string_view trimmed(std::string_view text) {
 // WinDir= of the [Paths] section, as Windows 95/98 write it; nothing when the file or the line
 // is missing.
 std::optional<std::string> windowsFolderFromMsdosSys(const files::Drives& drives) {
-    const auto msdosSys = drives.open(kMsdosSys);
-    const auto content = msdosSys ? msdosSys->drive->readFile(msdosSys->names)
-                                  : files::Result<files::FileContent>::failure(msdosSys.error());
+    const auto content = drives.readFile(kMsdosSys);
     if (!content || !content->has_value()) {
         return std::nullopt;
     }

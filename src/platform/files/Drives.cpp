@@ -232,6 +232,11 @@ Result<std::string> Drives::location(std::string_view windowsPath) const {
     return path ? path->drive->location(path->names) : Result<std::string>::failure(path.error());
 }
 
+Result<FileContent> Drives::readFile(std::string_view windowsPath) const {
+    const auto path = open(windowsPath);
+    return path ? path->drive->readFile(path->names) : Result<FileContent>::failure(path.error());
+}
+
 std::optional<std::string> locationOnDrives(std::string_view windowsPath) {
     auto location = Drives().location(windowsPath);
     return location ? std::optional(std::move(*location)) : std::nullopt;

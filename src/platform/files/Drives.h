@@ -66,6 +66,8 @@ class Drives {
     // Where the file at a Windows path lies, as the change record and profiles keep it
     // (FileLocation.h): its host path on a folder drive, the image form on a disk image.
     Result<std::string> location(std::string_view windowsPath) const;
+    // The file's bytes at a Windows path; nothing when it does not exist.
+    Result<FileContent> readFile(std::string_view windowsPath) const;
 
     // The host path of a Windows path on a folder drive. Fails for a malformed path, an unmapped
     // letter, a drive whose target is missing and a disk image (its files have no host path).
