@@ -68,26 +68,18 @@ class ImageWalk final : public FolderWalk {
         std::unordered_map<std::string_view, Folder> numbers{{std::string_view(), 0}};
         std::string_view lastParent;
         Folder lastNumber = 0;
-        std::string_view rest = listing_;
-        BareLine line;
-        while (!rest.empty()) {
-            const std::size_t end = std::min(rest.find('\n'), rest.size());
-            const std::string_view text = rest.substr(0, end);
-            rest.remove_prefix(std::min(end + 1, rest.size()));
-            if (!parseBareLine(text, startDepth, line)) {
-                continue;
-            }
+        forEachBareLine(listing_, startDepth, [&](const BareLine& line) {
             if (line.parent != lastParent) {
                 const auto found = numbers.find(line.parent);
                 if (found == numbers.end()) {
-                    continue;  // below a folder whose name was passed over
+                    return;  // below a folder whose name was passed over
                 }
                 lastParent = line.parent;
                 lastNumber = found->second;
             }
             auto name = hostNameToAnsi(line.name);
             if (!name) {
-                continue;
+                return;
             }
             Entry entry{std::move(*name), line.isFolder, 0};
             if (line.isFolder) {
@@ -98,7 +90,7 @@ class ImageWalk final : public FolderWalk {
                                 entry.folder);
             }
             folders_[lastNumber].push_back(std::move(entry));
-        }
+        });
         listed_.assign(folders_.size(), false);
     }
     // A walk over a start folder that does not exist.
@@ -410,11 +402,7 @@ std::string ImageDrive::describe() const {
 }
 
 std::unique_ptr<FolderWalk> ImageDrive::walk(const DriveNames& start) {
-    std::string folder = MtoolsVolume::path(start);
-    if (folder.back() != '/') {
-        folder += '/';
-    }
-    auto listing = volume_.run("mdir", {"-/", "-a", "-b", folder});
+    auto listing = volume_.bareListing(start, true);
     if (!listing) {
         return std::make_unique<ImageWalk>();
     }

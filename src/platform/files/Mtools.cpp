@@ -80,29 +80,27 @@ Result<std::string> MtoolsVolume::run(std::string_view command,
     return Result<std::string>::success(outcome.out);
 }
 
-Result<std::optional<std::vector<DriveEntry>>> MtoolsVolume::list(const DriveNames& folder) const {
-    using Listing = Result<std::optional<std::vector<DriveEntry>>>;
+Result<std::string> MtoolsVolume::bareListing(const DriveNames& folder, bool wholeTree) const {
     std::string target = path(folder);
     if (target.back() != '/') {
         target += '/';
     }
-    const auto out = run("mdir", {"-a", "-b", target});
+    return wholeTree ? run("mdir", {"-/", "-a", "-b", target}) : run("mdir", {"-a", "-b", target});
+}
+
+Result<std::optional<std::vector<DriveEntry>>> MtoolsVolume::list(const DriveNames& folder) const {
+    using Listing = Result<std::optional<std::vector<DriveEntry>>>;
+    const auto out = bareListing(folder, false);
     if (!out) {
         return isNotFound(out.error()) ? Listing::success(std::nullopt)
                                        : Listing::failure(out.error());
     }
     std::vector<DriveEntry> entries;
-    std::string_view rest = *out;
-    BareLine line;
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        if (parseBareLine(rest.substr(0, end), folder.size(), line) && line.parent.empty()) {
-            if (auto name = hostNameToAnsi(line.name)) {
-                entries.push_back({std::move(*name), line.isFolder});
-            }
+    forEachBareLine(*out, folder.size(), [&](const BareLine& line) {
+        if (auto name = line.parent.empty() ? hostNameToAnsi(line.name) : std::nullopt) {
+            entries.push_back({std::move(*name), line.isFolder});
         }
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
+    });
     return Listing::success(std::move(entries));
 }
 

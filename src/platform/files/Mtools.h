@@ -5,6 +5,7 @@
 // locale for names, the geometry check off for images with an odd geometry). Names cross this
 // edge as Windows-1252 and reach mtools as UTF-8.
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -39,8 +40,11 @@ class MtoolsVolume {
     Result<std::string> run(std::string_view command, const std::vector<std::string>& arguments,
                             std::string_view input = {}) const;
 
-    // The folder's entries (`mdir -a -b`), hidden and system ones included; nothing when the
-    // folder does not exist.
+    // The bare listing (`mdir -a -b`, with `wholeTree` `-/` too) of a folder, hidden and system
+    // entries included.
+    Result<std::string> bareListing(const DriveNames& folder, bool wholeTree) const;
+    // The folder's entries, hidden and system ones included; nothing when the folder does not
+    // exist.
     Result<std::optional<std::vector<DriveEntry>>> list(const DriveNames& folder) const;
     // The attributes of an existing file (`mattrib`).
     Result<FatAttributes> attributes(const DriveNames& file) const;
@@ -64,5 +68,18 @@ struct BareLine {
 };
 // False for a line that is no such entry.
 bool parseBareLine(std::string_view line, std::size_t skip, BareLine& parsed);
+
+// `visit(const BareLine&)` for each entry of a bare listing, in its order.
+template <typename Visit>
+void forEachBareLine(std::string_view listing, std::size_t skip, Visit&& visit) {
+    BareLine line;
+    while (!listing.empty()) {
+        const std::size_t end = std::min(listing.find('\n'), listing.size());
+        if (parseBareLine(listing.substr(0, end), skip, line)) {
+            visit(line);
+        }
+        listing.remove_prefix(std::min(end + 1, listing.size()));
+    }
+}
 
 }  // namespace tunexa::files
