@@ -36,9 +36,12 @@ void RatioReporter::Finalize() {
         if (measured == nanoseconds_.end() || base == nanoseconds_.end() || base->second <= 0) {
             continue;
         }
-        std::printf("%-44s %-40s %7.2fx\n", name.c_str(), baseline.c_str(),
-                    measured->second / base->second);
+        printRatio(name, baseline, measured->second / base->second);
     }
+}
+
+void printRatio(const std::string& measured, const std::string& baseline, double ratio) {
+    std::printf("%-44s %-40s %7.2fx\n", measured.c_str(), baseline.c_str(), ratio);
 }
 
 int runWithRatios(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs) {

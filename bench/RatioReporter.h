@@ -25,6 +25,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::map<std::string, double> nanoseconds_;
 };
 
+// One line of the ratio table, for a figure measured beside the timed ones (bytes, memory).
+void printRatio(const std::string& measured, const std::string& baseline, double ratio);
+
 // Runs the registered benchmarks with a RatioReporter; returns main's exit code.
 int runWithRatios(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs);
 

@@ -103,9 +103,9 @@ int main(int argc, char** argv) {
                                       {"BM_Startup.tunexa", "BM_Startup.same_forms"}});
     for (const char* baseline : {"bare_qt", "same_forms"}) {
         if (peakKilobytes[baseline] > 0) {
-            std::printf("%-44s %-40s %7.2fx\n", "peak memory of tunexa", baseline,
-                        static_cast<double>(peakKilobytes["tunexa"]) /
-                            static_cast<double>(peakKilobytes[baseline]));
+            tunexa::bench::printRatio("peak memory of tunexa", baseline,
+                                      static_cast<double>(peakKilobytes["tunexa"]) /
+                                          static_cast<double>(peakKilobytes[baseline]));
         }
     }
     return result;
