@@ -42,7 +42,7 @@ std::optional<std::string> windowsFolderProblem(const WindowsInstallation& windo
 }
 
 std::string bootBatchPath(store::Hive& hive) {
-    const auto bootDir = storedText(
+    const auto bootDir = store::textOf(
         hive.getValue(store::HKEY_LOCAL_MACHINE, engine::kSetupKey, engine::kBootDirValue));
     return engine::bootBatchPath(bootDir.value_or(std::string()));
 }

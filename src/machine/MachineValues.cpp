@@ -43,14 +43,6 @@ std::optional<engine::DisplayClassMatch> bansheeClass(const engine::MinivddReade
 
 }  // namespace
 
-std::optional<std::string> storedText(const std::optional<RawValue>& value) {
-    if (!value || value->type != store::REG_SZ) {
-        return std::nullopt;
-    }
-    std::string text(value->data.begin(), value->data.end());
-    return text.substr(0, text.find('\0'));
-}
-
 bool sameValue(const std::optional<RawValue>& a, const std::optional<RawValue>& b) {
     if (!a || !b) {
         return !a && !b;
@@ -103,10 +95,10 @@ Comparison compareWithMachine(store::Hive& hive, const WindowsInstallation& wind
     }
     result.machine = ValueIndex(read.operations);
     const auto machineClass = bansheeClass(
-        [&](const std::string& key) { return storedText(result.machine.find(key, "minivdd")); });
+        [&](const std::string& key) { return store::textOf(result.machine.find(key, "minivdd")); });
     const store::FailureWatch watch(hive);
     const auto hiveClass = bansheeClass([&](const std::string& key) {
-        return storedText(hive.getValue(HKEY_LOCAL_MACHINE, key, "minivdd"));
+        return store::textOf(hive.getValue(HKEY_LOCAL_MACHINE, key, "minivdd"));
     });
     engine::DriverSettings settings;
     if (!machineClass) {

@@ -28,10 +28,6 @@ namespace tunexa::machine {
 // is the same text, since the machine's regedit may store one.
 bool sameValue(const std::optional<store::RawValue>& a, const std::optional<store::RawValue>& b);
 
-// A REG_SZ's text before its first NUL, as the store's own reader takes it; nothing for another
-// type or none.
-std::optional<std::string> storedText(const std::optional<store::RawValue>& value);
-
 // A value as tunexa-reg query shows it, "REG_SZ 100", or "absent" (UTF-8).
 std::string shownValue(const std::optional<store::RawValue>& value);
 // "HKEY_LOCAL_MACHINE\<key>" (UTF-8).

@@ -49,7 +49,10 @@ const OpenReport& useHiveFile(const std::filesystem::path& file) {
 }
 
 std::optional<std::string> RegGetString(HKEY root, std::string_view key, std::string_view name) {
-    auto value = currentHive().getValue(root, key, name);
+    return textOf(currentHive().getValue(root, key, name));
+}
+
+std::optional<std::string> textOf(const std::optional<RawValue>& value) {
     if (!value || value->type != REG_SZ) {
         return std::nullopt;
     }

@@ -33,6 +33,9 @@ inline constexpr std::uint32_t REG_LINK = 6;
 inline constexpr std::uint32_t REG_MULTI_SZ = 7;
 
 std::optional<std::string> RegGetString(HKEY root, std::string_view key, std::string_view name);
+// A value's text as RegGetString reads it: a REG_SZ's bytes before the first NUL; nothing for
+// another type or no value.
+std::optional<std::string> textOf(const std::optional<RawValue>& value);
 void RegSetString(HKEY root, std::string_view key, std::string_view name, std::string_view text);
 std::int32_t RegGetDword(HKEY root, std::string_view key, std::string_view name);
 void RegSetDword(HKEY root, std::string_view key, std::string_view name, std::int32_t value);
