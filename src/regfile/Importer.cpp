@@ -479,13 +479,7 @@ ImportResult importRegFile(store::Hive& hive, std::string_view fileBytes) {
     ImportResult result;
     result.recognized = parsed.recognized;
     result.warnings = std::move(parsed.warnings);
-    result.operations = parsed.operations.size();
-    if (!parsed.recognized) {
-        return result;
-    }
-    const auto applied = applyOperations(hive, parsed.operations);
-    result.saved = applied.saved;
-    result.failure = applied.failure;
+    result.saved = parsed.recognized && applyOperations(hive, parsed.operations).saved;
     return result;
 }
 

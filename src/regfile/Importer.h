@@ -36,10 +36,8 @@ ParsedRegFile parseRegFile(std::string_view fileBytes);
 
 struct ImportResult {
     bool recognized = false;
-    bool saved = false;   // the transaction was committed
-    std::string failure;  // the store's words when it was not
+    bool saved = false;  // the transaction was committed; else the hive's lastFailure() says why
     std::vector<ImportWarning> warnings;
-    std::size_t operations = 0;
 };
 
 // Parses the file and applies everything in one batch on the hive. A file whose header is
