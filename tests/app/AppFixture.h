@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "FakePlatform.h"
+#include "HiveTest.h"
 #include "StoreEntries.h"
-#include "TempRoot.h"
 #include "app/Application.h"
 #include "engine/RegMethods.h"
 #include "platform/files/Drives.h"
@@ -56,7 +56,7 @@ inline std::string text(const char* key, const std::string& name) {
     return store::RegGetString(HKEY_LOCAL_MACHINE, key, name).value_or("(absent)");
 }
 
-class AppFixture : public testing::Test {
+class AppFixture : public HiveTest {
   protected:
     void SetUp() override {
         for (const char* folder : {"data", "config"}) {  // the user folders, empty for each case
@@ -66,10 +66,6 @@ class AppFixture : public testing::Test {
         files::Drives drives;
         ASSERT_TRUE(drives.ensureDriveC().ok());
         driveC_ = *drives.driveRoot('C');
-    }
-    void TearDown() override {
-        app_.reset();
-        store::useHive(nullptr);
     }
 
     // A hive of its own, for each row of a table-driven case.
@@ -114,7 +110,6 @@ class AppFixture : public testing::Test {
     const platform::MessageBox& lastBox() { return boxes_.shown().back(); }
     std::string lastPrompt() { return lastBox().prompt.toStdString(); }
 
-    test::TempDir dir_;
     std::filesystem::path driveC_;
     test::ScriptedMessageBoxes boxes_;
     test::FakeTrayIcon tray_;

@@ -3,7 +3,7 @@
 // refused, and undo of a file in an image.
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -32,6 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using namespace tunexa::test;  // files and the temporary folder
+using testing::HasSubstr;
 
 // Drive C is made before each test.
 class DriveTest : public ::testing::Test {
@@ -62,7 +63,7 @@ TEST_F(DriveTest, DriveCIsMadeOnFirstUseUnderTheDataRoot) {
     fs::create_directory_symlink(dir / "image", root / "dosdevices" / "d:");
     EXPECT_TRUE(fs::exists(*drives.toHost("c:\\io.sys")));
     EXPECT_EQ(fs::read_symlink(c), dir / "elsewhere");
-    EXPECT_NE(drives.toHost("D:\\x").error().find("not available"), std::string::npos);
+    EXPECT_THAT(drives.toHost("D:\\x").error(), HasSubstr("not available"));
     fs::create_directories(dir / "image" / "GAMES");
     EXPECT_EQ(*drives.toHost("d:\\games"), root / "dosdevices" / "d:" / "GAMES");
 }
@@ -97,7 +98,7 @@ TEST_F(DriveTest, MalformedPathsAndUnmappedDrivesAreRefused) {
          }) {
         const auto host = drives.toHost(path);
         ASSERT_FALSE(host) << path;
-        EXPECT_NE(host.error().find(says), std::string::npos) << path << ": " << host.error();
+        EXPECT_THAT(host.error(), HasSubstr(says)) << path;
     }
 }
 
@@ -125,7 +126,7 @@ TEST_F(DriveTest, AFailedWriteLeavesTheOldFileWhole) {
         return writeTextFile("c:\\tunexa.bat", {std::string(4096, 'x')}, drives);
     }();
     ASSERT_FALSE(written);
-    EXPECT_NE(written.error().find("tunexa.bat"), std::string::npos) << written.error();
+    EXPECT_THAT(written.error(), HasSubstr("tunexa.bat"));
     EXPECT_EQ(fileBytes(driveC / "tunexa.bat"), "old\r\n");
     EXPECT_EQ(entriesOnC(), 1);
 }
@@ -142,12 +143,11 @@ TEST_F(DriveTest, NothingIsWrittenWhereNoFileCanGo) {
                                      std::pair{"c:\\folder.bat", "is not a regular file"},
                                      std::pair{"c:\\ro.bat", "is read-only"}}) {
         const auto written = writeTextFile(path, {"x"}, drives);
-        EXPECT_NE(written.error().find(says), std::string::npos) << path << ": " << written.error();
+        EXPECT_THAT(written.error(), HasSubstr(says)) << path;
     }
-    EXPECT_NE(appendTextLine("D:\\autoexec.bat", "x", drives).error().find("Cannot append to"),
-              std::string::npos);
-    EXPECT_NE(appendTextLine("c:\\ro.bat", "x", drives).error().find("is read-only"),
-              std::string::npos);
+    EXPECT_THAT(appendTextLine("D:\\autoexec.bat", "x", drives).error(),
+                HasSubstr("Cannot append"));
+    EXPECT_THAT(appendTextLine("c:\\ro.bat", "x", drives).error(), HasSubstr("is read-only"));
     EXPECT_EQ(fileBytes(driveC / "blocker") + fileBytes(driveC / "RO.BAT"), "not a folderkeep\r\n");
     EXPECT_EQ(entriesOnC(), 3);
 }
@@ -238,8 +238,7 @@ TEST_F(ImageTest, BatchFilesAreWrittenExactlyInEveryLayout) {
         SCOPED_TRACE(shape.name);
         fs::remove(image);
         useImage(shape);
-        EXPECT_NE(describeDriveC(drives).find(described), std::string::npos)
-            << describeDriveC(drives);
+        EXPECT_THAT(describeDriveC(drives), HasSubstr(described));
         put("autoexec.bat", "@ECHO OFF\r\nPATH C:\\WINDOWS", "+h +s");
         put("RO.BAT", "keep", "+r");
 
@@ -253,9 +252,9 @@ TEST_F(ImageTest, BatchFilesAreWrittenExactlyInEveryLayout) {
         EXPECT_EQ(bytesOf("TUNEXA.BAT"), "REM two\r\n");
         EXPECT_EQ(bytesOf("AUTOEXEC.BAT"), "@ECHO OFF\r\nPATH C:\\WINDOWS\r\nc:\\tunexa.bat\r\n");
         EXPECT_EQ(attributesOf("AUTOEXEC.BAT"), "  A  SH ");
-        EXPECT_NE(readOnly.error().find("read-only"), std::string::npos) << readOnly.error();
+        EXPECT_THAT(readOnly.error(), HasSubstr("read-only"));
         EXPECT_EQ(bytesOf("RO.BAT"), "keep");
-        EXPECT_NE(accented.error().find("plain ASCII"), std::string::npos) << accented.error();
+        EXPECT_THAT(accented.error(), HasSubstr("plain ASCII"));
         EXPECT_EQ(root(), "::/AUTOEXEC.BAT\n::/RO.BAT\n::/TUNEXA.BAT\n");
     }
 }
@@ -282,18 +281,15 @@ TEST_F(ImageTest, OtherFormatsAreRefusedNamingTheConversion) {
         putFile(image, bytes);
         const auto layout = readImageLayout(image);
         const Status used = useAsDriveC(image, drives);
-        EXPECT_NE(layout.error().find(says), std::string::npos) << layout.error();
-        EXPECT_NE(layout.error().find("qemu-img convert -O raw \"" + image.string() + "\" \"" +
-                                      (dir / "win98.raw.img").string() + "\""),
-                  std::string::npos)
-            << layout.error();
+        EXPECT_THAT(layout.error(), HasSubstr(says));
+        EXPECT_THAT(layout.error(), HasSubstr("qemu-img convert -O raw \"" + image.string() +
+                                              "\" \"" + (dir / "win98.raw.img").string() + "\""));
         EXPECT_EQ(used.error(), "Drive C: was not changed: " + layout.error());
         EXPECT_EQ(describeDriveC(drives), folder);
     }
     fs::create_symlink(image, dir / "data" / "dosdevices" / "d:");
     const Status written = writeTextFile("D:\\tunexa.bat", {"x"}, drives);
-    EXPECT_NE(written.error().find("Drive D: is a disk image that cannot be used"),
-              std::string::npos);
+    EXPECT_THAT(written.error(), HasSubstr("Drive D: is a disk image that cannot be used"));
     EXPECT_EQ(fileBytes(image), noImage);
 }
 
@@ -318,8 +314,7 @@ TEST_F(ImageTest, AnImageAnotherProgramHoldsIsNotWritten) {
     ::kill(emulator, SIGKILL);
     ::waitpid(emulator, nullptr, 0);
     EXPECT_EQ(holder, "sleep (process " + std::to_string(emulator) + ")");
-    EXPECT_NE(written.error().find("the disk image is open in sleep (process "), std::string::npos)
-        << written.error();
+    EXPECT_THAT(written.error(), HasSubstr("the disk image is open in sleep (process "));
 
     // QEMU's way: a lock on a byte of the image, through an open file description of its own.
     const int qemu = ::open(image.c_str(), O_RDWR);
@@ -341,9 +336,8 @@ TEST_F(ImageTest, AFullImageIsToldAndTheOldFileKept) {
     put("TUNEXA.BAT", "old\r\n", "+h");
     shell("head -c 380000 /dev/zero | mcopy " + mtoolsImage(image, 0) + " - ::/FILLER.BIN");
     const Status written = writeTextFile("C:\\TUNEXA.BAT", {std::string(30000, 'x')}, drives);
-    EXPECT_NE(written.error().find("the disk image's FAT volume is full. The file is as it was."),
-              std::string::npos)
-        << written.error();
+    EXPECT_THAT(written.error(),
+                HasSubstr("the disk image's FAT volume is full. The file is as it was."));
     EXPECT_EQ(bytesOf("TUNEXA.BAT"), "old\r\n");
     EXPECT_EQ(root(), "::/FILLER.BIN\n::/TUNEXA.BAT\n");
 }

@@ -278,7 +278,6 @@ std::string imported(bool deletions) {
 class SendTest : public HiveTest {
   protected:
     void SetUp() override {
-        HiveTest::SetUp();
         fs::remove_all(isolatedRoot() / "data");
         ASSERT_TRUE(files::Drives().ensureDriveC());
         driveC_ = *files::Drives().driveRoot('C');

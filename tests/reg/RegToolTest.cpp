@@ -2,7 +2,8 @@
 // command prints and asks, whole files through EXPORT and IMPORT (a Windows 95/98 registry file
 // too), a store that cannot save, and the change record through HISTORY, UNDO and PROFILE.
 #include <gmock/gmock.h>
-#include <sqlite3.h>
+
+#include <regex>
 
 #include "CregFile.h"
 #include "FatImage.h"
@@ -27,13 +28,8 @@ using namespace tunexa::test;  // files, registry text, CREG files and the tempo
 class RegTest : public HiveTest {
   protected:
     // "DIR/" in a text stands for the test's folder.
-    std::string within(std::string text) const {
-        const std::string folder = dir_.path().string() + "/";
-        for (auto at = text.find("DIR/"); at != std::string::npos; at = text.find("DIR/", at)) {
-            text.replace(at, 4, folder);
-            at += folder.size();
-        }
-        return text;
+    std::string within(const std::string& text) const {
+        return std::regex_replace(text, std::regex("DIR/"), dir_.path().string() + "/");
     }
 
     // The tool run on `args` (DIR/ is the test's folder) on the test's hive or `on`.
@@ -240,13 +236,9 @@ TEST_F(RegTest, AStoreThatCannotSaveKeepsNothingAndSaysWhy) {
               "1ERROR: Error accessing the registry: disk I/O error. Nothing was imported.\n");
     EXPECT_EQ(dump(), before);
     // A store whose values cannot be read is told so, and no half export is written.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((dir_ / "registry.db").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(db, "ALTER TABLE vals RENAME TO hidden; ALTER TABLE changes RENAME TO gone",
-                     nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_EQ(sql(dir_ / "registry.db",
+                  "ALTER TABLE vals RENAME TO hidden; ALTER TABLE changes RENAME TO gone"),
+              SQLITE_OK);
     const auto unread = reg("export|HKLM\\Software|DIR/unread.reg");
     EXPECT_EQ(unread.err, "ERROR: Error accessing the registry: no such table: vals\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "unread.reg"));

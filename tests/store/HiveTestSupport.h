@@ -15,8 +15,8 @@
 #include <map>
 #include <set>
 
+#include "HiveTest.h"
 #include "RegText.h"
-#include "TempRoot.h"
 #include "store/KeyPath.h"
 #include "store/Profiles.h"
 #include "store/Registry.h"
@@ -64,17 +64,6 @@ inline perms modeOf(const fs::path& path) {
     return fs::status(path).permissions() & perms::all;
 }
 
-// Runs SQL on the hive file through a connection of its own, as another program (or a hand edit)
-// would; the SQLite result code.
-inline int sql(const fs::path& file, const std::string& statements) {
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open(file.c_str(), &db) == SQLITE_OK
-                       ? sqlite3_exec(db, statements.c_str(), nullptr, nullptr, nullptr)
-                       : SQLITE_CANTOPEN;
-    sqlite3_close(db);
-    return rc;
-}
-
 // A new modification time, as another program's write gives the file.
 inline void touch(const fs::path& file) {
     fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));
@@ -105,15 +94,12 @@ class MemoryFiles final : public FileAccess {
     std::map<std::string, Bytes> files;
 };
 
-// A fresh hive in a temporary folder, installed as the process's hive for the seven operations.
-class StoreTest : public testing::Test {
+// The test's hive, for the seven operations, and files in memory for the change record's tests.
+class StoreTest : public HiveTest {
   protected:
-    ~StoreTest() override { useHive(nullptr); }
-
-    TempDir dir_;
     const fs::path file_ = dir_ / "registry.db";
-    Hive& hive = (useHiveFile(file_), currentHive());
-    MemoryFiles files;  // for the change record's tests
+    Hive& hive = currentHive();
+    MemoryFiles files;
 };
 
 // Runs `work` in `count` child processes released at the same moment; true when each returned

@@ -24,11 +24,8 @@ std::string shell(const std::string& command) {
     std::string output;
     FILE* pipe = ::popen(full.c_str(), "r");
     std::array<char, 4096> buffer{};
-    while (pipe != nullptr) {
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe);
-        if (got == 0) {
-            break;
-        }
+    for (std::size_t got = 0;
+         pipe != nullptr && (got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
         output.append(buffer.data(), got);
     }
     const int status = pipe != nullptr ? ::pclose(pipe) : -1;

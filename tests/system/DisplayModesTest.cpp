@@ -33,6 +33,12 @@ namespace {
 
 using platform::MessageButtons;
 
+// The resolution stored as Windows keeps the display's default.
+std::optional<std::string> storedResolution() {
+    return store::RegGetString(store::HKEY_LOCAL_MACHINE, "Config\\0001\\Display\\Settings",
+                               "Resolution");
+}
+
 // Entry k switches to mode k + 1 (nothing selected: the first mode, not listed) by width, height
 // and depth alone; each result of the platform gives its box, and the frame stays as it was.
 TEST(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswered) {
@@ -79,9 +85,7 @@ TEST(DisplayPanelTest, SwitchesToTheSelectedModeAndTellsWhatThePlatformAnswered)
         frame->ui.cmdSwitchDisplay->click();
         EXPECT_EQ(modes.switches, std::vector{switched});
         EXPECT_EQ(boxes.shown(), shownBoxes);
-        EXPECT_EQ(store::RegGetString(store::HKEY_LOCAL_MACHINE, "Config\\0001\\Display\\Settings",
-                                      "Resolution"),
-                  stored);
+        EXPECT_EQ(storedResolution(), stored);
         const platform::DisplayMode& slot = shown.displayModeList()[selected + 1];
         EXPECT_EQ(std::pair(slot.dmFields, slot.dmDisplayFrequency),
                   std::pair(0x001C0000u, selected == 1 ? 75u : 60u));
@@ -124,11 +128,6 @@ struct XServer {
 platform::DisplayMode request(std::uint32_t width, std::uint32_t height, std::uint16_t bits) {
     return {width, height, bits,
             platform::DM_PELSWIDTH | platform::DM_PELSHEIGHT | platform::DM_BITSPERPEL};
-}
-
-std::optional<std::string> storedResolution() {
-    return store::RegGetString(store::HKEY_LOCAL_MACHINE, "Config\\0001\\Display\\Settings",
-                               "Resolution");
 }
 
 // The modes come from the server, the current one first; a switch really changes the screen and

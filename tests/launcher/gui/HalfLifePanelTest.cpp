@@ -3,7 +3,7 @@
 
 #include "launcher/gui/HalfLifePanel.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "FakePlatform.h"
 #include "HiveTest.h"
@@ -19,6 +19,7 @@ namespace {
 using platform::MessageAnswer;
 using platform::MessageBox;
 using platform::MessageButtons;
+using testing::HasSubstr;
 
 constexpr const char* kFavourites = "Software\\Tunexa\\Tunexa\\Half Life";
 
@@ -127,8 +128,7 @@ TEST_F(HalfLifePanelTest, SaveAndDeleteTheStoreDoesNotTakeAreToldAndShowWhatItHo
         button->click();
         ASSERT_EQ(boxes_.pending(), 0u) << "not told";
         EXPECT_EQ(boxes_.shown().back().title, title);
-        EXPECT_TRUE(boxes_.shown().back().prompt.contains("locked"))
-            << boxes_.shown().back().prompt.toStdString();
+        EXPECT_THAT(boxes_.shown().back().prompt.toStdString(), HasSubstr("locked"));
         EXPECT_EQ(items(ui_.lstHLfaves) + " " +
                       (ui_.txtHLdesc->text() + " " + ui_.txtHLip->text()).toStdString(),
                   "||Kept||||||| Kept 10.0.0.2");
@@ -177,8 +177,7 @@ TEST_F(HalfLifePanelTest, ConnectWritesTheBatchOrTellsWhyNot) {
         ui_.cmdHLconnect->click();
         ASSERT_EQ(boxes_.pending(), 0u) << "no box for " << address;
         EXPECT_EQ(boxes_.shown().back().title, "Batch File Not Written");
-        EXPECT_TRUE(boxes_.shown().back().prompt.contains(told))
-            << boxes_.shown().back().prompt.toStdString();
+        EXPECT_THAT(boxes_.shown().back().prompt.toStdString(), HasSubstr(told));
     }
     EXPECT_EQ(batch(), "old\r\n");
     EXPECT_EQ(ui::windowState(&form_), ui::WindowState::Normal);
